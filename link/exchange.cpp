@@ -1,0 +1,67 @@
+#include "link/exchange.h"
+
+#include <array>
+
+#include "link/frame_codec.h"
+#include "link/serial_link.h"
+#include "link/texts.h"
+#include "link/tunnel.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr std::size_t kPreambleCount = 9;
+
+bool Interrupted(AppState& s) {
+    if (!s.flags.enterPressed && !s.flags.stopRequested) return false;
+    s.flags.enterPressed = false;
+    s.flags.stopRequested = false;
+    return true;
+}
+
+int ExchangeDirect(AppState& s, std::size_t length) {
+    if (!PortIsOpen(s)) {
+        s.ui.message(MessageIcon::Error, texts::kPortNotSelected, MessageButtons::Ok);
+        s.flags.stopRequested = true;  // ends a running polling loop too
+        return ExchangeAborted;
+    }
+    s.filter = PrepareAnswerFilter(s.buffer);
+    std::array<std::uint8_t, kPreambleCount + kFrameCapacity> frame{};
+    frame.fill(0xFF);
+    std::copy(s.buffer.request.begin(), s.buffer.request.begin() + static_cast<std::ptrdiff_t>(length),
+              frame.begin() + kPreambleCount);
+    SendFrame(s, frame.data(), kPreambleCount + length);
+    const std::size_t count = ReceiveAnswer(s, s.settings.firstByteWait, s.settings.nextByteWait, s.filter.startByte);
+    s.buffer.responseCount = static_cast<std::uint8_t>(count);
+    if (Interrupted(s)) return ExchangeAborted;
+    if (count == 0) return ExchangeNoAnswer;
+    return CheckAnswer(count, s.buffer.response.data()) == kAnswerValid ? ExchangeOk : ExchangeBadAnswer;
+}
+
+int ExchangeTunnel(AppState& s, std::size_t length) {
+    const auto wrapper = WrapRequest(s.settings, s.buffer.request.data(), length);
+    SendFrame(s, wrapper.data(), wrapper.size());
+    const std::size_t count = ReceiveAnswer(s, s.settings.firstByteWait, s.settings.nextByteWait, 0x66);
+    s.buffer.responseCount = static_cast<std::uint8_t>(count);
+    if (Interrupted(s)) return ExchangeAborted;
+    return UnwrapAnswer(s, count);
+}
+
+}  // namespace
+
+int Exchange(AppState& s) {
+    const std::size_t length =
+        FinishRequest(s.buffer, s.settings.shortAddress, s.identity.longAddress, s.settings.masterAddress);
+    if (length == 0) {
+        s.ui.message(MessageIcon::Error, texts::kBadRequest, MessageButtons::Ok);
+        return ExchangeBadRequest;
+    }
+    s.flags.enterPressed = false;
+    s.flags.stopRequested = false;
+    if (s.settings.linkType == kLinkDirect) return ExchangeDirect(s, length);
+    if (s.settings.linkType == kLinkTunnel) return ExchangeTunnel(s, length);
+    return ExchangeNoAnswer;
+}
+
+}  // namespace quillon

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+
+#include "link/exchange_buffer.h"
+
+namespace quillon {
+
+inline constexpr std::uint8_t kShortRequestDelimiter = 0x02;
+inline constexpr std::uint8_t kLongRequestDelimiter = 0x82;
+inline constexpr std::uint8_t kShortAnswerDelimiter = 0x06;
+inline constexpr std::uint8_t kLongAnswerDelimiter = 0x86;
+
+// Result codes of CheckAnswer.
+inline constexpr int kAnswerValid = 0;
+inline constexpr int kAnswerNothing = 1;
+inline constexpr int kAnswerBad = 2;
+
+// Fills address, master bit and check byte of the request in `buffer`.
+// Returns the frame length, or 0 when the delimiter is neither 0x02 nor 0x82.
+std::size_t FinishRequest(ExchangeBuffer& buffer, std::uint8_t shortAddress,
+                          const std::array<std::uint8_t, 5>& longAddress, int masterAddress);
+
+// Derives what the receiver expects from the finished request (direct link).
+AnswerFilter PrepareAnswerFilter(const ExchangeBuffer& buffer);
+
+// Address check run by the receiver after each accepted byte; `count` is the
+// number of bytes accepted so far (the start byte counts as 1). False means
+// the bytes collected so far must be discarded.
+bool AnswerAddressAccepted(const AnswerFilter& filter, const std::uint8_t* frame, std::size_t count);
+
+// Length of a complete answer once it can be told from the bytes in, or 0.
+std::size_t CompleteAnswerLength(std::uint8_t startByte, const std::uint8_t* frame, std::size_t count);
+
+// 0 valid, 1 nothing received, 2 short or wrong check byte.
+int CheckAnswer(std::size_t count, const std::uint8_t* frame);
+
+std::uint8_t XorOf(const std::uint8_t* bytes, std::size_t count);
+
+// Offsets of the status bytes and data in a long or short answer.
+inline std::size_t ResponseCodeIndex(const ExchangeBuffer& b) { return b.response[0] == kLongAnswerDelimiter ? 8 : 4; }
+inline std::size_t AnswerDataIndex(const ExchangeBuffer& b) { return b.response[0] == kLongAnswerDelimiter ? 10 : 6; }
+inline std::uint8_t ResponseCode(const ExchangeBuffer& b) { return b.response[ResponseCodeIndex(b)]; }
+inline std::uint8_t DeviceStatus(const ExchangeBuffer& b) { return b.response[ResponseCodeIndex(b) + 1]; }
+// Byte count M of the answer: counts the two status bytes and the data.
+inline std::uint8_t AnswerByteCount(const ExchangeBuffer& b) {
+    return b.response[b.response[0] == kLongAnswerDelimiter ? 7 : 3];
+}
+// Number of data bytes after the status bytes (0 when the answer is too short to have any).
+inline std::size_t AnswerDataCount(const ExchangeBuffer& b) {
+    std::uint8_t m = AnswerByteCount(b);
+    return m >= 2 ? m - 2u : 0u;
+}
+
+// Starts a request from a template: delimiter, placeholder address, command, data.
+void BuildLongRequest(ExchangeBuffer& buffer, std::uint8_t command, std::initializer_list<std::uint8_t> data = {});
+void BuildShortRequest(ExchangeBuffer& buffer, std::uint8_t command, std::initializer_list<std::uint8_t> data = {});
+void BuildLongRequest(ExchangeBuffer& buffer, std::uint8_t command, const std::uint8_t* data, std::size_t count);
+
+}  // namespace quillon

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quillon {
+
+inline constexpr int kLinkDirect = 0;  // HART modem on the port
+inline constexpr int kLinkTunnel = 1;  // through the flow computer
+
+// How the tool reaches the device. Loaded from and saved to the settings file.
+struct LinkSettings {
+    int linkType = kLinkDirect;
+    int portIndex = 0;  // index into the port list; 0 = no port chosen
+    int hartSpeedIndex = 0;
+    int portSpeedIndex = 0;
+    int masterAddress = 0;
+    int firstByteWait = 1000;  // ms
+    int nextByteWait = 300;    // ms
+    std::uint8_t tunnelAddress = 255;
+    std::uint8_t shortAddress = 1;  // 16 = no address entered
+    bool souMode = false;
+    int tunnelRequestFormat = 0;  // 0 = format 11, 1 = format 33
+    int tunnelLine = 0;
+    std::string tunnelPassword;  // bytes in the 8-bit code page of the flow computer
+    std::string tunnelUserId;
+    std::string resultFileName = "prot.ctr";
+    bool resultFileEnabled = false;
+    std::string settingsDirectory;
+};
+
+}  // namespace quillon
