@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+// TForm2, the link-parameters dialog: what it shows and what the user typed.
+// Numbers are kept as typed; the core validates them.
+struct LinkDialog {
+    std::string caption;
+    std::string shortAddressText;  // Edit1
+    bool writeFile = false;        // WriteFileCheckBox
+    std::string fileName;          // FileNameEdit
+    int linkType = 0;              // TypeConnectRadioGroup; -1 = no item selected
+    int hartSpeedIndex = 0;        // HartSpeedRadioGroup
+    int masterAddress = 0;         // MasterAddrRadioGroup
+    int requestFormat = 0;         // ReqFormatRadioGroup
+    int tunnelLine = 0;            // NumLineComboBox
+    std::vector<std::string> portItems;  // ComPortRadioGroup items, "Не выбран" first
+    int portIndex = 0;                   // ComPortRadioGroup selection
+    int portSpeedIndex = 0;              // SpeedRadioGroup
+    std::string firstByteText;           // FirstByteEdit
+    std::string nextByteText;            // NextByteEdit
+    std::string password;                // PasswordEdit (UTF-8 as typed)
+    std::string userId;                  // UserIDEdit (UTF-8 as typed)
+    int tunnelAddress = 255;             // BrentaSpinEdit
+    bool souMode = false;                // SOUCheckBox
+};
+
+}  // namespace quillon
