@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+#include "link/app_state.h"
+
+namespace quillon {
+
+// "Обслуживание датчиков температуры. Порт ttyUSB0. Адрес 1": the chosen port
+// by its own name, or "Порт не выбран.", and the short address.
+std::string MainCaptionText(AppState& s);
+void UpdateMainCaption(AppState& s);
+
+}  // namespace quillon

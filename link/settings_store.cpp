@@ -1,0 +1,148 @@
+#include "link/settings_store.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "link/ini_file.h"
+#include "link/serial_link.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr const char* kSaveFailedText = "Не удалось сохранить параметры связи в файл ";
+
+int InRangeOr(int value, int low, int high, int fallback) { return value < low || value > high ? fallback : value; }
+
+// The load-time rules for everything but the port, which depends on the ports
+// present at the next start. Shared by load and save so that a value the next
+// load will correct cannot change the credential key behind the password's back.
+void CorrectLoaded(LinkSettings& st) {
+    st.linkType = InRangeOr(st.linkType, 0, 2, 0);
+    st.hartSpeedIndex = InRangeOr(st.hartSpeedIndex, 0, 5, 0);
+    st.masterAddress = InRangeOr(st.masterAddress, 0, 1, 0);
+    if (st.portSpeedIndex < 0) st.portSpeedIndex = 2;
+    st.firstByteWait = InRangeOr(st.firstByteWait, 10, 10000, 1000);
+    st.nextByteWait = InRangeOr(st.nextByteWait, 10, 5000, 300);
+    if (st.shortAddress > 16) st.shortAddress = 1;
+    // Both are indexes into fixed lists (two formats, four lines) and go on the wire.
+    st.tunnelRequestFormat = InRangeOr(st.tunnelRequestFormat, 0, 1, 0);
+    st.tunnelLine = InRangeOr(st.tunnelLine, 0, 3, 0);
+}
+
+std::uint8_t Low(int value) { return static_cast<std::uint8_t>(value); }
+
+std::string ReadScrambled(const IniFile& ini, char prefix, std::uint8_t key, std::size_t limit) {
+    std::string text;
+    for (std::size_t i = 0; i < limit; ++i) {
+        const int stored = ini.ReadInteger(kSettingsSection, prefix + std::to_string(i), 256);
+        if (stored >= 256) break;
+        text += static_cast<char>(Low(stored) ^ key);
+    }
+    return text;
+}
+
+void WriteScrambled(IniFile& ini, char prefix, const std::string& text, std::uint8_t key, std::size_t limit) {
+    const std::size_t length = std::min(text.size(), limit);
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto scrambled = static_cast<std::int8_t>(static_cast<std::uint8_t>(text[i]) ^ key);
+        ini.WriteInteger(kSettingsSection, prefix + std::to_string(i), scrambled);
+    }
+    ini.WriteInteger(kSettingsSection, prefix + std::to_string(length), 256);
+}
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) return entry->pw_dir;
+    return ".";
+}
+
+}  // namespace
+
+std::uint8_t SettingsKey(const LinkSettings& settings) {
+    LinkSettings st = settings;
+    CorrectLoaded(st);
+    unsigned sum = Low(st.portIndex) + Low(st.linkType) + Low(st.portSpeedIndex) + Low(st.hartSpeedIndex) +
+                   Low(st.firstByteWait) + Low(st.nextByteWait) + st.shortAddress;
+    return static_cast<std::uint8_t>(sum);
+}
+
+std::string SettingsFilePath() {
+    std::string folder;
+    // Relative values are to be ignored, as the base-directory convention says.
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/')
+        folder = config;
+    else
+        folder = HomeFolder() + "/.config";
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    return folder + "/" + kSettingsFileName;
+}
+
+void LoadSettings(AppState& s, const std::string& path, const std::string& programDirectory) {
+    // Paths are byte strings here, stored as they are so that any name survives.
+    const TIniFileVant ini(path, s.decimalSeparator, IniEncoding::Utf8);
+    const auto integer = [&](const char* key, int fallback) { return ini.ReadInteger(kSettingsSection, key, fallback); };
+    LinkSettings& st = s.settings;
+
+    st.settingsDirectory = ini.ReadString(kSettingsSection, "ini_dir_ident", programDirectory);
+    st.linkType = integer("type_connect", 0);
+    st.portIndex = integer("num_port", 0);
+    PortNameFromIndex(s);  // its range check puts a port that is gone back to none
+    st.hartSpeedIndex = integer("hart_speed", 0);
+    st.masterAddress = integer("MasterAddr", 0);
+    st.portSpeedIndex = integer("speed", 0);
+    st.firstByteWait = integer("first_byte_wait", 1000);
+    st.nextByteWait = integer("next_byte_wait", 300);
+    st.tunnelAddress = Low(integer("fl_addr", 255));
+    const int shortAddress = integer("short_addr", 1);
+    st.shortAddress = static_cast<std::uint8_t>(InRangeOr(shortAddress, 0, 16, 1));
+    st.resultFileName = ini.ReadString(kSettingsSection, "fileprot_name", "prot.ctr");
+    st.souMode = Low(integer("SOU", 0)) != 0;
+    st.tunnelRequestFormat = integer("type_fl_request", 0);
+    st.tunnelLine = integer("fl_num_line", 0);
+    CorrectLoaded(st);
+
+    const std::uint8_t key = SettingsKey(st);
+    st.tunnelPassword = ReadScrambled(ini, 'p', key, kPasswordMaxLength);
+    st.tunnelUserId = ReadScrambled(ini, 'i', key, kUserIdMaxLength);
+
+    std::error_code error;
+    if (!std::filesystem::is_directory(st.settingsDirectory, error)) st.settingsDirectory = programDirectory;
+}
+
+bool SaveSettings(AppState& s, const std::string& path) {
+    TIniFileVant ini(path, s.decimalSeparator, IniEncoding::Utf8);
+    ini.setNewFileMode(0600);  // the password is only scrambled, not protected
+    const LinkSettings& st = s.settings;
+    const auto integer = [&](const char* key, int value) { ini.WriteInteger(kSettingsSection, key, value); };
+
+    ini.WriteString(kSettingsSection, "ini_dir_ident", st.settingsDirectory);
+    integer("type_connect", st.linkType);
+    integer("type_fl_request", st.tunnelRequestFormat);
+    integer("fl_num_line", st.tunnelLine);
+    integer("num_port", st.portIndex);
+    integer("hart_speed", st.hartSpeedIndex);
+    integer("speed", st.portSpeedIndex);
+    integer("MasterAddr", st.masterAddress);
+    integer("first_byte_wait", st.firstByteWait);
+    integer("next_byte_wait", st.nextByteWait);
+    integer("fl_addr", st.tunnelAddress);
+    integer("short_addr", st.shortAddress);
+    integer("SOU", st.souMode ? 1 : 0);
+    ini.WriteString(kSettingsSection, "fileprot_name", st.resultFileName);
+    const std::uint8_t key = SettingsKey(st);
+    WriteScrambled(ini, 'p', st.tunnelPassword, key, kPasswordMaxLength);
+    WriteScrambled(ini, 'i', st.tunnelUserId, key, kUserIdMaxLength);
+
+    std::string error;
+    if (ini.Save(error)) return true;
+    s.ui.message(MessageIcon::Error, kSaveFailedText + path + "\nОшибка: " + error, MessageButtons::Ok);
+    return false;
+}
+
+}  // namespace quillon
