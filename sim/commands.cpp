@@ -1,0 +1,26 @@
+#include "sim/command_sets.h"
+
+namespace quillon::sim {
+
+void InstallCommands(CommandTable& table) {
+    InstallUniversalCommands(table);
+    InstallStoreCommands(table);
+    InstallSensorCommands(table);
+}
+
+bool IsWriteCommand(std::uint8_t command) {
+    switch (command) {
+        case 6:
+        case 19:
+        case 59:
+        case 119:
+        case 177:
+        case 190:
+        case 221:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace quillon::sim
