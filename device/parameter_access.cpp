@@ -1,0 +1,163 @@
+#include "device/parameter_access.h"
+
+#include <vector>
+
+#include "device/response_codes.h"
+#include "link/attempt_loop.h"
+#include "link/frame_codec.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr std::uint8_t kReadSettingCommand = 176;
+constexpr std::uint8_t kWriteSettingCommand = 177;
+constexpr std::uint8_t kWriteBlockCommand = 190;
+constexpr std::uint8_t kReadBlockCommand = 191;
+constexpr std::uint8_t kConfirmBlockCommand = 192;
+
+// Answer bytes 1-4 of command 176, when the answer holds them.
+bool SettingValue(const ExchangeBuffer& b, std::uint32_t& value) {
+    if (AnswerDataCount(b) < 5) return false;
+    const std::size_t d = AnswerDataIndex(b);
+    value = (std::uint32_t{b.response[d + 1]} << 24) | (std::uint32_t{b.response[d + 2]} << 16) |
+            (std::uint32_t{b.response[d + 3]} << 8) | std::uint32_t{b.response[d + 4]};
+    return true;
+}
+
+void Error(AppState& s, const std::string& text) { s.ui.message(MessageIcon::Error, text, MessageButtons::Ok); }
+
+}  // namespace
+
+std::uint8_t XorCheck(const std::uint8_t* payload, std::size_t n) {
+    std::uint8_t check = 0x4D;
+    for (std::size_t i = 0; i < n; ++i) check ^= payload[i];
+    return check;
+}
+
+bool VerifyXorCheck(const std::uint8_t* s, std::size_t n) { return n >= 1 && XorCheck(s, n - 1) == s[n - 1]; }
+
+void AppendXorCheck(std::uint8_t* buf, std::size_t n) {
+    if (n >= 1) buf[n - 1] = XorCheck(buf, n - 1);
+}
+
+SettingReadResult readSetting(AppState& s, std::uint8_t number, const std::string& caption) {
+    BuildLongRequest(s.buffer, kReadSettingCommand, {number});
+    ProgressWindow window(s.ui);
+    const int exchange = ExchangeWithAttempts(s, caption + ". Попытка ", kNoAttemptLimit);
+    window.close();
+    if (exchange != 0) {
+        Error(s, caption + ". Не могу прочитать!");
+        return {kSettingStopped, 0};
+    }
+    if (!AnswerHasStatus(s.buffer)) {
+        Error(s, caption + ". Ошибка в длине данных ответа!");
+        return {kSettingBadAnswer, 0};
+    }
+    const std::uint8_t code = ResponseCode(s.buffer);
+    if (code == 1) {
+        Error(s, caption + ". Настройка не была введена, используется значение по умолчанию");
+        return {kSettingRead, 0};
+    }
+    if (code != 0) {
+        Error(s, caption + ". Неизвестная ошибка при чтении!");
+        return {kSettingRead, 0};
+    }
+    std::uint32_t value = 0;
+    if (!SettingValue(s.buffer, value)) {
+        Error(s, caption + ". Ошибка в длине данных ответа!");
+        return {kSettingBadAnswer, 0};
+    }
+    return {kSettingRead, value};
+}
+
+int writeSetting(AppState& s, std::uint8_t number, std::uint32_t value, const std::string& caption) {
+    const std::string n = std::to_string(number);
+    for (;;) {
+        BuildLongRequest(s.buffer, kWriteSettingCommand,
+                         {number, static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
+                          static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)});
+        const int exchange = RunAttemptLoop(s, caption + " . ", kNoAttemptLimit);
+        if (exchange != 0) {
+            Error(s, "Не удалось записать параметр " + n + " !");
+            return kSettingNoExchange;
+        }
+        // An answer without status bytes cannot confirm anything.
+        const std::uint8_t code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : 0;
+        switch (code) {
+            case 0:
+                if (AnswerByteCount(s.buffer) == 7) return kSettingWritten;
+                Error(s, "Ошибка! Параметр " + n + " не записан!");
+                return kSettingWrongLength;
+            case 2:
+                Error(s, "Неправильный индекс! (Попытка записать параметр с индексом " + n + ")");
+                return kSettingRefused;
+            case 3:
+                Error(s, "Ошибка при записи в энергонезависимую память параметра " + n + " !");
+                return kSettingRefused;
+            case 7:
+            case 16:
+                if (s.ui.message(MessageIcon::Warning, kWriteProtectedQuestion, MessageButtons::YesNo) ==
+                    MessageAnswer::Yes)
+                    continue;
+                return kSettingProtectedDeclined;
+            default:
+                Error(s, "Неизвестная ошибка при записи параметра " + n + " !");
+                return kSettingRefused;
+        }
+    }
+}
+
+SettingListResult readSettingList(AppState& s) {
+    SettingListResult out{false, {}, {}};
+    ProgressWindow window(s.ui);
+    for (std::size_t i = 0; i < kSettingListNumbers.size(); ++i) {
+        const std::uint8_t number = kSettingListNumbers[i];
+        const std::string n = std::to_string(number);
+        BuildLongRequest(s.buffer, kReadSettingCommand, {number});
+        if (ExchangeWithAttempts(s, "Чтение параметра " + n + " : ", kNoAttemptLimit) != 0) {
+            window.close();
+            Error(s, "Не могу прочитать параметры измерений!");
+            out.stopped = true;
+            return out;
+        }
+        const std::uint8_t code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : 0xFF;
+        if (code == 1) continue;  // not entered: the caller keeps its default
+        if (code != 0) {
+            Error(s, "Неизвестная ошибка при чтении параметра " + n + " !");
+            continue;
+        }
+        if (!SettingValue(s.buffer, out.values[i])) {
+            Error(s, "Ошибка в длине данных ответа при чтении параметра " + n + " !");
+            continue;
+        }
+        out.present[i] = true;
+    }
+    return out;
+}
+
+void BuildReadParameterBlock(AppState& s, std::uint16_t index, std::uint8_t count) {
+    BuildLongRequest(s.buffer, kReadBlockCommand,
+                     {static_cast<std::uint8_t>(index), static_cast<std::uint8_t>(index >> 8), count});
+}
+
+void BuildWriteParameterBlock(AppState& s, std::uint16_t index, const std::uint8_t* payload, std::size_t n) {
+    if (n > kMaxParameterPayload) {
+        // Never send a truncated string: a frame without a valid delimiter is refused
+        // by the exchange before anything reaches the device.
+        s.buffer.request.fill(0);
+        return;
+    }
+    std::vector<std::uint8_t> data(n + 3);
+    data[0] = static_cast<std::uint8_t>(index);
+    data[1] = static_cast<std::uint8_t>(index >> 8);
+    for (std::size_t i = 0; i < n; ++i) data[2 + i] = payload[i];
+    data[n + 2] = XorCheck(payload, n);
+    BuildLongRequest(s.buffer, kWriteBlockCommand, data.data(), data.size());
+}
+
+void BuildConfirmParameterBlock(AppState& s, std::uint8_t group) {
+    BuildLongRequest(s.buffer, kConfirmBlockCommand, {group});
+}
+
+}  // namespace quillon

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "link/app_state.h"
+#include "link/frame_codec.h"
+
+namespace quillon {
+
+// Texts of the write lock: the device takes such writes only after the
+// button on its housing has been pressed.
+inline constexpr const char* kWriteProtectedText =
+    "Запрещена запись/корректировка калибровки. Для разрешения необходимо нажать кнопку на корпусе датчика.";
+inline constexpr const char* kWriteProtectedQuestion =
+    "Запрещена запись/корректировка калибровки. Для разрешения необходимо нажать кнопку на корпусе датчика. "
+    "Повторить попытку?";
+inline constexpr const char* kRepeatQuestion = "Повторить попытку?";
+
+// True when the answer in the buffer is long enough to carry its two status
+// bytes; a shorter one has no response code to judge.
+bool AnswerHasStatus(const ExchangeBuffer& b);
+
+// Text of the message box for a response code after a write.
+std::string ResponseCodeMessageText(std::uint8_t code);
+
+// Reports the response code of the long answer in the buffer (byte 8) in a
+// box with a single Yes button. True only for the write lock (7, 16), where a
+// repeat after pressing the device's button may succeed.
+bool ShowResponseCode(AppState& s);
+
+// "Повторить попытку?" as a warning with Yes and No; true on Yes.
+bool AskRepeatAfterProtection(AppState& s);
+
+// Pieces of the polling status line.
+// Receive errors of the line, in the order parity, framing, overrun.
+std::string LineErrorStatusText(int lineErrors);
+// Added for every answer, good shape or not.
+std::string ResponseCodeStatusText(std::uint8_t code);
+// Added first when the answer did not have the expected shape.
+std::string WrongShapeStatusText(std::uint8_t code);
+// Named status bits, then the remaining bits in hex.
+std::string DeviceStatusText(std::uint8_t status);
+
+// The whole status line of one poll cycle whose exchange delivered an answer
+// or reported receive errors. Receive errors replace everything else; an
+// otherwise empty line reads "OK!".
+std::string ComposeStatusLine(int lineErrors, bool goodShape, std::uint8_t responseCode,
+                              std::uint8_t deviceStatus);
+
+}  // namespace quillon

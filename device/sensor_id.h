@@ -1,0 +1,36 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "link/app_state.h"
+
+namespace quillon {
+
+// Reads the identifier of the attached sensor (command 220) unless it is
+// known already or the device has none. False when the read failed.
+bool readSensorId(AppState& s);
+
+// The sensor EEPROM block: an identifier string of up to 16 bytes padded with
+// zeros, then its CRC (low byte first).
+inline constexpr std::size_t kSensorBlockSize = 18;
+inline constexpr std::size_t kSensorStringBytes = 16;
+using SensorBlock = std::array<std::uint8_t, kSensorBlockSize>;
+
+// The device bytes of the text the edit shows (Windows-1251): the block's
+// first 15 bytes up to the first zero.
+std::string SensorBlockText(const SensorBlock& block);
+// Block for a text in device bytes: its first 16 bytes, zero padding, CRC.
+SensorBlock SensorBlockFor(const std::string& text);
+
+// Writes the device-identifier string into the EEPROM of the I2C sensor.
+// True when written or when nothing had to be written; false when
+// identification, the block read or the write failed, the user declined a
+// repeat, or the dialog was cancelled over an unreadable block.
+bool writeSensorIdString(AppState& s);
+
+// Body of "Запись ID для T на I2C (Ostrel)" (inside the port bracket).
+void SaveIdCommand(AppState& s);
+
+}  // namespace quillon
