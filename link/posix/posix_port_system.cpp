@@ -11,15 +11,15 @@ namespace quillon {
 
 OpenFailure ClassifyOpenError(int error) {
     switch (error) {
-    case 0: return OpenFailure::None;
-    // ENOENT also covers a virtual port whose link points at a vanished pseudo-terminal.
-    case ENOENT:
-    case ENODEV:
-    case ENXIO: return OpenFailure::NotFound;
-    case EACCES:
-    case EBUSY:
-    case EPERM: return OpenFailure::Busy;
-    default: return OpenFailure::Faulty;
+        case 0: return OpenFailure::None;
+        // ENOENT also covers a virtual port whose link points at a vanished pseudo-terminal.
+        case ENOENT:
+        case ENODEV:
+        case ENXIO: return OpenFailure::NotFound;
+        case EACCES:
+        case EBUSY:
+        case EPERM: return OpenFailure::Busy;
+        default: return OpenFailure::Faulty;
     }
 }
 

@@ -17,8 +17,7 @@ std::string Environment(const char* name) {
 }
 
 bool UsableName(const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-           name.front() != '.';
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos && name.front() != '.';
 }
 
 }  // namespace
