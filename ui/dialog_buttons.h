@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QBoxLayout>
+#include <QDialog>
+#include <QPushButton>
+
+namespace quillon::ui {
+
+// A button of a dialog's bottom row: OK accepts, the others reject.
+inline QPushButton* AddDialogButton(QDialog* dialog, QBoxLayout* row, const QString& name, const QString& text,
+                                    bool accepts) {
+    auto* b = new QPushButton(text, dialog);
+    b->setObjectName(name);
+    if (accepts) {
+        b->setDefault(true);
+        QObject::connect(b, &QPushButton::clicked, dialog, &QDialog::accept);
+    } else {
+        QObject::connect(b, &QPushButton::clicked, dialog, &QDialog::reject);
+    }
+    row->addWidget(b);
+    return b;
+}
+
+}  // namespace quillon::ui

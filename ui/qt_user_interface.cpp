@@ -1,0 +1,174 @@
+#include "ui/qt_user_interface.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "device/dialogs.h"
+#include "link/app_state.h"
+#include "link/link_dialog.h"
+#include "ui/form2.h"
+#include "ui/get_long_addr_form.h"
+#include "ui/get_serial_string_form.h"
+#include "ui/long_addr_form.h"
+#include "ui/main_form.h"
+#include "ui/now_opros_form.h"
+#include "ui/preambles_form.h"
+#include "ui/qt_live_view.h"
+#include "ui/qt_text.h"
+#include "ui/select_channel_form.h"
+#include "ui/select_request_form.h"
+#include "ui/short_addr_form.h"
+#include "ui/show_all_form.h"
+#include "ui/statistika_form.h"
+
+namespace quillon::ui {
+
+QtUserInterface::QtUserInterface() = default;
+
+QtUserInterface::~QtUserInterface() {
+    if (progress_) delete progress_.data();
+}
+
+void QtUserInterface::attach(AppState& state) { state_ = &state; }
+
+void QtUserInterface::attachMainWindow(TMainForm* window) {
+    mainWindow_ = window;
+    if (progress_) delete progress_.data();
+    // The progress window lives as long as the main window, like the other
+    // windows created at start-up.
+    if (window) progress_ = new TNowOprosForm(window);
+}
+
+TNowOprosForm* QtUserInterface::progressWindow() const { return progress_; }
+
+QWidget* QtUserInterface::parentWidget() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return mainWindow_.data();
+}
+
+MessageAnswer QtUserInterface::message(MessageIcon icon, const std::string& text, MessageButtons buttons,
+                                       const std::string& caption) {
+    if (answerMessage) return answerMessage(icon, text, buttons, caption);
+
+    QMessageBox::Icon qtIcon = QMessageBox::Critical;
+    switch (icon) {
+        case MessageIcon::Error: qtIcon = QMessageBox::Critical; break;
+        case MessageIcon::Warning: qtIcon = QMessageBox::Warning; break;
+        case MessageIcon::Information: qtIcon = QMessageBox::Information; break;
+        case MessageIcon::Confirmation: qtIcon = QMessageBox::Question; break;
+    }
+    QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
+    switch (buttons) {
+        case MessageButtons::Ok: qtButtons = QMessageBox::Ok; break;
+        case MessageButtons::Yes: qtButtons = QMessageBox::Yes; break;
+        case MessageButtons::YesNo: qtButtons = QMessageBox::Yes | QMessageBox::No; break;
+        case MessageButtons::OkCancel: qtButtons = QMessageBox::Ok | QMessageBox::Cancel; break;
+    }
+    const QString title = caption.empty() ? QApplication::applicationName() : ToQ(caption);
+    QMessageBox box(qtIcon, title, ToQ(text), qtButtons, parentWidget());
+    box.setObjectName("MessageBox");
+    if (onDialogShown) QTimer::singleShot(0, &box, [this, &box] { onDialogShown(box); });
+    box.exec();
+    switch (box.standardButton(box.clickedButton())) {
+        case QMessageBox::Yes: return MessageAnswer::Yes;
+        case QMessageBox::No: return MessageAnswer::No;
+        case QMessageBox::Cancel: return MessageAnswer::Cancel;
+        case QMessageBox::Ok: return MessageAnswer::Ok;
+        default: break;
+    }
+    // Closed without a button: the answer that does nothing.
+    switch (buttons) {
+        case MessageButtons::YesNo: return MessageAnswer::No;
+        case MessageButtons::OkCancel: return MessageAnswer::Cancel;
+        case MessageButtons::Yes: return MessageAnswer::Yes;
+        case MessageButtons::Ok: break;
+    }
+    return MessageAnswer::Ok;
+}
+
+void QtUserInterface::showProgress(const std::string& text) {
+    if (progress_) progress_->showWithText(ToQ(text));
+}
+
+void QtUserInterface::setProgressText(const std::string& text) {
+    if (progress_) progress_->setText(ToQ(text));
+}
+
+void QtUserInterface::closeProgress() {
+    if (progress_) progress_->hide();
+}
+
+void QtUserInterface::processEvents() {
+    // Menu commands cannot start here: the main window blocks its menu while
+    // a command runs, so only keys, Stop buttons and painting get through.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtUserInterface::setMainCaption(const std::string& caption) {
+    if (mainWindow_) mainWindow_->setWindowTitle(ToQ(caption));
+}
+
+void QtUserInterface::setMenuItemVisible(MenuItem item, bool visible) {
+    if (mainWindow_) mainWindow_->setMenuItemVisible(item, visible);
+}
+
+void QtUserInterface::setMainMenuPresent(bool present) {
+    if (mainWindow_) mainWindow_->setMainMenuPresent(present);
+}
+
+void QtUserInterface::setStatusBar(bool visible, const std::string& text) {
+    if (mainWindow_) mainWindow_->setStatusBarText(visible, ToQ(text));
+}
+
+bool QtUserInterface::runDialog(QDialog& dialog) {
+    if (onDialogShown) QTimer::singleShot(0, &dialog, [this, &dialog] { onDialogShown(dialog); });
+    return dialog.exec() == QDialog::Accepted;
+}
+
+template <typename Form, typename Record>
+bool QtUserInterface::runForm(Record& record) {
+    Form form(parentWidget());
+    form.load(record);
+    const bool ok = runDialog(form);
+    if (ok) form.store(record);
+    return ok;
+}
+
+bool QtUserInterface::show(LinkDialog& dialog) { return runForm<TForm2>(dialog); }
+
+void QtUserInterface::show(IdentityWindow& window) {
+    TLongAddrForm form(parentWidget());
+    form.load(window);
+    runDialog(form);
+}
+
+bool QtUserInterface::show(ChannelDialog& dialog) { return runForm<TSelectChannelForm>(dialog); }
+bool QtUserInterface::show(SerialStringDialog& dialog) { return runForm<TGetSerialStringForm>(dialog); }
+bool QtUserInterface::show(RequestChoiceDialog& dialog) { return runForm<TSelectRequestForm>(dialog); }
+bool QtUserInterface::show(ShortAddressDialog& dialog) { return runForm<TShortAddrForm>(dialog); }
+bool QtUserInterface::show(LongAddressDialog& dialog) { return runForm<TGetLongAddrForm>(dialog); }
+bool QtUserInterface::show(PreamblesDialog& dialog) { return runForm<TPreamblesForm>(dialog); }
+
+std::unique_ptr<LiveView> QtUserInterface::openLiveView(LiveViewKind kind) {
+    InterruptFlags* flags = state_ ? &state_->flags : nullptr;
+    LiveForm* form = nullptr;
+    if (kind == LiveViewKind::Statistics)
+        form = new TStatistikaForm(flags);
+    else
+        form = new TShowAllForm(flags);
+    QMdiSubWindow* sub = nullptr;
+    if (mainWindow_) {
+        sub = mainWindow_->mdiArea()->addSubWindow(form);
+        // The core's handle decides when the window is destroyed; closing only hides it.
+        sub->setAttribute(Qt::WA_DeleteOnClose, false);
+        sub->setWindowTitle(form->windowTitle());
+        sub->resize(sub->sizeHint().expandedTo(form->size() + QSize(16, 40)));
+        sub->hide();
+    }
+    return std::make_unique<QtLiveView>(sub, form);
+}
+
+}  // namespace quillon::ui
