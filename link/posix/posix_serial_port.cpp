@@ -10,10 +10,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdlib>
 
 #include "link/exchange_buffer.h"
 #include "link/posix/errno_text.h"
+#include "link/posix/line_check.h"
 #include "link/posix/monotonic.h"
 #include "link/posix/pty_detect.h"
 #include "link/posix/raw_line.h"
@@ -25,25 +25,6 @@ namespace {
 // A write that makes no progress for this long is given up: the driver is
 // stuck (a vanished USB adapter, a pseudo-terminal nobody reads).
 constexpr int kWriteStallMs = 5000;
-
-// Rate a driver may settle on instead of the requested one; UARTs tolerate
-// about this much mismatch between the two ends of a line.
-constexpr double kBaudTolerance = 0.02;
-
-bool BaudClose(std::uint32_t actual, std::uint32_t wanted) {
-    const double difference = std::abs(static_cast<double>(actual) - static_cast<double>(wanted));
-    return difference <= kBaudTolerance * wanted;
-}
-
-// Whether the driver holds what was asked for. A pseudo-terminal silently
-// drops parity; that is accepted there and nowhere else.
-bool LineHolds(const RawLineState& state, const RawLineRequest& request, bool pty) {
-    if (!BaudClose(state.outputBaud, request.baud) || !BaudClose(state.inputBaud, request.baud)) return false;
-    if (!state.eightDataBits || state.twoStopBits) return false;
-    if (state.hardwareFlowControl || state.softwareFlowControl) return false;
-    if (pty) return true;
-    return state.parity == request.oddParity && state.oddParity == request.oddParity;
-}
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "link/exchange_buffer.h"
+#include "link/posix/line_check.h"
 #include "link/posix/posix_serial_port.h"
 #include "link/posix/raw_line.h"
 #include "posix_test_support.h"
@@ -72,6 +73,49 @@ TEST(PosixSerialPort, EveryLinkRateIsAcceptedOnAPseudoTerminalAndAgainAfterReope
             }
         }
     }
+}
+
+TEST(PosixSerialPort, RefusesARealPortThatDoesNotKeepItsLineSettings) {
+    auto held = [](std::uint32_t baud, bool parity) {
+        RawLineState s;
+        s.inputBaud = s.outputBaud = baud;
+        s.eightDataBits = true;
+        s.parity = s.oddParity = parity;
+        return s;
+    };
+    const RawLineRequest odd1200{1200, true, true};
+    const RawLineRequest none28800{28800, false, true};
+    RawLineState twoStops = held(1200, true);
+    twoStops.twoStopBits = true;
+    RawLineState sevenBits = held(1200, true);
+    sevenBits.eightDataBits = false;
+    RawLineState handshake = held(1200, true);
+    handshake.hardwareFlowControl = true;
+    RawLineState evenParity = held(1200, true);
+    evenParity.oddParity = false;
+    RawLineState splitRates = held(1200, true);
+    splitRates.inputBaud = 9600;
+    struct Case {
+        const char* what;
+        RawLineState state;
+        RawLineRequest request;
+        bool pty;
+        bool holds;
+    } cases[] = {
+        {"exact", held(1200, true), odd1200, false, true},
+        {"parity dropped by a real port", held(1200, false), odd1200, false, false},
+        {"parity dropped by a pseudo-terminal", held(1200, false), odd1200, true, true},
+        {"parity added by a real port", held(28800, true), none28800, false, false},
+        {"even instead of odd", evenParity, odd1200, false, false},
+        {"rate rounded by the divisor", held(28846, false), none28800, false, true},
+        {"rate the driver cannot reach", held(38400, false), none28800, false, false},
+        {"rate not kept even on a pseudo-terminal", held(9600, false), odd1200, true, false},
+        {"input rate differs", splitRates, odd1200, false, false},
+        {"two stop bits", twoStops, odd1200, false, false},
+        {"seven data bits", sevenBits, odd1200, true, false},
+        {"hardware handshake", handshake, odd1200, false, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LineHolds(c.state, c.request, c.pty), c.holds) << c.what;
 }
 
 TEST(PosixSerialPort, IsExclusiveWhileOpenAndFreeAfterClosing) {
