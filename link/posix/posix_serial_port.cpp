@@ -44,20 +44,27 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::Open(const std::string& path, 
         return nullptr;
     };
     if (!isatty(fd)) return reject(ENOTTY);
-    // The port is not shared. The advisory lock also holds against root, whom
-    // TIOCEXCL does not stop; and a port someone else already holds
-    // exclusively must not lose that mark when this handle closes.
+    // The port is not shared. The advisory lock is the main guard: it also
+    // holds against root, and the kernel drops it when a holder crashes.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) return reject(errno == EWOULDBLOCK ? EBUSY : errno);
-    int exclusive = 0;
-    if (ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) return reject(EBUSY);
-    if (ioctl(fd, TIOCEXCL) != 0) return reject(errno);
-    return std::unique_ptr<PosixSerialPort>(new PosixSerialPort(fd, IsPseudoTerminal(fd)));
+    const bool pty = IsPseudoTerminal(fd);
+    // A pseudo-terminal keeps TIOCEXCL for as long as its master lives, past
+    // the close of a crashed holder, which would lock the port until the
+    // simulator restarts; the lock above suffices there.
+    if (!pty) {
+        // Someone else's exclusive mark (which root gets past) must be respected,
+        // and must not be cleared when this handle closes.
+        int exclusive = 0;
+        if (ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) return reject(EBUSY);
+        if (ioctl(fd, TIOCEXCL) != 0) return reject(errno);
+    }
+    return std::unique_ptr<PosixSerialPort>(new PosixSerialPort(fd, pty));
 }
 
 PosixSerialPort::PosixSerialPort(int fd, bool pty) : fd_(fd), pty_(pty) { counters_ = ReadErrorCounters(fd_); }
 
 PosixSerialPort::~PosixSerialPort() {
-    ioctl(fd_, TIOCNXCL);
+    if (!pty_) ioctl(fd_, TIOCNXCL);
     // Nothing waits for unsent output: the sender already waited for the
     // wire time, and a stuck line must not hang the close.
     tcflush(fd_, TCIOFLUSH);

@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <fstream>
 
 #include "link/posix/port_discovery.h"
@@ -100,18 +99,6 @@ TEST(PosixPortSystem, OpenReportsWhyAPortCannotBeUsed) {
         EXPECT_EQ(error.kind, c.kind) << c.path;
         EXPECT_FALSE(error.text.empty()) << c.path;
     }
-}
-
-TEST(PosixPortSystem, OpenErrorsAreSortedIntoMissingBusyAndFaulty) {
-    struct Case {
-        int error;
-        OpenFailure kind;
-    } cases[] = {
-        {ENOENT, OpenFailure::NotFound}, {ENODEV, OpenFailure::NotFound}, {ENXIO, OpenFailure::NotFound},
-        {EACCES, OpenFailure::Busy},     {EBUSY, OpenFailure::Busy},      {EPERM, OpenFailure::Busy},
-        {EIO, OpenFailure::Faulty},      {ENOTTY, OpenFailure::Faulty},   {EINVAL, OpenFailure::Faulty},
-    };
-    for (const auto& c : cases) EXPECT_EQ(ClassifyOpenError(c.error), c.kind) << c.error;
 }
 
 TEST(PosixPortSystem, NaturalOrderCountsNumbersByValue) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <termios.h>
 
 #include <chrono>
@@ -127,6 +128,22 @@ TEST(PosixSerialPort, IsExclusiveWhileOpenAndFreeAfterClosing) {
     EXPECT_EQ(error, EBUSY);
     first.reset();
     EXPECT_NE(PosixSerialPort::Open(pty.slavePath, error), nullptr);
+}
+
+TEST(PosixSerialPort, AHolderThatDiedWithoutClosingDoesNotLockThePortOut) {
+    PtyPair pty;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int error = 0;
+        auto port = PosixSerialPort::Open(pty.slavePath, error);
+        _exit(port ? 0 : 1);  // no destructor runs, as in a crash
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    int error = 0;
+    EXPECT_NE(PosixSerialPort::Open(pty.slavePath, error), nullptr) << error;
 }
 
 TEST(PosixSerialPort, CarriesEveryByteValueBothWays) {
