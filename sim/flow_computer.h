@@ -14,7 +14,7 @@ namespace quillon::sim {
 struct FlowComputerConfig {
     std::uint8_t address = 1;
     std::string password = "1234";  // bytes in the flow computer's 8-bit code page
-    std::string userId;              // checked only in SOU mode
+    std::string userId{};            // checked only in SOU mode
     bool souMode = false;            // credentials = 12 password bytes + 4 user-id bytes
     int format = 11;                 // the tool's request format: 11 or 33
     int line = 1;                    // HART line the device hangs on, 1..4

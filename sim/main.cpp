@@ -1,1 +1,26 @@
-int main() { return 0; }
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "sim/devsim_app.h"
+#include "sim/devsim_options.h"
+
+int main(int argc, char** argv) {
+    // Scripts read the port path from the first line as soon as it is printed.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::string error;
+    const auto options = quillon::sim::ParseDevsimOptions(args, error);
+    if (!options) {
+        std::cerr << "quillon-devsim: " << error << "\n\n" << quillon::sim::DevsimUsage();
+        return 2;
+    }
+    if (options->help) {
+        std::cout << quillon::sim::DevsimUsage();
+        return 0;
+    }
+    return quillon::sim::RunDevsim(*options, STDIN_FILENO, std::cout, std::cerr);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/serial_port.h"
+#include "sim/device_profile.h"
+#include "sim/faults.h"
+#include "sim/flow_computer.h"
+
+namespace quillon::sim {
+
+// Command line of quillon-devsim.
+struct DevsimOptions {
+    std::string preset = "rev6";
+    std::optional<std::uint8_t> softwareRevision, hardwareRevision, deviceRevision;
+    std::optional<std::array<std::uint8_t, 5>> longAddress;
+    std::optional<std::uint8_t> shortAddress, preambles;
+    std::optional<std::string> tag;
+    bool locked = false;
+    std::uint8_t refusalCode = 7;
+    std::uint32_t seed = 1;
+
+    std::optional<std::uint32_t> baud;
+    std::optional<Parity> parity;
+    std::optional<int> hartSpeedIndex, tunnelSpeedIndex;
+    int turnaroundMs = 20;
+
+    Fault fault = Fault::None;  // persistent from the start
+    std::string portName = "sim0";
+    bool flowComputer = false;
+    FlowComputerConfig fc;
+    bool log = false;
+    bool help = false;
+
+    // The line the simulator paces its answers at.
+    LineSettings line() const;
+    // The preset with every identity option applied.
+    DeviceProfile profile() const;
+};
+
+// Parses the arguments after the program name. Returns nothing and sets
+// `error` for an unknown option or a bad value (an unknown preset included).
+std::optional<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& args, std::string& error);
+
+std::string DevsimUsage();
+
+}  // namespace quillon::sim

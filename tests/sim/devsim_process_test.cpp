@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/exchange.h"
+#include "link/frame_codec.h"
+#include "link/posix/posix_port_system.h"
+#include "link/posix/steady_clock.h"
+#include "link/serial_link.h"
+#include "support/scripted_ui.h"
+
+namespace quillon {
+namespace {
+
+// quillon-devsim as a child process with its own virtual-ports folder.
+class DevsimProcess {
+public:
+    explicit DevsimProcess(std::vector<std::string> args) {
+        char dir[] = "/tmp/quillon-devsim-test-XXXXXX";
+        if (!mkdtemp(dir)) return;
+        folder_ = dir;
+        // Everything the child needs is built before fork: after it only
+        // async-signal-safe calls are allowed.
+        std::vector<char*> argv{const_cast<char*>(QUILLON_DEVSIM_PATH)};
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        std::string portsDir = std::string("QUILLON_PORTS_DIR=") + dir;
+        std::vector<char*> envp;
+        for (char** e = environ; *e; ++e)
+            if (std::string_view(*e).substr(0, 18) != "QUILLON_PORTS_DIR=") envp.push_back(*e);
+        envp.push_back(portsDir.data());
+        envp.push_back(nullptr);
+        int out[2];
+        if (pipe(out) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            close(out[0]);
+            close(out[1]);
+            execve(argv[0], argv.data(), envp.data());
+            _exit(127);
+        }
+        close(out[1]);
+        out_ = out[0];
+    }
+    ~DevsimProcess() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0) close(out_);
+        if (!folder_.empty()) rmdir(folder_.c_str());
+    }
+
+    // Next line of its output, or "" after `timeoutMs` of silence.
+    std::string line(int timeoutMs = 5000) {
+        for (;;) {
+            if (auto nl = buffer_.find('\n'); nl != std::string::npos) {
+                std::string l = buffer_.substr(0, nl);
+                buffer_.erase(0, nl + 1);
+                return l;
+            }
+            pollfd p{out_, POLLIN, 0};
+            if (poll(&p, 1, timeoutMs) <= 0) return {};
+            char buf[512];
+            const ssize_t n = read(out_, buf, sizeof buf);
+            if (n <= 0) return {};
+            buffer_.append(buf, static_cast<std::size_t>(n));
+        }
+    }
+
+    // Exit status after SIGTERM.
+    int terminate() {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return status;
+    }
+
+    pid_t pid() const { return pid_; }
+    const std::string& folder() const { return folder_; }
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    std::string folder_;
+    std::string buffer_;
+};
+
+struct RealLink {
+    testing::ScriptedUi ui;
+    SteadyClock clock;
+    PosixPortSystem ports{"/nonexistent", "/dev"};  // only the virtual folder
+    AppState state{ui, ports, clock};
+
+    RealLink(const std::string& portPath, const std::array<std::uint8_t, 5>& longAddress) {
+        state.port.performanceFrequency = clock.counterFrequency();
+        state.port.portList = {"", portPath};
+        state.settings.portIndex = 1;
+        state.identity.longAddress = longAddress;
+        OpenPort(state);
+    }
+};
+
+TEST(DevsimProcess, ServesAPseudoTerminalUntilTerminated) {
+    DevsimProcess sim({"--preset", "rev8", "--long-address", "260F092964", "--turnaround-ms", "5", "--locked"});
+    ASSERT_GT(sim.pid(), 0);
+    const std::string path = sim.line();
+    ASSERT_EQ(path, sim.folder() + "/sim0");
+    EXPECT_NE(sim.line().find("rev8"), std::string::npos);
+
+    RealLink link(path, {0x26, 0x0F, 0x09, 0x29, 0x64});
+    ASSERT_TRUE(PortIsOpen(link.state)) << (link.ui.messages.empty() ? "" : link.ui.messages[0].text);
+    const auto start = std::chrono::steady_clock::now();
+    BuildLongRequest(link.state.buffer, 0);
+    ASSERT_EQ(Exchange(link.state), ExchangeOk);
+    // 9 + 9 request bytes and 5 + 21 answer bytes at 11 bits/1200 baud: about 400 ms on the wire.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(350));
+    EXPECT_EQ(link.state.buffer.response[16], 8);  // software revision
+
+    // Write-protected until the button (SIGUSR1) is pressed.
+    BuildLongRequest(link.state.buffer, 177, {40, 0, 0, 0, 1});
+    ASSERT_EQ(Exchange(link.state), ExchangeOk);
+    EXPECT_EQ(ResponseCode(link.state.buffer), 7);
+    kill(sim.pid(), SIGUSR1);
+    EXPECT_NE(sim.line().find("button"), std::string::npos);
+    BuildLongRequest(link.state.buffer, 177, {40, 0, 0, 0, 1});
+    ASSERT_EQ(Exchange(link.state), ExchangeOk);
+    EXPECT_EQ(ResponseCode(link.state.buffer), 0);
+
+    // The port closed between commands and opened again still works.
+    ClosePort(link.state);
+    OpenPort(link.state);
+    BuildLongRequest(link.state.buffer, 1);
+    EXPECT_EQ(Exchange(link.state), ExchangeOk);
+    ClosePort(link.state);
+
+    const int status = sim.terminate();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    struct stat st {};
+    EXPECT_NE(lstat(path.c_str(), &st), 0) << "the link outlived the simulator";
+}
+
+TEST(DevsimProcess, TunnelsThroughItsFlowComputer) {
+    DevsimProcess sim({"--preset", "rev16", "--flow-computer", "--fc-address", "9", "--fc-password", "pw",
+                       "--fc-format", "33", "--fc-line", "2", "--turnaround-ms", "5", "--name", "fc"});
+    ASSERT_GT(sim.pid(), 0);
+    const std::string path = sim.line();
+    ASSERT_EQ(path, sim.folder() + "/fc");
+    RealLink link(path, {});
+    auto& st = link.state.settings;
+    st.linkType = kLinkTunnel;
+    st.portSpeedIndex = 9;  // 9600
+    st.tunnelAddress = 9;
+    st.tunnelPassword = "pw";
+    st.tunnelRequestFormat = 1;
+    st.tunnelLine = 1;
+    st.firstByteWait = 3000;
+    OpenPort(link.state);
+    ASSERT_TRUE(PortIsOpen(link.state));
+    BuildShortRequest(link.state.buffer, 0);
+    st.shortAddress = 0;
+    ASSERT_EQ(Exchange(link.state), ExchangeOk);
+    EXPECT_EQ(link.state.buffer.response[0], 0x06);
+    EXPECT_EQ(link.state.buffer.response[12], 16);  // software revision, short frame
+}
+
+}  // namespace
+}  // namespace quillon
