@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -103,11 +104,12 @@ bool ParseProfileInteger(std::string_view text, int& value) {
         text.remove_prefix(1);
     }
     std::int64_t magnitude = 0;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    const auto hexDigit = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') && hexDigit(text[2])) {
         // Hex is a bit pattern: 0xFFFFFFFF is -1, as the platform reads it.
         std::uint32_t bits = 0;
         const auto [end, ec] = std::from_chars(text.data() + 2, text.data() + text.size(), bits, 16);
-        if (ec != std::errc{} || end == text.data() + 2) return false;
+        if (ec != std::errc{}) return false;
         magnitude = static_cast<std::int32_t>(bits);
     } else {
         std::size_t i = 0;

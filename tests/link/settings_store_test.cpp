@@ -1,0 +1,337 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <sstream>
+
+#include "link/app_state.h"
+#include "link/link_test_support.h"
+#include "link/serial_link.h"
+#include "link/settings_store.h"
+#include "sim/virtual_clock.h"
+#include "support/scripted_ui.h"
+
+namespace quillon {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TempFolder;
+using testing::WriteFileBytes;
+
+class SettingsStore : public ::testing::Test {
+protected:
+    SettingsStore() {
+        ports.present = {"/dev/ttyS0", "/dev/ttyUSB0"};
+        ScanPorts(s);
+    }
+
+    void load(const std::string& content) {
+        WriteFileBytes(path, content);
+        LoadSettings(s, path, folder.path());
+    }
+    void load() { LoadSettings(s, path, folder.path()); }
+
+    // Key names of the settings section in file order.
+    std::vector<std::string> keysInFile() const {
+        std::vector<std::string> keys;
+        std::istringstream in(ReadFileBytes(path));
+        for (std::string line; std::getline(in, line);)
+            if (auto eq = line.find('='); eq != std::string::npos) keys.push_back(line.substr(0, eq));
+        return keys;
+    }
+    std::string fileText() const { return ReadFileBytes(path); }
+
+    TempFolder folder;
+    std::string path = folder.file("Quillon.ini");
+    testing::ScriptedUi ui;
+    testing::FakePorts ports;
+    sim::VirtualClock clock;
+    AppState s{ui, ports, clock};
+};
+
+TEST_F(SettingsStore, MissingFileGivesTheDefaultsSilently) {
+    s.settings.linkType = 1;
+    s.settings.tunnelPassword = "old";
+    load();
+    const LinkSettings defaults;
+    const LinkSettings& st = s.settings;
+    EXPECT_EQ(st.linkType, defaults.linkType);
+    EXPECT_EQ(st.portIndex, 0);
+    EXPECT_EQ(st.hartSpeedIndex, 0);
+    EXPECT_EQ(st.portSpeedIndex, 0);
+    EXPECT_EQ(st.masterAddress, 0);
+    EXPECT_EQ(st.firstByteWait, 1000);
+    EXPECT_EQ(st.nextByteWait, 300);
+    EXPECT_EQ(st.tunnelAddress, 255);
+    EXPECT_EQ(st.shortAddress, 1);
+    EXPECT_FALSE(st.souMode);
+    EXPECT_EQ(st.tunnelRequestFormat, 0);
+    EXPECT_EQ(st.tunnelLine, 0);
+    EXPECT_EQ(st.tunnelPassword, "");
+    EXPECT_EQ(st.tunnelUserId, "");
+    EXPECT_EQ(st.resultFileName, "prot.ctr");
+    EXPECT_EQ(st.settingsDirectory, folder.path());
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SettingsStore, LoadTimeCorrectionsOfEachKey) {
+    struct Case {
+        const char* lines;
+        std::function<int(const LinkSettings&)> field;
+        int expected;
+    } cases[] = {
+        {"type_connect=2", [](auto& st) { return st.linkType; }, 2},
+        {"type_connect=3", [](auto& st) { return st.linkType; }, 0},
+        {"type_connect=-1", [](auto& st) { return st.linkType; }, 0},
+        {"num_port=2", [](auto& st) { return st.portIndex; }, 2},
+        {"num_port=3", [](auto& st) { return st.portIndex; }, 0},
+        {"num_port=-1", [](auto& st) { return st.portIndex; }, 0},
+        {"hart_speed=5", [](auto& st) { return st.hartSpeedIndex; }, 5},
+        {"hart_speed=6", [](auto& st) { return st.hartSpeedIndex; }, 0},
+        {"MasterAddr=1", [](auto& st) { return st.masterAddress; }, 1},
+        {"masteraddr=2", [](auto& st) { return st.masterAddress; }, 0},
+        {"speed=-1", [](auto& st) { return st.portSpeedIndex; }, 2},
+        {"speed=99", [](auto& st) { return st.portSpeedIndex; }, 99},
+        {"first_byte_wait=10", [](auto& st) { return st.firstByteWait; }, 10},
+        {"first_byte_wait=9", [](auto& st) { return st.firstByteWait; }, 1000},
+        {"first_byte_wait=10001", [](auto& st) { return st.firstByteWait; }, 1000},
+        {"next_byte_wait=7\nfirst_byte_wait=5000", [](auto& st) { return st.nextByteWait; }, 300},
+        {"next_byte_wait=7\nfirst_byte_wait=5000", [](auto& st) { return st.firstByteWait; }, 5000},
+        {"next_byte_wait=5000", [](auto& st) { return st.nextByteWait; }, 5000},
+        {"next_byte_wait=5001", [](auto& st) { return st.nextByteWait; }, 300},
+        {"fl_addr=300", [](auto& st) { return int{st.tunnelAddress}; }, 44},
+        {"fl_addr=-1", [](auto& st) { return int{st.tunnelAddress}; }, 255},
+        {"short_addr=17", [](auto& st) { return int{st.shortAddress}; }, 1},
+        {"short_addr=16", [](auto& st) { return int{st.shortAddress}; }, 16},
+        {"short_addr=0", [](auto& st) { return int{st.shortAddress}; }, 0},
+        {"short_addr=272", [](auto& st) { return int{st.shortAddress}; }, 1},
+        {"SOU=256", [](auto& st) { return int{st.souMode}; }, 0},
+        {"SOU=257", [](auto& st) { return int{st.souMode}; }, 1},
+        {"type_fl_request=1", [](auto& st) { return st.tunnelRequestFormat; }, 1},
+        {"type_fl_request=5", [](auto& st) { return st.tunnelRequestFormat; }, 0},
+        {"fl_num_line=3", [](auto& st) { return st.tunnelLine; }, 3},
+        {"fl_num_line=1000", [](auto& st) { return st.tunnelLine; }, 0},
+        {"num_port=99999999999999999999", [](auto& st) { return st.portIndex; }, 0},
+        {"first_byte_wait=0x7D0", [](auto& st) { return st.firstByteWait; }, 2000},
+        {"first_byte_wait=\xFF\xFE\x01", [](auto& st) { return st.firstByteWait; }, 1000},
+    };
+    for (const auto& c : cases) {
+        s.settings = LinkSettings{};
+        load(std::string("[Ini_Dir_Section]\r\n") + c.lines + "\r\n");
+        EXPECT_EQ(c.field(s.settings), c.expected) << c.lines;
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SettingsStore, SavesEveryKeyInItsOrderWithScrambledCredentials) {
+    LinkSettings& st = s.settings;
+    st.settingsDirectory = "/home/инженер/калибровки";
+    st.linkType = 1;
+    st.tunnelRequestFormat = 1;
+    st.tunnelLine = 2;
+    st.portIndex = 1;
+    st.hartSpeedIndex = 0;
+    st.portSpeedIndex = 9;
+    st.masterAddress = 1;
+    st.firstByteWait = 7000;  // low byte 0x58
+    st.nextByteWait = 300;    // low byte 0x2C
+    st.tunnelAddress = 7;
+    st.shortAddress = 3;
+    st.souMode = true;
+    st.resultFileName = "/tmp/poll.ctr";
+    st.tunnelPassword = "A\xDF";  // "AЯ" in Windows-1251
+    st.tunnelUserId = "\x01";
+    // Key: 1 + 1 + 9 + 0 + 0x58 + 0x2C + 3 = 146 = 0x92.
+    ASSERT_EQ(SettingsKey(st), 0x92);
+    ASSERT_TRUE(SaveSettings(s, path));
+    EXPECT_EQ(fileText(),
+              "[ini_dir_section]\r\n"
+              "ini_dir_ident=/home/инженер/калибровки\r\n"
+              "type_connect=1\r\n"
+              "type_fl_request=1\r\n"
+              "fl_num_line=2\r\n"
+              "num_port=1\r\n"
+              "hart_speed=0\r\n"
+              "speed=9\r\n"
+              "MasterAddr=1\r\n"
+              "first_byte_wait=7000\r\n"
+              "next_byte_wait=300\r\n"
+              "fl_addr=7\r\n"
+              "short_addr=3\r\n"
+              "SOU=1\r\n"
+              "fileprot_name=/tmp/poll.ctr\r\n"
+              "p0=-45\r\n"  // 0x41 ^ 0x92 = 0xD3, signed -45
+              "p1=77\r\n"   // 0xDF ^ 0x92 = 0x4D
+              "p2=256\r\n"
+              "i0=-109\r\n"  // 0x01 ^ 0x92 = 0x93, signed -109
+              "i1=256\r\n");
+
+    const LinkSettings saved = st;
+    s.settings = LinkSettings{};
+    load();
+    EXPECT_EQ(st.tunnelPassword, saved.tunnelPassword);
+    EXPECT_EQ(st.tunnelUserId, saved.tunnelUserId);
+    EXPECT_EQ(st.linkType, 1);
+    EXPECT_EQ(st.portIndex, 1);
+    EXPECT_EQ(st.portSpeedIndex, 9);
+    EXPECT_EQ(st.masterAddress, 1);
+    EXPECT_EQ(st.firstByteWait, 7000);
+    EXPECT_EQ(st.tunnelAddress, 7);
+    EXPECT_EQ(st.shortAddress, 3);
+    EXPECT_TRUE(st.souMode);
+    EXPECT_EQ(st.tunnelRequestFormat, 1);
+    EXPECT_EQ(st.tunnelLine, 2);
+    EXPECT_EQ(st.resultFileName, "/tmp/poll.ctr");
+    EXPECT_EQ(st.settingsDirectory, folder.path()) << "a folder that does not exist falls back";
+}
+
+TEST_F(SettingsStore, PasswordsOfEveryByteRoundTrip) {
+    const std::string passwords[] = {
+        "",
+        "ab",
+        "Пароль\x98\xFF\x80",
+        std::string("\x00\x7F\x80\xFE", 4),
+        "0123456789ABCDEF",
+    };
+    for (int shortAddress : {0, 5, 16}) {
+        for (const auto& password : passwords) {
+            s.settings = LinkSettings{};
+            s.settings.shortAddress = static_cast<std::uint8_t>(shortAddress);
+            s.settings.tunnelPassword = password;
+            s.settings.tunnelUserId = password.substr(0, 4);
+            std::filesystem::remove(path);
+            ASSERT_TRUE(SaveSettings(s, path));
+            s.settings = LinkSettings{};
+            load();
+            EXPECT_EQ(s.settings.tunnelPassword, password);
+            EXPECT_EQ(s.settings.tunnelUserId, password.substr(0, 4));
+        }
+    }
+}
+
+TEST_F(SettingsStore, EmptyPasswordIsATerminatorAloneAndOldLongerKeysStay) {
+    s.settings.tunnelPassword = "12345";
+    ASSERT_TRUE(SaveSettings(s, path));
+    s.settings.tunnelPassword = "";
+    ASSERT_TRUE(SaveSettings(s, path));
+    const auto keys = keysInFile();
+    const auto at = std::find(keys.begin(), keys.end(), "p0");
+    ASSERT_NE(at, keys.end());
+    EXPECT_EQ(std::vector<std::string>(at, at + 7), (std::vector<std::string>{"p0", "p1", "p2", "p3", "p4", "p5", "i0"}));
+    EXPECT_NE(fileText().find("p0=256\r\n"), std::string::npos);
+    load();
+    EXPECT_EQ(s.settings.tunnelPassword, "");
+}
+
+TEST_F(SettingsStore, AVanishedPortFallsBackToNoneAndThePasswordReadsBackAltered) {
+    s.settings.portIndex = 2;
+    s.settings.tunnelPassword = "secret";
+    const std::uint8_t oldKey = SettingsKey(s.settings);
+    ASSERT_TRUE(SaveSettings(s, path));
+
+    ports.present = {"/dev/ttyS0"};
+    ScanPorts(s);
+    load();
+    EXPECT_EQ(s.settings.portIndex, 0);
+    const std::uint8_t newKey = SettingsKey(s.settings);
+    ASSERT_EQ(static_cast<std::uint8_t>(oldKey - newKey), 2);
+    std::string expected = "secret";
+    for (char& c : expected) c = static_cast<char>(static_cast<std::uint8_t>(c) ^ oldKey ^ newKey);
+    EXPECT_EQ(s.settings.tunnelPassword, expected);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SettingsStore, ValuesTheNextLoadCorrectsDoNotScrambleThePassword) {
+    // A link type with no dialog item (-1) or an odd speed option is saved as
+    // it is; the next load corrects it, and the password must still read back.
+    s.settings.linkType = -1;
+    s.settings.hartSpeedIndex = 9;
+    s.settings.portSpeedIndex = -4;
+    s.settings.tunnelPassword = "pass";
+    ASSERT_TRUE(SaveSettings(s, path));
+    load();
+    EXPECT_EQ(s.settings.linkType, 0);
+    EXPECT_EQ(s.settings.tunnelPassword, "pass");
+}
+
+TEST_F(SettingsStore, HostileFilesLoadBoundedAndNeverHang) {
+    struct Case {
+        const char* name;
+        std::string content;
+        std::size_t passwordLength;
+        std::size_t userIdLength;
+    } cases[] = {
+        {"credential keys that never end", [] {
+             std::string c = "[ini_dir_section]\n";
+             for (int i = 0; i < 40000; ++i) c += "p" + std::to_string(i) + "=1\ni" + std::to_string(i) + "=-1\n";
+             return c;
+         }(), kPasswordMaxLength, kUserIdMaxLength},
+        {"gap in the keys", "[ini_dir_section]\np0=1\np2=1\n", 1, 0},
+        {"terminator below 256 missing, huge values", "[ini_dir_section]\np0=-999999\np1=99999999999\n", 1, 0},
+        {"binary garbage", std::string("\0\xFF[\x80]\n=\n[ini_dir_section\n\xFFp0=\x01\n", 28), 0, 0},
+    };
+    for (const auto& c : cases) {
+        s.settings = LinkSettings{};
+        const auto start = std::chrono::steady_clock::now();
+        load(c.content);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << c.name;
+        EXPECT_EQ(s.settings.tunnelPassword.size(), c.passwordLength) << c.name;
+        EXPECT_EQ(s.settings.tunnelUserId.size(), c.userIdLength) << c.name;
+        EXPECT_EQ(s.settings.firstByteWait, 1000) << c.name;
+    }
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SettingsStore, SettingsDirectoryIsKeptOnlyWhenItExists) {
+    const std::string existing = folder.file("calibrations");
+    std::filesystem::create_directory(existing);
+    load("[ini_dir_section]\nini_dir_ident=" + existing + "\n");
+    EXPECT_EQ(s.settings.settingsDirectory, existing);
+    load("[ini_dir_section]\nini_dir_ident=" + folder.file("gone") + "\n");
+    EXPECT_EQ(s.settings.settingsDirectory, folder.path());
+    load("[ini_dir_section]\nini_dir_ident=\n");
+    EXPECT_EQ(s.settings.settingsDirectory, folder.path());
+}
+
+TEST_F(SettingsStore, SaveKeepsForeignSectionsAndKeys) {
+    WriteFileBytes(path, "; notes\r\n[Other]\r\nx=1\r\n[ini_dir_section]\r\nmine=kept\r\nspeed=4\r\n");
+    s.settings.portSpeedIndex = 6;
+    ASSERT_TRUE(SaveSettings(s, path));
+    const std::string text = fileText();
+    EXPECT_EQ(text.rfind("; notes\r\n[Other]\r\nx=1\r\n[ini_dir_section]\r\nmine=kept\r\nspeed=6\r\n", 0), 0u) << text;
+}
+
+TEST_F(SettingsStore, AFailedSaveTellsTheUserWhichFileAndWhy) {
+    const std::string bad = folder.file("missing/Quillon.ini");
+    EXPECT_FALSE(SaveSettings(s, bad));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(ui.messages[0].text,
+              "Не удалось сохранить параметры связи в файл " + bad + "\nОшибка: No such file or directory");
+}
+
+TEST(SettingsFilePath, FollowsTheConfigFolderAndCreatesIt) {
+    TempFolder folder;
+    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedConfig = oldConfig ? oldConfig : "";
+    const std::string savedHome = oldHome ? oldHome : "";
+
+    ::setenv("XDG_CONFIG_HOME", folder.file("cfg/deep").c_str(), 1);
+    EXPECT_EQ(SettingsFilePath(), folder.file("cfg/deep/Quillon.ini"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder.file("cfg/deep")));
+
+    ::setenv("HOME", folder.path().c_str(), 1);
+    for (const char* ignored : {"", "relative/path"}) {
+        ::setenv("XDG_CONFIG_HOME", ignored, 1);
+        EXPECT_EQ(SettingsFilePath(), folder.file(".config/Quillon.ini"));
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(folder.file(".config")));
+
+    if (oldConfig) ::setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
+    if (oldHome) ::setenv("HOME", savedHome.c_str(), 1); else ::unsetenv("HOME");
+}
+
+}  // namespace
+}  // namespace quillon
