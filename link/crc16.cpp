@@ -18,7 +18,9 @@ void AppendCrc(std::uint8_t* buffer, std::size_t n) {
 }
 
 bool VerifyOrStoreCrc(std::uint8_t* frame, std::size_t capacity) {
-    if (capacity < 3 || frame[2] < 2 || frame[2] > capacity) return false;
+    // The CRC follows at least the three header bytes; a length that would put
+    // it over the header itself (or past the buffer) is never valid.
+    if (capacity < 5 || frame[2] < 5 || frame[2] > capacity) return false;
     const std::size_t n = frame[2] - 2u;
     const std::uint16_t crc = Crc16Modbus(frame, n);
     const std::uint8_t low = static_cast<std::uint8_t>(crc & 0xFF);
