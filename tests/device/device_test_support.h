@@ -43,3 +43,22 @@ inline void EscDuring(SimBench& b, const std::string& prefix) {
 }
 
 }  // namespace quillon::testing
+
+namespace quillon::testing {
+
+// Makes every request of `command` go unanswered, the others unaffected.
+inline void NeverAnswer(SimBench& b, std::uint8_t command) {
+    auto original = b.device().commands()[command];
+    b.device().commands()[command] = [&b, original](sim::SimDevice& d, const sim::HartRequest& q) {
+        b.faults().set(sim::Fault::NoAnswer);
+        return original ? original(d, q) : sim::HartReply{64, {}};
+    };
+}
+
+inline int CountOf(const std::vector<std::string>& texts, const std::string& text) {
+    int n = 0;
+    for (const auto& t : texts) n += t == text;
+    return n;
+}
+
+}  // namespace quillon::testing
