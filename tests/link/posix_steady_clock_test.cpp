@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "link/posix/steady_clock.h"
 #include "posix_test_support.h"
 
@@ -13,12 +16,17 @@ TEST(PosixSteadyClock, WaitPastCounterEndsJustAfterTheDeadline) {
     ASSERT_EQ(clock.counterFrequency(), 1'000'000'000);
     // Inside the precise stretch, across it, and well beyond it; one already past.
     for (const std::int64_t aheadNs : {-1'000'000LL, 0LL, 50'000LL, 300'000LL, 2'000'000LL, 20'000'000LL}) {
-        const std::int64_t deadline = clock.counter() + aheadNs;
-        clock.waitPastCounter(deadline);
-        const std::int64_t lateness = clock.counter() - deadline;
-        EXPECT_GT(lateness, 0) << aheadNs;
+        // A busy machine may preempt any single wait; the best of a few shows the clock's own precision.
+        std::int64_t best = INT64_MAX;
+        for (int trial = 0; trial < 5; ++trial) {
+            const std::int64_t deadline = clock.counter() + aheadNs;
+            clock.waitPastCounter(deadline);
+            const std::int64_t lateness = clock.counter() - deadline;
+            EXPECT_GT(lateness, 0) << aheadNs;
+            best = std::min(best, lateness);
+        }
         if (aheadNs > 0) {
-            EXPECT_LT(lateness, 5'000'000) << aheadNs;
+            EXPECT_LT(best, 2'000'000) << aheadNs;
         }
     }
 }
