@@ -30,6 +30,12 @@ std::string ResponseCodeMessageText(std::uint8_t code) {
 }
 
 bool ShowResponseCode(AppState& s) {
+    // An answer too short to carry a response code must not pass for a
+    // success (nor for the lock) on whatever byte happens to sit at 8.
+    if (!AnswerHasStatus(s.buffer)) {
+        s.ui.message(MessageIcon::Error, "Неизвестная ошибка!", MessageButtons::Yes);
+        return false;
+    }
     const std::uint8_t code = s.buffer.response[8];
     const MessageIcon icon = code == 0 ? MessageIcon::Information : MessageIcon::Error;
     s.ui.message(icon, ResponseCodeMessageText(code), MessageButtons::Yes);

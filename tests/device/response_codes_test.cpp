@@ -31,12 +31,25 @@ TEST(ShowResponseCode, TextIconAndRepeatPerCode) {
     for (const auto& c : cases) {
         SimBench b;
         b.state.buffer.response[0] = 0x86;
+        b.state.buffer.response[7] = 2;
         b.state.buffer.response[8] = c.code;
         EXPECT_EQ(ShowResponseCode(b.state), c.repeat) << int(c.code);
         ASSERT_EQ(b.ui.messages.size(), 1u);
         EXPECT_EQ(b.ui.messages[0].text, c.text) << int(c.code);
         EXPECT_EQ(b.ui.messages[0].icon, c.icon) << int(c.code);
         EXPECT_EQ(b.ui.messages[0].buttons, MessageButtons::Yes);
+    }
+}
+
+TEST(ShowResponseCode, AnswerWithoutStatusBytesIsNeverASuccess) {
+    for (std::uint8_t byteCount : {0, 1}) {
+        SimBench b;
+        b.state.buffer.response[0] = 0x86;
+        b.state.buffer.response[7] = byteCount;
+        b.state.buffer.response[8] = byteCount == 0 ? 7 : 0;  // check byte or a lone code
+        EXPECT_FALSE(ShowResponseCode(b.state));
+        EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{"Неизвестная ошибка!"});
+        EXPECT_EQ(b.ui.messages[0].icon, MessageIcon::Error);
     }
 }
 
