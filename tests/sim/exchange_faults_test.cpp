@@ -112,6 +112,8 @@ TEST(ExchangeAgainstFaults, ReceiveErrorsEndTheAnswerAndAreReported) {
 
 TEST(ExchangeAgainstFaults, CorruptRequestGetsNoAnswer) {
     SimBench b("rev6");
+    std::vector<std::string> log;
+    b.log([&log](const std::string& line) { log.push_back(line); });
     b.state.settings.firstByteWait = 200;
     // Sent behind Exchange's back: a frame whose check byte is wrong.
     const std::uint8_t bad[] = {0xFF, 0xFF, 0x82, 0x26, 0x16, 0x01, 0x00, 0x20, 0x01, 0x00, 0x00};
@@ -120,6 +122,8 @@ TEST(ExchangeAgainstFaults, CorruptRequestGetsNoAnswer) {
     std::uint8_t in[64];
     EXPECT_EQ(b.state.port.handle->read(in, sizeof in), 0);
     EXPECT_EQ(b.device().answered, 0u);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0], "?? corrupt request, ignored: 82 26 16 01 00 20 01 00 00");
 }
 
 TEST(SimulatedPortSystem, OpenFailuresAndScan) {

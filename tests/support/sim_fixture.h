@@ -26,20 +26,19 @@ namespace quillon::testing {
 struct SimBench {
     static constexpr const char* kPortName = "sim0";
 
-    // `knowAddresses` puts the device's short and long address into the link
-    // settings and the identity, as if it had been identified already; tests
+    // The link settings always get the device's short address, as a user who
+    // knows the device would enter it. `knowAddresses` also puts its long
+    // address into the identity, as if it had been identified already; tests
     // of identification itself pass false and start from a blank identity.
     explicit SimBench(std::string_view preset = "rev6", bool knowAddresses = true, std::uint32_t seed = 1)
         : SimBench(sim::Preset(preset), knowAddresses, seed) {}
 
-    SimBench(sim::DeviceProfile profile, bool knowAddresses, std::uint32_t seed = 1)
+    explicit SimBench(sim::DeviceProfile profile, bool knowAddresses = true, std::uint32_t seed = 1)
         : device_(std::make_unique<sim::SimDevice>(std::move(profile), seed)), endpoint_(*device_) {
         line_ = &ports.addPort(kPortName, endpoint_);
         state.port.performanceFrequency = clock.counterFrequency();
-        if (knowAddresses) {
-            state.settings.shortAddress = device_->profile().shortAddress;
-            state.identity.longAddress = device_->profile().longAddress;
-        }
+        state.settings.shortAddress = device_->profile().shortAddress;
+        if (knowAddresses) state.identity.longAddress = device_->profile().longAddress;
         ScanPorts(state);
         state.settings.portIndex = 1;
         OpenPort(state);
@@ -48,7 +47,7 @@ struct SimBench {
     // Puts a flow computer between the port and the device and sets the link
     // settings to reach it (tunnel link, its address, password, format, line).
     sim::FlowComputer& useFlowComputer(const sim::FlowComputerConfig& config = {}) {
-        flowComputer_ = std::make_unique<sim::FlowComputer>(config, endpoint_);
+        flowComputer_ = std::make_unique<sim::FlowComputer>(config, endpoint_, log_);
         line_->setEndpoint(*flowComputer_);
         auto& st = state.settings;
         st.linkType = kLinkTunnel;
@@ -62,6 +61,13 @@ struct SimBench {
         return *flowComputer_;
     }
 
+    // Hex lines of every request and answer, e.g. b.log(sim::StreamSink(std::cerr)).
+    void log(const sim::LogSink& sink) {
+        log_ = sink;
+        endpoint_.setLog(sink);
+        if (flowComputer_) flowComputer_->setLog(sink);
+    }
+
     sim::SimDevice& device() { return *device_; }
     sim::DeviceEndpoint& endpoint() { return endpoint_; }
     sim::FaultPlan& faults() { return endpoint_.faults(); }
@@ -73,6 +79,7 @@ private:
     sim::DeviceEndpoint endpoint_;
     std::unique_ptr<sim::FlowComputer> flowComputer_;
     sim::SimLine* line_ = nullptr;
+    sim::LogSink log_;
 
 public:
     ScriptedUi ui;
