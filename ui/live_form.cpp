@@ -23,6 +23,10 @@ QWidget* LiveForm::component(const QString& name) const {
 }
 
 bool LiveForm::setComponentText(const QString& name, const QString& text) {
+    if (name == QLatin1String("Hint")) {  // the window's hint, not a component of its own
+        setToolTip(text);
+        return true;
+    }
     QWidget* w = component(name);
     if (auto* label = qobject_cast<QLabel*>(w)) {
         if (label->text() == text) return true;

@@ -209,7 +209,7 @@ void TMainForm::n3Click() { close(); }
 void TMainForm::aboutPrgItemClick() {
     runCommand([this] {
         TAboutForm about(this);
-        about.exec();
+        ui_.runDialog(about);
     });
 }
 

@@ -46,6 +46,10 @@ public:
     void setMainMenuPresent(bool present);
     void setStatusBarText(bool visible, const QString& text);
 
+    // Runs one command with the menu blocked, so that none starts inside it;
+    // an error that escapes it is shown and the tool goes on.
+    void runCommand(const std::function<void()>& command);
+
 public slots:
     void menuCommand(quillon::MenuItem item);
     void paramConnectClick();
@@ -58,9 +62,6 @@ protected:
 private:
     void buildMenu();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption);
-    // Runs one command with the menu blocked; an error that escapes it is
-    // shown and the tool goes on.
-    void runCommand(const std::function<void()>& command);
 
     AppState& state_;
     QtUserInterface& ui_;

@@ -43,6 +43,9 @@ public:
     std::function<void(QDialog&)> onDialogShown;
 
     TNowOprosForm* progressWindow() const;
+    // Runs a modal dialog of the tool (also those without a record, such as
+    // the about window); true when it was accepted.
+    bool runDialog(QDialog& dialog);
 
     // --- UserInterface ---
     MessageAnswer message(MessageIcon icon, const std::string& text, MessageButtons buttons,
@@ -67,7 +70,6 @@ public:
 
 private:
     QWidget* parentWidget() const;
-    bool runDialog(QDialog& dialog);
     template <typename Form, typename Record>
     bool runForm(Record& record);
 

@@ -31,13 +31,13 @@ TShowAllForm::TShowAllForm(InterruptFlags* flags, QWidget* parent) : LiveForm(fl
             grid->addWidget(v, row, 1);
             return v;
         };
-        QLabel* value = add(0, "Значение :", "ValueLabel" + n, dashes);
+        QLabel* value = add(0, "Значение :", "Value" + n + "Label", dashes);
         QFont big = value->font();
         big.setBold(true);
         big.setPointSizeF(big.pointSizeF() * 1.3);
         value->setFont(big);
-        add(1, "Среднее :", "MediaLabel" + n, dashes);
-        add(2, "Правильных :", "RightLabel" + n, "0");
+        add(1, "Среднее :", "Average" + n + "Label", dashes);
+        add(2, "Правильных :", "Correct" + n + "Label", "0");
         layout->addWidget(box, i / 2, i % 2);
     }
     auto* counts = new QGridLayout;
@@ -49,8 +49,8 @@ TShowAllForm::TShowAllForm(InterruptFlags* flags, QWidget* parent) : LiveForm(fl
         counts->addWidget(c, 0, column);
         counts->addWidget(v, 0, column + 1);
     };
-    addCount(0, "Запросов :", "ZaprosovLabel");
-    addCount(2, "Ответов :", "OtvetovLabel");
+    addCount(0, "Запросов :", "RequestsLabel");
+    addCount(2, "Ответов :", "AnswersLabel");
     counts->setColumnStretch(4, 1);
     layout->addLayout(counts, 2, 0, 1, 2);
     auto* stop = new QPushButton("Stop", this);

@@ -23,67 +23,70 @@ TrendChart::TrendChart(QWidget* parent) : QChartView(parent) {
     xAxis_->setLabelFormat("%.0f");
     xAxis_->setTitleText("с");
     yAxis_ = new QValueAxis(chart);
-    yAxis_->setLabelFormat("%.4g");
+    yAxis_->setLabelFormat("%.6g");
     chart->addAxis(xAxis_, Qt::AlignBottom);
     chart->addAxis(yAxis_, Qt::AlignLeft);
     series_->attachAxis(xAxis_);
     series_->attachAxis(yAxis_);
     setChart(chart);
     setRenderHint(QPainter::Antialiasing, false);
+    flushTimer_.setSingleShot(true);
+    flushTimer_.setInterval(kFlushIntervalMs);
+    connect(&flushTimer_, &QTimer::timeout, this, &TrendChart::flush);
     clear();
 }
 
-int TrendChart::pointCount() const { return static_cast<int>(series_->count()); }
+int TrendChart::shownPointCount() const { return static_cast<int>(series_->count()); }
 
 void TrendChart::clear() {
+    flushTimer_.stop();
+    points_.clear();
     series_->clear();
-    empty_ = true;
     xAxis_->setRange(0, kTimeStep);
     yAxis_->setRange(0, 1);
 }
 
 void TrendChart::addPoint(double seconds, double value) {
     if (!std::isfinite(seconds) || !std::isfinite(value)) return;
-    series_->append(seconds, value);
-    if (empty_) {
-        empty_ = false;
-        const double pad = std::max(std::abs(value) * 1e-3, 1e-6);
-        yAxis_->setRange(value - pad, value + pad);
-        const double max = std::max(kTimeStep, seconds + kTimeStep);
-        xAxis_->setRange(std::max(0.0, max - kWindowSeconds), max);
-        return;
-    }
-    if (seconds > xAxis_->max()) {
-        const double max = seconds + kTimeStep;
-        xAxis_->setRange(std::max(0.0, max - kWindowSeconds), max);
-        dropOldPoints(seconds);
-    } else if (series_->count() > kMaxPoints) {
-        dropOldPoints(seconds);
-    }
-    if (value < yAxis_->min() || value > yAxis_->max()) fitValueAxis();
-}
-
-void TrendChart::dropOldPoints(double now) {
-    const int count = static_cast<int>(series_->count());
-    int drop = 0;
-    while (drop < count && series_->at(drop).x() < now - kWindowSeconds) ++drop;
+    points_.append(QPointF(seconds, value));
     // Beyond the cap a quarter goes at once, so trimming is rare.
-    if (count - drop > kMaxPoints) drop = count - kMaxPoints * 3 / 4;
-    if (drop <= 0) return;
-    series_->removePoints(0, drop);
-    fitValueAxis();
+    if (points_.size() > kMaxPoints) points_.remove(0, points_.size() - kMaxPoints * 3 / 4);
+    if (!flushTimer_.isActive()) flushTimer_.start();
 }
 
-void TrendChart::fitValueAxis() {
-    const auto points = series_->points();
-    if (points.isEmpty()) return;
-    double lo = points.front().y(), hi = lo;
-    for (const auto& p : points) {
+void TrendChart::dropOldPoints() {
+    if (points_.isEmpty()) return;
+    const double oldest = points_.back().x() - kWindowSeconds;
+    qsizetype drop = 0;
+    while (drop < points_.size() && points_[drop].x() < oldest) ++drop;
+    if (drop > 0) points_.remove(0, drop);
+}
+
+void TrendChart::flush() {
+    flushTimer_.stop();
+    dropOldPoints();
+    series_->replace(points_);
+    fitAxes();
+}
+
+void TrendChart::fitAxes() {
+    if (points_.isEmpty()) return;
+    const double last = points_.back().x();
+    if (last > xAxis_->max() || points_.front().x() < xAxis_->min()) {
+        const double max = std::max(kTimeStep, last + kTimeStep);
+        xAxis_->setRange(std::max(0.0, max - kWindowSeconds), max);
+    }
+    double lo = points_.front().y(), hi = lo;
+    for (const auto& p : points_) {
         lo = std::min(lo, p.y());
         hi = std::max(hi, p.y());
     }
-    // A margin keeps small changes from moving the axis at every point.
-    const double pad = std::max((hi - lo) * 0.1, std::max(std::abs(hi), std::abs(lo)) * 1e-3 + 1e-6);
+    // Only a value outside the axis, or an axis far wider than the values, moves it.
+    const double span = yAxis_->max() - yAxis_->min();
+    const bool outside = lo < yAxis_->min() || hi > yAxis_->max();
+    const bool tooWide = span > 4 * std::max(hi - lo, 1e-9) && span > 1e-6;
+    if (!outside && !tooWide) return;
+    const double pad = std::max((hi - lo) * 0.1, std::max(std::abs(hi), std::abs(lo)) * 1e-4 + 1e-6);
     yAxis_->setRange(lo - pad, hi + pad);
 }
 
