@@ -50,7 +50,11 @@ double LocalDayNumber(std::chrono::system_clock::time_point t) {
     const double fraction = duration<double>(t - whole).count();
     const std::time_t tt = system_clock::to_time_t(time_point_cast<system_clock::duration>(whole));
     std::tm local{};
+#if defined(_WIN32)
+    localtime_s(&local, &tt);
+#else
     localtime_r(&tt, &local);
+#endif
     const long days = DaysFromCivil(local.tm_year + 1900L, static_cast<unsigned>(local.tm_mon + 1),
                                     static_cast<unsigned>(local.tm_mday)) +
                       kDayNumberOfUnixEpoch;
