@@ -16,10 +16,8 @@ bool IsWriteCommand(std::uint8_t command) {
         case 119:
         case 177:
         case 190:
-        case 221:
-            return true;
-        default:
-            return false;
+        case 221: return true;
+        default: return false;
     }
 }
 

@@ -49,7 +49,8 @@ HartReply WriteBlock(SimDevice& d, const HartRequest& q) {
     for (std::size_t i = 0; i <= n; ++i) d.setBlockByte(static_cast<std::uint16_t>(index + i), payload[i]);
     // A new device id takes effect only when command 192 confirms it.
     if (index == d.profile().longAddressIndex && n == 3) d.pendingDeviceId = {{payload[0], payload[1], payload[2]}};
-    if (d.profile().shortAddressIndex && index == *d.profile().shortAddressIndex && n == 1) d.setShortAddress(payload[0]);
+    if (d.profile().shortAddressIndex && index == *d.profile().shortAddressIndex && n == 1)
+        d.setShortAddress(payload[0]);
     return {0, {q.data[0], q.data[1]}};
 }
 

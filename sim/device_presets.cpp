@@ -76,17 +76,20 @@ const std::vector<std::pair<std::string_view, Maker>>& Table() {
         {"density7", [] { return DensityMeter("density7", 7); }},
         {"rev3", [] { return Family("rev3", 3, 0, 0); }},
         {"rev3-hw2", [] { return Family("rev3-hw2", 3, 2, 0); }},
-        {"rev3-hw1", [] {
+        {"rev3-hw1",
+         [] {
              auto p = Family("rev3-hw1", 3, 1, 1);
              p.longAddressIndex = 105;
              return p;
          }},
-        {"rev3-hw1-d2", [] {
+        {"rev3-hw1-d2",
+         [] {
              auto p = Family("rev3-hw1-d2", 3, 1, 2);
              p.longAddressIndex = 105;
              return p;
          }},
-        {"velkor", [] {
+        {"velkor",
+         [] {
              auto p = Family("velkor", 3, 1, 4);
              p.longAddressIndex = 105;
              p.variables = {ProcessVariable{39, 12.0f, 0.001f, 0.05f, 600.0},
@@ -100,35 +103,41 @@ const std::vector<std::pair<std::string_view, Maker>>& Table() {
         {"rev7", [] { return Family("rev7", 7); }},
         {"rev8", [] { return Family("rev8", 8); }},
         {"rev9", [] { return Family("rev9", 9); }},
-        {"rev9-d11", [] {
+        {"rev9-d11",
+         [] {
              auto p = Family("rev9-d11", 9, 0, 11);
              TwoChannels(p);
              return p;
          }},
-        {"rev9-hw1", [] {
+        {"rev9-hw1",
+         [] {
              auto p = Family("rev9-hw1", 9, 1);
              p.settings[kSettingModbusAddress] = 1;
              return p;
          }},
-        {"rev10", [] {
+        {"rev10",
+         [] {
              auto p = Family("rev10", 10);
              p.settings[kSettingModbusAddress] = 1;
              return p;
          }},
         {"rev11", [] { return Family("rev11", 11); }},
-        {"rev11-hw1", [] {
+        {"rev11-hw1",
+         [] {
              auto p = Family("rev11-hw1", 11, 1);
              p.settings[kSettingModbusAddress] = 1;
              return p;
          }},
         {"rev13", [] { return Family("rev13", 13, 0, 0); }},
-        {"rev13-d1", [] {
+        {"rev13-d1",
+         [] {
              auto p = Family("rev13-d1", 13, 0, 1);
              WithSensor(p);
              p.sensorEeprom.reset();
              return p;
          }},
-        {"rev13-d2", [] {
+        {"rev13-d2",
+         [] {
              auto p = Family("rev13-d2", 13, 0, 2);
              WithSensor(p);
              return p;
@@ -137,7 +146,8 @@ const std::vector<std::pair<std::string_view, Maker>>& Table() {
         {"rev14-d1", [] { return Family("rev14-d1", 14, 0x20, 1); }},
         {"rev14-hw30", [] { return Family("rev14-hw30", 14, 0x30, 1); }},
         {"rev15", [] { return Family("rev15", 15); }},
-        {"rev16", [] {
+        {"rev16",
+         [] {
              auto p = Family("rev16", 16, 0x20, 0);
              TwoChannels(p);
              WithSensor(p);

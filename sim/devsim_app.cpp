@@ -47,7 +47,8 @@ public:
     // Next pending signal number, or 0.
     int take() {
         signalfd_siginfo info{};
-        return read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info) ? static_cast<int>(info.ssi_signo) : 0;
+        return read(fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info) ? static_cast<int>(info.ssi_signo)
+                                                                                  : 0;
     }
 
 private:
@@ -119,6 +120,10 @@ int RunDevsim(const DevsimOptions& o, int consoleFd, std::ostream& out, std::ost
             std::array<std::uint8_t, 512> buf{};
             const ssize_t n = read(pty.masterFd(), buf.data(), buf.size());
             if (n > 0) wire.hear(buf.data(), static_cast<std::size_t>(n), NowUs());
+        } else if (fds[0].revents & (POLLHUP | POLLERR)) {
+            // Our own slave descriptor should prevent a hang-up; should the
+            // kernel report one anyway, do not let poll return at once forever.
+            usleep(20'000);
         }
         if (auto bytes = wire.takeDue(NowUs()); !bytes.empty()) {
             // Nobody listening and the pty full: the answer is lost, as on a real line.

@@ -35,9 +35,9 @@ std::string SetFault(FaultPlan& plan, const std::vector<std::string>& w) {
 std::string DescribeDevice(const SimDevice& device) {
     const auto& p = device.profile();
     std::ostringstream out;
-    out << p.name << ": software " << int(p.softwareRevision) << ", hardware " << int(p.hardwareRevision)
-        << ", device " << int(p.deviceRevision) << ", long address " << Hex(p.longAddress.data(), 5)
-        << ", short address " << int(p.shortAddress) << ", preambles " << int(p.responsePreambles) << ", "
+    out << p.name << ": software " << int(p.softwareRevision) << ", hardware " << int(p.hardwareRevision) << ", device "
+        << int(p.deviceRevision) << ", long address " << Hex(p.longAddress.data(), 5) << ", short address "
+        << int(p.shortAddress) << ", preambles " << int(p.responsePreambles) << ", "
         << (p.protection.locked ? "write-protected" : "writable") << ", " << device.answered << " answers";
     return out.str();
 }
@@ -56,8 +56,10 @@ ConsoleResult RunConsoleCommand(std::string_view line, ConsoleTarget& t) {
     if (c == "lock") {
         std::uint8_t code = 7;
         if (w.size() > 1) {
-            if (w[1] == "16") code = 16;
-            else if (w[1] != "7") return {"lock takes 7 or 16"};
+            if (w[1] == "16")
+                code = 16;
+            else if (w[1] != "7")
+                return {"lock takes 7 or 16"};
         }
         t.device.lock(code);
         return {"locked: writes answer code " + std::to_string(code)};

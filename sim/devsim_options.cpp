@@ -73,46 +73,86 @@ std::optional<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& 
     DevsimOptions o;
     using Setter = std::function<bool(const std::string&)>;
     const std::map<std::string, Setter> withValue = {
-        {"--preset", [&](const std::string& v) { o.preset = v; return true; }},
-        {"--software-revision", [&](const std::string& v) { return ParseNumber(v, 0, 255, o.softwareRevision.emplace()); }},
-        {"--hardware-revision", [&](const std::string& v) { return ParseNumber(v, 0, 255, o.hardwareRevision.emplace()); }},
+        {"--preset",
+         [&](const std::string& v) {
+             o.preset = v;
+             return true;
+         }},
+        {"--software-revision",
+         [&](const std::string& v) { return ParseNumber(v, 0, 255, o.softwareRevision.emplace()); }},
+        {"--hardware-revision",
+         [&](const std::string& v) { return ParseNumber(v, 0, 255, o.hardwareRevision.emplace()); }},
         {"--device-revision", [&](const std::string& v) { return ParseNumber(v, 0, 255, o.deviceRevision.emplace()); }},
         {"--long-address", [&](const std::string& v) { return ParseLongAddress(v, o.longAddress.emplace()); }},
         {"--short-address", [&](const std::string& v) { return ParseNumber(v, 0, 63, o.shortAddress.emplace()); }},
         {"--preambles", [&](const std::string& v) { return ParseNumber(v, 2, 50, o.preambles.emplace()); }},
-        {"--tag", [&](const std::string& v) { o.tag = v; return true; }},
-        {"--refusal-code", [&](const std::string& v) {
+        {"--tag",
+         [&](const std::string& v) {
+             o.tag = v;
+             return true;
+         }},
+        {"--refusal-code",
+         [&](const std::string& v) {
              return ParseNumber(v, 1, 255, o.refusalCode) && (o.refusalCode == 7 || o.refusalCode == 16);
          }},
         {"--seed", [&](const std::string& v) { return ParseNumber(v, 0, 0xFFFFFFFFL, o.seed); }},
         {"--baud", [&](const std::string& v) { return ParseNumber(v, 50, 4'000'000, o.baud.emplace()); }},
-        {"--parity", [&](const std::string& v) {
-             if (v == "odd") o.parity = Parity::Odd;
-             else if (v == "none") o.parity = Parity::None;
-             else return false;
+        {"--parity",
+         [&](const std::string& v) {
+             if (v == "odd")
+                 o.parity = Parity::Odd;
+             else if (v == "none")
+                 o.parity = Parity::None;
+             else
+                 return false;
              return true;
          }},
-        {"--hart-speed", [&](const std::string& v) { return ParseNumber(v, 0, kHartSpeedOptionCount - 1, o.hartSpeedIndex.emplace()); }},
-        {"--tunnel-speed", [&](const std::string& v) { return ParseNumber(v, 0, kTunnelSpeedCount - 1, o.tunnelSpeedIndex.emplace()); }},
+        {"--hart-speed",
+         [&](const std::string& v) {
+             return ParseNumber(v, 0, kHartSpeedOptionCount - 1, o.hartSpeedIndex.emplace());
+         }},
+        {"--tunnel-speed",
+         [&](const std::string& v) { return ParseNumber(v, 0, kTunnelSpeedCount - 1, o.tunnelSpeedIndex.emplace()); }},
         {"--turnaround-ms", [&](const std::string& v) { return ParseNumber(v, 0, 60'000, o.turnaroundMs); }},
-        {"--fault", [&](const std::string& v) {
+        {"--fault",
+         [&](const std::string& v) {
              auto f = FaultFromName(v);
              if (f) o.fault = *f;
              return f.has_value();
          }},
-        {"--name", [&](const std::string& v) { o.portName = v; return !v.empty() && v.find('/') == std::string::npos; }},
+        {"--name",
+         [&](const std::string& v) {
+             o.portName = v;
+             return !v.empty() && v.find('/') == std::string::npos;
+         }},
         {"--fc-address", [&](const std::string& v) { return ParseNumber(v, 0, 255, o.fc.address); }},
-        {"--fc-password", [&](const std::string& v) { o.fc.password = v; return true; }},
-        {"--fc-user", [&](const std::string& v) { o.fc.userId = v; o.fc.souMode = true; return true; }},
-        {"--fc-format", [&](const std::string& v) { return ParseNumber(v, 11, 33, o.fc.format) && (o.fc.format == 11 || o.fc.format == 33); }},
+        {"--fc-password",
+         [&](const std::string& v) {
+             o.fc.password = v;
+             return true;
+         }},
+        {"--fc-user",
+         [&](const std::string& v) {
+             o.fc.userId = v;
+             o.fc.souMode = true;
+             return true;
+         }},
+        {"--fc-format",
+         [&](const std::string& v) {
+             return ParseNumber(v, 11, 33, o.fc.format) && (o.fc.format == 11 || o.fc.format == 33);
+         }},
         {"--fc-line", [&](const std::string& v) { return ParseNumber(v, 1, 4, o.fc.line); }},
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--help" || a == "-h") o.help = true;
-        else if (a == "--log") o.log = true;
-        else if (a == "--locked") o.locked = true;
-        else if (a == "--flow-computer") o.flowComputer = true;
+        if (a == "--help" || a == "-h")
+            o.help = true;
+        else if (a == "--log")
+            o.log = true;
+        else if (a == "--locked")
+            o.locked = true;
+        else if (a == "--flow-computer")
+            o.flowComputer = true;
         else if (auto it = withValue.find(a); it != withValue.end()) {
             if (i + 1 >= args.size()) {
                 error = "option " + a + " needs a value";
@@ -146,7 +186,9 @@ std::string DevsimUsage() {
            "in the virtual-ports folder, where the tool offers it as a serial port.\n"
            "\n"
            "Device:\n"
-           "  --preset NAME              firmware family (default rev6):" + presets + "\n"
+           "  --preset NAME              firmware family (default rev6):" +
+           presets +
+           "\n"
            "  --software-revision N      --hardware-revision N   --device-revision N\n"
            "  --long-address HEX10       five bytes, e.g. 260F092964\n"
            "  --short-address N          polling address (default from the preset, 0)\n"
@@ -159,11 +201,14 @@ std::string DevsimUsage() {
            "  --hart-speed INDEX         speed option 0-5 of the link dialog\n"
            "  --tunnel-speed INDEX       flow-computer speed 0-15 of the link dialog\n"
            "  --turnaround-ms N          pause before an answer (default 20)\n"
-           "  --fault NAME               inject on every answer:" + faults + "\n"
+           "  --fault NAME               inject on every answer:" +
+           faults +
+           "\n"
            "  --name PORTNAME            name in the virtual-ports folder (default sim0)\n"
            "Flow computer in front of the device:\n"
            "  --flow-computer  --fc-address N  --fc-password TEXT  --fc-user ID (SOU mode)\n"
-           "  --fc-format 11|33  --fc-line N (1-4)   (default line 9600, no parity)\n"
+           "  --fc-format 11|33 (accept only that format)  --fc-line N (1-4)\n"
+           "  (a flow computer's line defaults to 9600 baud, no parity)\n"
            "  --log                      hex log of every request and answer on stderr\n"
            "\n"
            "Console commands: button, lock [7|16], fault NAME [always], fault off,\n"

@@ -46,26 +46,18 @@ Transmission ShapeTransmission(Fault fault, std::vector<std::uint8_t> lead, std:
                                std::int64_t stallUs) {
     Transmission t;
     switch (fault) {
-        case Fault::NoAnswer:
-            return t;
+        case Fault::NoAnswer: return t;
         case Fault::WrongCheckByte:
             if (!frame.empty()) frame.back() ^= 0x5A;
             break;
-        case Fault::CutShort:
-            frame.resize(frame.size() > 2 ? frame.size() - 2 : 0);
-            break;
+        case Fault::CutShort: frame.resize(frame.size() > 2 ? frame.size() - 2 : 0); break;
         case Fault::Stall:
             t.pauseAt = lead.size() + frame.size() / 2;
             t.pauseUs = stallUs;
             break;
-        case Fault::NoiseBeforeStart:
-            lead.insert(lead.begin(), kNoise.begin(), kNoise.end());
-            break;
-        case Fault::ExtraByte:
-            frame.push_back(0x00);
-            break;
-        default:
-            break;
+        case Fault::NoiseBeforeStart: lead.insert(lead.begin(), kNoise.begin(), kNoise.end()); break;
+        case Fault::ExtraByte: frame.push_back(0x00); break;
+        default: break;
     }
     t.bytes = std::move(lead);
     t.bytes.insert(t.bytes.end(), frame.begin(), frame.end());

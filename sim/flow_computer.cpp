@@ -54,7 +54,9 @@ std::optional<Transmission> FlowComputer::process(const std::vector<std::uint8_t
     }
     Log(log_, "-> tunnel request:", q);
     const std::uint8_t formatCode = q[3];
-    if (formatCode != kFormat11 && formatCode != kFormat33) return errorAnswer(formatCode, kFcErrorBadFormat, 0);
+    const bool known =
+        (formatCode == kFormat11 && config_.format != 33) || (formatCode == kFormat33 && config_.format != 11);
+    if (!known) return errorAnswer(formatCode, kFcErrorBadFormat, 0);
     const bool format33 = formatCode == kFormat33;
     const std::size_t credentials = format33 ? 6 : 4;
     if (q.size() < credentials + 16 + 2 + 5) return errorAnswer(formatCode, kFcErrorBadFormat, 0);

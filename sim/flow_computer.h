@@ -14,10 +14,10 @@ namespace quillon::sim {
 struct FlowComputerConfig {
     std::uint8_t address = 1;
     std::string password = "1234";  // bytes in the flow computer's 8-bit code page
-    std::string userId{};            // checked only in SOU mode
-    bool souMode = false;            // credentials = 12 password bytes + 4 user-id bytes
-    int format = 11;                 // the tool's request format: 11 or 33
-    int line = 1;                    // HART line the device hangs on, 1..4
+    std::string userId{};           // checked only in SOU mode
+    bool souMode = false;           // credentials = 12 password bytes + 4 user-id bytes
+    int format = 0;                 // 11 or 33: accept only that request format; 0: both
+    int line = 1;                   // HART line the device hangs on, 1..4
 };
 
 // Error codes of the flow computer's 9-byte error answer.

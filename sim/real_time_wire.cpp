@@ -14,7 +14,8 @@ void RealTimeWire::hear(const std::uint8_t* bytes, std::size_t count, std::int64
     for (std::size_t i = 0; i < count; ++i) {
         // A burst that the pty delivered at once was spread over the wire.
         lastArrivalUs_ = std::max(lastArrivalUs_, nowUs) + byteUs();
-        if (auto t = endpoint_.hear(bytes[i], lastArrivalUs_)) schedule(*t, lastArrivalUs_ + turnaroundUs_ + t->delayUs);
+        if (auto t = endpoint_.hear(bytes[i], lastArrivalUs_))
+            schedule(*t, lastArrivalUs_ + turnaroundUs_ + t->delayUs);
     }
 }
 

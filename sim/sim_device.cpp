@@ -33,7 +33,8 @@ std::uint8_t SimDevice::blockByte(std::uint16_t index) const {
 
 float SimDevice::sample(const ProcessVariable& v, std::int64_t nowUs) {
     const double t = static_cast<double>(nowUs) / 1e6;
-    const double drift = v.driftPeriodS > 0 ? v.driftAmplitude * std::sin(2 * std::numbers::pi * t / v.driftPeriodS) : 0.0;
+    const double drift =
+        v.driftPeriodS > 0 ? v.driftAmplitude * std::sin(2 * std::numbers::pi * t / v.driftPeriodS) : 0.0;
     return static_cast<float>(v.base + drift) + v.noise * gauss_(random_);
 }
 

@@ -16,8 +16,8 @@ namespace quillon::sim {
 
 // A receive error the line will report on one byte of the next answer(s).
 struct LineErrorInjection {
-    int flags = 0;          // 0x02 overrun, 0x04 parity, 0x08 framing
-    std::size_t atByte = 3; // index in the answer as sent, preambles included
+    int flags = 0;           // 0x02 overrun, 0x04 parity, 0x08 framing
+    std::size_t atByte = 3;  // index in the answer as sent, preambles included
     bool persistent = false;
 };
 
@@ -33,8 +33,8 @@ public:
     // The far end's own line settings; when set and the port's differ, the
     // far end hears only garble. Unset: it follows the port.
     std::optional<LineSettings> farEndLine;
-    bool busy = false;              // opening fails as "in use"
-    bool refuseConfigure = false;   // line settings are refused
+    bool busy = false;             // opening fails as "in use"
+    bool refuseConfigure = false;  // line settings are refused
     void injectLineError(LineErrorInjection e) { lineError_ = e; }
 
     // --- used by SimulatedPort ---

@@ -17,9 +17,9 @@ TEST(SimAddressing, ShortFramesByPollingAddressAndMasterBit) {
         int master;
         bool answers;
     } cases[] = {
-        {"rev6", 3, 3, 1, true},    {"rev6", 3, 3, 0, true},  {"rev6", 3, 4, 1, false},
-        {"rev3", 5, 5, 1, true},    {"rev6", 40, 40, 0, true},  // six-bit addresses on newer firmware
-        {"rev14", 5, 16, 1, true},  // address 16: identification when no address was entered
+        {"rev6", 3, 3, 1, true},   {"rev6", 3, 3, 0, true},   {"rev6", 3, 4, 1, false},
+        {"rev3", 5, 5, 1, true},   {"rev6", 40, 40, 0, true},  // six-bit addresses on newer firmware
+        {"rev14", 5, 16, 1, true},                             // address 16: identification when no address was entered
     };
     for (const auto& c : cases) {
         SimBench b(c.preset);

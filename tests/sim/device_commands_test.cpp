@@ -42,7 +42,7 @@ TEST(SimCommands, PresetsCarryTheirRevisions) {
     struct Case {
         const char* name;
         int sw, hw, dev;
-    } cases[] = {{"rev1", 1, 0, 0},      {"rev3", 3, 0, 0},       {"rev3-hw1", 3, 1, 1}, {"velkor", 3, 1, 4},
+    } cases[] = {{"rev1", 1, 0, 0},      {"rev3", 3, 0, 0},           {"rev3-hw1", 3, 1, 1},  {"velkor", 3, 1, 4},
                  {"rev9-d11", 9, 0, 11}, {"rev14-hw30", 14, 0x30, 1}, {"rev16", 16, 0x20, 0}, {"rev13-d2", 13, 0, 2}};
     for (const auto& c : cases) {
         const auto p = sim::Preset(c.name);
@@ -63,8 +63,8 @@ TEST(SimCommands, MeasurementAnswerShapes) {
         std::uint8_t command;
         int byteCount;  // status bytes included; 64 = not implemented
     } cases[] = {
-        {"rev6", 1, 7},       {"rev6", 3, 16},       {"rev16", 3, 26},      {"rev9-d11", 3, 26},
-        {"density6", 110, 10}, {"velkor", 110, 10},  {"rev6", 110, 64},     {"rev6", 20, 34},
+        {"rev6", 1, 7},        {"rev6", 3, 16},     {"rev16", 3, 26},  {"rev9-d11", 3, 26},
+        {"density6", 110, 10}, {"velkor", 110, 10}, {"rev6", 110, 64}, {"rev6", 20, 34},
     };
     for (const auto& c : cases) {
         SimBench b(c.preset);

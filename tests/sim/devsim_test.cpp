@@ -50,10 +50,18 @@ TEST(DevsimOptions, LineDefaultsAndOverrides) {
 
 TEST(DevsimOptions, RejectsWhatCannotBeServed) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--preset", "rev2"},       {"--long-address", "26"},     {"--long-address", "26Z0092964"},
-        {"--short-address", "64"},  {"--parity", "even"},         {"--fc-format", "22"},
-        {"--fc-line", "5"},         {"--fault", "gremlins"},      {"--refusal-code", "8"},
-        {"--name", "a/b"},          {"--bogus"},                  {"--baud"},
+        {"--preset", "rev2"},
+        {"--long-address", "26"},
+        {"--long-address", "26Z0092964"},
+        {"--short-address", "64"},
+        {"--parity", "even"},
+        {"--fc-format", "22"},
+        {"--fc-line", "5"},
+        {"--fault", "gremlins"},
+        {"--refusal-code", "8"},
+        {"--name", "a/b"},
+        {"--bogus"},
+        {"--baud"},
     };
     for (const auto& args : bad) {
         std::string error;

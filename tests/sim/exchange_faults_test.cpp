@@ -33,21 +33,18 @@ TEST_P(ExchangeAgainstFaults, ResultMatchesTheFault) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllFaults, ExchangeAgainstFaults,
-                         ::testing::Values(FaultCase{Fault::None, ExchangeOk},
-                                           FaultCase{Fault::NoAnswer, ExchangeNoAnswer},
-                                           FaultCase{Fault::WrongCheckByte, ExchangeBadAnswer},
-                                           FaultCase{Fault::CutShort, ExchangeBadAnswer},
-                                           FaultCase{Fault::Stall, ExchangeBadAnswer},
-                                           FaultCase{Fault::NoiseBeforeStart, ExchangeOk},
-                                           FaultCase{Fault::ExtraByte, ExchangeOk},
-                                           FaultCase{Fault::Oversized, ExchangeBadAnswer},
-                                           FaultCase{Fault::WrongAddress, ExchangeNoAnswer}),
-                         [](const auto& info) {
-                             std::string name(sim::FaultName(info.param.fault));
-                             std::erase(name, '-');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    AllFaults, ExchangeAgainstFaults,
+    ::testing::Values(FaultCase{Fault::None, ExchangeOk}, FaultCase{Fault::NoAnswer, ExchangeNoAnswer},
+                      FaultCase{Fault::WrongCheckByte, ExchangeBadAnswer},
+                      FaultCase{Fault::CutShort, ExchangeBadAnswer}, FaultCase{Fault::Stall, ExchangeBadAnswer},
+                      FaultCase{Fault::NoiseBeforeStart, ExchangeOk}, FaultCase{Fault::ExtraByte, ExchangeOk},
+                      FaultCase{Fault::Oversized, ExchangeBadAnswer}, FaultCase{Fault::WrongAddress, ExchangeNoAnswer}),
+    [](const auto& info) {
+        std::string name(sim::FaultName(info.param.fault));
+        std::erase(name, '-');
+        return name;
+    });
 
 TEST(ExchangeAgainstFaults, ExtraByteIsNotPartOfTheAnswer) {
     SimBench b("rev6");

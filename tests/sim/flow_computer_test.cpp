@@ -71,8 +71,9 @@ TEST(SimFlowComputer, ErrorsThatGiveNoTunnelAnswerOrNoAnswer) {
         {"bad HART check byte", [](SimBench& b) { b.faults().set(sim::Fault::WrongCheckByte); }, ExchangeBadAnswer},
         {"wrapper cut short", [](SimBench& b) { b.flowComputer()->faults().set(sim::Fault::CutShort); },
          ExchangeBadAnswer},
-        {"wrapper from another address",
-         [](SimBench& b) { b.flowComputer()->faults().set(sim::Fault::WrongAddress); }, ExchangeNoTunnelAnswer},
+        {"format it does not take", [](SimBench& b) { b.flowComputer()->config().format = 11; }, ExchangeNoAnswer},
+        {"wrapper from another address", [](SimBench& b) { b.flowComputer()->faults().set(sim::Fault::WrongAddress); },
+         ExchangeNoTunnelAnswer},
     };
     for (const auto& c : cases) {
         SimBench b("rev6");
