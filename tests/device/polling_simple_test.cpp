@@ -220,6 +220,27 @@ TEST(SimplePoll, MenuIsRemovedForThePollAndTheWindowWaitsForClose) {
     EXPECT_FALSE(b.state.flags.stopRequested);
 }
 
+// At HART speed option 2 each exchange is followed by a 60 ms pause; Enter
+// pressed there must end the poll rather than be cleared by the next exchange.
+TEST(SimplePoll, EnterDuringThePauseEndsThePoll) {
+    SimBench b("rev6");
+    MarkIdentified(b);
+    b.state.settings.hartSpeedIndex = 2;
+    OpenPort(b.state);
+    bool pressed = false;
+    StopAfterAnswers(b, 3, [&](unsigned) {
+        const auto& values = b.ui.views.at(0)->history["ValueLabel"];
+        if (!pressed && values.size() == 2) {  // the first value is shown: the pause runs
+            pressed = true;
+            KeyHook(b.state.flags, kKeyEnter);
+        }
+    });
+    RunSimplePoll(b.state, PollRequest::Command1, kFixedClock);
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(b.device().answered, 1u);
+    EXPECT_FALSE(b.state.flags.enterPressed);
+}
+
 TEST(SimplePoll, NoPortEndsThePollAtOnce) {
     SimBench b("rev6");
     MarkIdentified(b);
