@@ -2,9 +2,11 @@
 
 // Small helpers for driving the simulated device in device tests.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "support/sim_fixture.h"
