@@ -92,7 +92,7 @@ TMainForm::TMainForm(AppState& state, QtUserInterface& ui, std::string settingsP
     saveDialog1_->setNameFilters({"Calibr files (*.clb)"});
     saveDialog1_->setDefaultSuffix("clb");
 
-    resize(900, 640);
+    resize(1024, 720);
     ui_.attach(state_);
     ui_.attachMainWindow(this);
 }

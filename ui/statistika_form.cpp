@@ -54,7 +54,12 @@ TStatistikaForm::TStatistikaForm(InterruptFlags* flags, QWidget* parent) : LiveF
     row("Среднее :", "MediaLabel", kDashes);
     row("Минимум :", "MinValLabel", kDashes);
     row("Максимум :", "MaxValLabel", kDashes);
-    row("Состояние :", "StatusLabel", kDashes);
+    QLabel* status = row("Состояние :", "StatusLabel", kDashes);
+    // Several status texts can follow each other; wrap them rather than run under the trend.
+    status->setWordWrap(true);
+    status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    status->setGeometry(kValueX, status->y(), kChartX - kValueX - 2 * kLeft, 2 * kRow);
+    y += kRow;
     QLabel* period = addLabel("PeriodLabel", "", kLeft, y);
     period->hide();
     y += kRow;

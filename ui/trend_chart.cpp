@@ -22,6 +22,10 @@ TrendChart::TrendChart(QWidget* parent) : QChartView(parent) {
     xAxis_ = new QValueAxis(chart);
     xAxis_->setLabelFormat("%.0f");
     xAxis_->setTitleText("с");
+    // Ticks on whole seconds, so the time axis reads naturally as it scrolls.
+    xAxis_->setTickType(QValueAxis::TicksDynamic);
+    xAxis_->setTickAnchor(0);
+    xAxis_->setTickInterval(5);
     yAxis_ = new QValueAxis(chart);
     yAxis_->setLabelFormat("%.6g");
     chart->addAxis(xAxis_, Qt::AlignBottom);
@@ -43,6 +47,7 @@ void TrendChart::clear() {
     points_.clear();
     series_->clear();
     xAxis_->setRange(0, kTimeStep);
+    xAxis_->setTickInterval(5);
     yAxis_->setRange(0, 1);
 }
 
@@ -74,7 +79,10 @@ void TrendChart::fitAxes() {
     const double last = points_.back().x();
     if (last > xAxis_->max() || points_.front().x() < xAxis_->min()) {
         const double max = std::max(kTimeStep, last + kTimeStep);
-        xAxis_->setRange(std::max(0.0, max - kWindowSeconds), max);
+        const double min = std::max(0.0, max - kWindowSeconds);
+        xAxis_->setRange(min, max);
+        const double range = max - min;
+        xAxis_->setTickInterval(range <= 60 ? 5 : range <= 150 ? 15 : 30);
     }
     double lo = points_.front().y(), hi = lo;
     for (const auto& p : points_) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
+#include <QAction>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -12,6 +13,7 @@
 #include <QValueAxis>
 
 #include "device/polling.h"
+#include "link/serial_link.h"
 #include "link/live_view.h"
 #include "ui/qt_text.h"
 #include "ui/show_all_form.h"
@@ -214,6 +216,50 @@ TEST(PollingEndToEnd, SimplePollRunsInsideTheMainWindowUntilStopAndExit) {
     EXPECT_GT(std::stoi(requests), 0);
     EXPECT_NE(value, "----------");
     EXPECT_GT(trendPoints, 0);
+    EXPECT_TRUE(form.mdiArea()->subWindowList().isEmpty());
+}
+
+// The menu item runs the whole road: port bracket, identification with its
+// window, then the poll inside the main window.
+TEST(PollingEndToEnd, StatistikaMenuItemIdentifiesThenPolls) {
+    UiBench b("rev6");
+    b.writeSettings("num_port=1\r\nshort_addr=" + std::to_string(b.device->profile().shortAddress) + "\r\n");
+    auto& form = b.start();
+    form.show();
+    std::vector<std::string> dialogs;
+    b.ui.onDialogShown = [&](QDialog& d) {
+        dialogs.push_back(FromQ(d.objectName()));
+        d.accept();
+    };
+    int ticks = 0;
+    std::string requests;
+    QTimer driver;
+    driver.setInterval(0);
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        auto* f = form.findChild<ui::TStatistikaForm*>();
+        if (!f || !f->isVisible()) return;
+        auto* button = Child<QPushButton>(f, "BitBtn1");
+        ++ticks;
+        // Stop once a few requests have gone out.
+        if (Text(f, "ZaprosovLabel") == "3") button->click();
+        if (FromQ(button->text()) == "Выход") {
+            requests = Text(f, "ZaprosovLabel");
+            f->close();  // the window's close box ends the wait as well
+        }
+    });
+    driver.start();
+    form.findChild<QAction*>("Statistika")->trigger();
+    QCoreApplication::processEvents();
+    driver.stop();
+
+    EXPECT_TRUE(b.state.identity.identified);
+    EXPECT_EQ(dialogs, std::vector<std::string>{"TLongAddrForm"});
+    ASSERT_FALSE(b.boxes.empty());
+    EXPECT_EQ(b.boxes[0].text.rfind("Длинный адрес устройства", 0), 0u) << b.boxes[0].text;
+    EXPECT_GT(std::stoi(requests.empty() ? "0" : requests), 0) << ticks << " " << b.boxTexts().back();
+    EXPECT_FALSE(PortIsOpen(b.state));  // closed again after the command
+    EXPECT_TRUE(form.menuBar()->isVisible());
+    EXPECT_FALSE(form.commandRunning());
     EXPECT_TRUE(form.mdiArea()->subWindowList().isEmpty());
 }
 
