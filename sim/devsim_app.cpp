@@ -141,6 +141,10 @@ int RunDevsim(const DevsimOptions& o, int consoleFd, std::ostream& out, std::ost
                 }
             }
         }
+        if (count == 3 && (fds[2].revents & (POLLNVAL | POLLERR))) {
+            consoleFd = -1;  // no usable console: serve without one
+            continue;
+        }
         if (count == 3 && (fds[2].revents & (POLLIN | POLLHUP))) {
             char buf[256];
             const ssize_t n = read(consoleFd, buf, sizeof buf);

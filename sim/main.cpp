@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -22,5 +23,8 @@ int main(int argc, char** argv) {
         std::cout << quillon::sim::DevsimUsage();
         return 0;
     }
-    return quillon::sim::RunDevsim(*options, STDIN_FILENO, std::cout, std::cerr);
+    // Started with standard input closed, descriptor 0 may later be reused for
+    // the pseudo-terminal, which must then not be read as the console.
+    const int console = fcntl(STDIN_FILENO, F_GETFD) == -1 ? -1 : STDIN_FILENO;
+    return quillon::sim::RunDevsim(*options, console, std::cout, std::cerr);
 }

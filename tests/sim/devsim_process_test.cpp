@@ -44,6 +44,7 @@ public:
         if (pipe(out) != 0) return;
         pid_ = fork();
         if (pid_ == 0) {
+            close(STDIN_FILENO);  // as in CI: no console at all
             dup2(out[1], STDOUT_FILENO);
             close(out[0]);
             close(out[1]);
