@@ -62,13 +62,7 @@ private:
             clearValues();
         }
 
-        InterExchangePause(s_);
-        if (s_.flags.stopRequested || s_.flags.enterPressed) {
-            s_.flags.stopRequested = false;
-            s_.flags.enterPressed = false;
-            return false;
-        }
-        return true;
+        return PauseAndKeepPolling(s_);
     }
 
     void reset() {

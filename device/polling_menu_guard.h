@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/app_state.h"
+#include "link/serial_link.h"
 #include "link/user_interface.h"
 
 namespace quillon {
@@ -17,5 +19,18 @@ public:
 private:
     UserInterface& ui_;
 };
+
+// The pause a poll takes after each exchange; false when the user asked the
+// poll to end. Enter caught during the pause would otherwise be cleared, unseen,
+// by the next exchange.
+inline bool PauseAndKeepPolling(AppState& s) {
+    InterExchangePause(s);
+    if (s.flags.stopRequested || s.flags.enterPressed) {
+        s.flags.stopRequested = false;
+        s.flags.enterPressed = false;
+        return false;
+    }
+    return true;
+}
 
 }  // namespace quillon

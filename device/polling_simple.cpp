@@ -93,15 +93,7 @@ private:
             showAnswer();
         }
 
-        InterExchangePause(s_);
-        // Enter caught during the pause would otherwise be cleared, unseen,
-        // by the next exchange.
-        if (s_.flags.stopRequested || s_.flags.enterPressed) {
-            s_.flags.stopRequested = false;
-            s_.flags.enterPressed = false;
-            return false;
-        }
-        return true;
+        return PauseAndKeepPolling(s_);
     }
 
     void resetStatistics() {
