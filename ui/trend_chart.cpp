@@ -12,9 +12,11 @@ namespace {
 constexpr double kTimeStep = 30.0;  // the time axis advances in steps of this many seconds
 }
 
-TrendChart::TrendChart(QWidget* parent) : QChartView(parent) {
+// The view is given its chart at construction: a chart set later replaces a
+// default one that the view would release without deleting.
+TrendChart::TrendChart(QWidget* parent) : QChartView(new QChart, parent) {
     setObjectName("TrendChart");
-    auto* chart = new QChart;
+    QChart* chart = this->chart();
     chart->legend()->hide();
     chart->setMargins(QMargins(2, 2, 2, 2));
     series_ = new QLineSeries(chart);
@@ -32,7 +34,6 @@ TrendChart::TrendChart(QWidget* parent) : QChartView(parent) {
     chart->addAxis(yAxis_, Qt::AlignLeft);
     series_->attachAxis(xAxis_);
     series_->attachAxis(yAxis_);
-    setChart(chart);
     setRenderHint(QPainter::Antialiasing, false);
     flushTimer_.setSingleShot(true);
     flushTimer_.setInterval(kFlushIntervalMs);
