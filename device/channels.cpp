@@ -3,6 +3,7 @@
 #include "device/identification.h"
 #include "device/parameter_access.h"
 #include "device/variant.h"
+#include "link/message_boxes.h"
 
 namespace quillon {
 
@@ -10,8 +11,6 @@ namespace {
 
 constexpr std::uint8_t kChannelSetting = 33;
 
-void Info(AppState& s, const std::string& text) { s.ui.message(MessageIcon::Information, text, MessageButtons::Ok); }
-void Error(AppState& s, const std::string& text) { s.ui.message(MessageIcon::Error, text, MessageButtons::Ok); }
 
 void SetSaveIdVisibility(AppState& s) {
     s.ui.setMenuItemVisible(MenuItem::SaveId, canWriteI2cSensorId(s.identity, false));
@@ -48,12 +47,12 @@ void SelectChannelCommand(AppState& s) {
     // Setting 33 means channels only on revision 16; writing it elsewhere
     // would change an unrelated setting.
     if (!isRev16(id)) {
-        Info(s, "Данное устройство не допускает изменение этого параметра!");
+        InfoBox(s, "Данное устройство не допускает изменение этого параметра!");
         return;
     }
     const SettingReadResult read = readSetting(s, kChannelSetting, "Чтение активных каналов");
     if (read.result != kSettingRead) {
-        Error(s, "Не удалось вычитать конфигурацию каналов!");
+        ErrorBox(s, "Не удалось вычитать конфигурацию каналов!");
         return;
     }
     id.channelConfig = ChannelConfigFromValue(read.value);
@@ -65,14 +64,14 @@ void SelectChannelCommand(AppState& s) {
         if (!s.ui.show(dialog)) return;
         const char* error = ChannelDialogError(dialog);
         if (error == nullptr) break;
-        Error(s, error);
+        ErrorBox(s, error);
     }
 
     const std::uint32_t value = ChannelConfigValue(dialog);
     if (writeSetting(s, kChannelSetting, value, "Запись конфигурации каналов") != kSettingWritten) {
-        Error(s, "Конфигурация каналов не записана!");
+        ErrorBox(s, "Конфигурация каналов не записана!");
     } else {
-        Info(s, "Конфигурация каналов успешно записана!");
+        InfoBox(s, "Конфигурация каналов успешно записана!");
         id.channelConfig = ChannelConfigFromValue(value);
         id.selectedChannel = dialog.mainChannel == 1 ? 1 : 0;
     }

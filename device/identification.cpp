@@ -10,6 +10,7 @@
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/main_caption.h"
+#include "link/message_boxes.h"
 
 namespace quillon {
 
@@ -21,8 +22,6 @@ constexpr std::size_t kIdentityDataBytes = 12;
 constexpr std::uint8_t kNoShortAddress = 16;
 constexpr std::uint8_t kChannelSetting = 33;
 
-void Info(AppState& s, const std::string& text) { s.ui.message(MessageIcon::Information, text, MessageButtons::Ok); }
-void Error(AppState& s, const std::string& text) { s.ui.message(MessageIcon::Error, text, MessageButtons::Ok); }
 
 std::string LongAddressText(const std::array<std::uint8_t, 5>& a) {
     char text[64];
@@ -62,12 +61,12 @@ void MarkDensityMeter(AppState& s) {
     if (a[1] == 4 && a[0] == 35) {
         id.densityMeter = true;
         id.densityMeterKind = a[3] == 5 ? 1 : (a[3] == 6 || a[3] == 7) ? 2 : 0;
-        if (a[3] == 6 && id.softwareRevision == 1) Info(s, "Это последняя версия плотномера(Corvane)!");
+        if (a[3] == 6 && id.softwareRevision == 1) InfoBox(s, "Это последняя версия плотномера(Corvane)!");
     }
     if (isVelkor(id)) {
         id.densityMeter = true;
         id.densityMeterKind = 2;
-        Info(s, "Это устройство Velkor, имитирующее плотномер.");
+        InfoBox(s, "Это устройство Velkor, имитирующее плотномер.");
     }
 }
 
@@ -84,15 +83,15 @@ void ReadShortAddressFromBlock(AppState& s) {
         if (result == ExchangeOk || result == ExchangeAborted || result == ExchangeBadRequest) break;
     }
     if (result != ExchangeOk) {
-        Error(s, "Не удалось сосчитать параметры измерений!");
+        ErrorBox(s, "Не удалось сосчитать параметры измерений!");
         return;
     }
     const std::uint8_t* data = s.buffer.response.data() + AnswerDataIndex(s.buffer);
     if (AnswerDataCount(s.buffer) < 2 || !VerifyXorCheck(data, 2)) {
-        Error(s, "Короткий адрес не был введен!");
+        ErrorBox(s, "Короткий адрес не был введен!");
         return;
     }
-    Info(s, "Короткий адрес : " + std::to_string(data[0]) + " !");
+    InfoBox(s, "Короткий адрес : " + std::to_string(data[0]) + " !");
     if (data[0] < 64) s.settings.shortAddress = data[0];
 }
 
@@ -103,9 +102,9 @@ void DiscoverShortAddress(AppState& s, std::uint8_t answerAddressByte) {
         const std::uint8_t address = answerAddressByte & 0x3F;
         s.settings.shortAddress = address;
         if (address == kNoShortAddress)
-            Error(s, "Короткий адрес не был введен!");
+            ErrorBox(s, "Короткий адрес не был введен!");
         else
-            Info(s, "Короткий адрес : " + std::to_string(address) + " !");
+            InfoBox(s, "Короткий адрес : " + std::to_string(address) + " !");
     } else if (isRev7(id)) {
         // Revision 7 keeps no readable polling address.
     } else if (supportsLongAddressChange(id)) {
@@ -159,7 +158,7 @@ bool runIdentificationExchange(AppState& s) {
     DeviceIdentity& id = s.identity;
     id.sensorIdKnown = false;
     if (!ReadIdentity(s)) {
-        Error(s, "Не могу узнать длинный адрес!");
+        ErrorBox(s, "Не могу узнать длинный адрес!");
         return false;
     }
     const std::uint8_t answerAddressByte = s.buffer.response[1];
@@ -170,7 +169,7 @@ bool runIdentificationExchange(AppState& s) {
         s.ui.setStatusBar(true, "Имеется более новая версия прошивки с исправлениями");
     else
         s.ui.setStatusBar(false, "");
-    Info(s, "Длинный адрес устройства " + LongAddressText(id.longAddress));
+    InfoBox(s, "Длинный адрес устройства " + LongAddressText(id.longAddress));
 
     MarkDensityMeter(s);
     id.extendedCalibration = isStandardCommandFamily(id);
@@ -185,7 +184,7 @@ bool runIdentificationExchange(AppState& s) {
     if (isRev16(id)) {
         const SettingReadResult channels = readSetting(s, kChannelSetting, "Чтение активных каналов");
         if (channels.result != kSettingRead) {
-            Error(s, "Не удалось вычитать конфигурацию каналов!");
+            ErrorBox(s, "Не удалось вычитать конфигурацию каналов!");
             id.identified = false;
             return false;
         }

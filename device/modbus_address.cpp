@@ -5,6 +5,7 @@
 #include "device/identification.h"
 #include "device/parameter_access.h"
 #include "link/exchange.h"
+#include "link/message_boxes.h"
 
 namespace quillon {
 
@@ -22,22 +23,21 @@ constexpr const char* kWriteButton = "Записать";
 constexpr const char* kWriteCaption = "Запись Modbus-адреса";
 constexpr const char* kNotWritten = "Не удалось записать параметр !";
 
-void Error(AppState& s, const char* text) { s.ui.message(MessageIcon::Error, text, MessageButtons::Ok); }
 
 // True with `modbusAddress` updated; false after the reason was shown.
 bool ReadModbusAddress(AppState& s) {
     const RawSettingRead r = ReadSettingLowByte(s, kModbusAddressSetting, kReadProgress);
     if (r.exchange != ExchangeOk) {
-        Error(s, kReadStopped);
+        ErrorBox(s, kReadStopped);
         return false;
     }
     if (r.lowByte) {
         s.modbusAddress = *r.lowByte;
         return true;
     }
-    if (r.hasStatus && r.responseCode == 1) Error(s, kNotSupportedParameter);
-    else if (r.hasStatus && (r.responseCode == 3 || r.responseCode == 4)) Error(s, kNotChangeable);
-    else Error(s, kReadUnknown);  // also a code 0 answer too short to carry the value
+    if (r.hasStatus && r.responseCode == 1) ErrorBox(s, kNotSupportedParameter);
+    else if (r.hasStatus && (r.responseCode == 3 || r.responseCode == 4)) ErrorBox(s, kNotChangeable);
+    else ErrorBox(s, kReadUnknown);  // also a code 0 answer too short to carry the value
     return false;
 }
 
@@ -61,7 +61,7 @@ void ChangeModbusAddrCommand(AppState& s) {
 
     if (writeSetting(s, kModbusAddressSetting, static_cast<std::uint32_t>(dialog.value), kWriteCaption) !=
         kSettingWritten) {
-        Error(s, kNotWritten);
+        ErrorBox(s, kNotWritten);
         return;
     }
     s.modbusAddress = dialog.value;

@@ -5,6 +5,7 @@
 #include "device/response_codes.h"
 #include "link/attempt_loop.h"
 #include "link/frame_codec.h"
+#include "link/message_boxes.h"
 
 namespace quillon {
 
@@ -25,7 +26,6 @@ bool SettingValue(const ExchangeBuffer& b, std::uint32_t& value) {
     return true;
 }
 
-void Error(AppState& s, const std::string& text) { s.ui.message(MessageIcon::Error, text, MessageButtons::Ok); }
 
 }  // namespace
 
@@ -47,25 +47,25 @@ SettingReadResult readSetting(AppState& s, std::uint8_t number, const std::strin
     const int exchange = ExchangeWithAttempts(s, caption + ". Попытка ", kNoAttemptLimit);
     window.close();
     if (exchange != 0) {
-        Error(s, caption + ". Не могу прочитать!");
+        ErrorBox(s, caption + ". Не могу прочитать!");
         return {kSettingStopped, 0};
     }
     if (!AnswerHasStatus(s.buffer)) {
-        Error(s, caption + ". Ошибка в длине данных ответа!");
+        ErrorBox(s, caption + ". Ошибка в длине данных ответа!");
         return {kSettingBadAnswer, 0};
     }
     const std::uint8_t code = ResponseCode(s.buffer);
     if (code == 1) {
-        Error(s, caption + ". Настройка не была введена, используется значение по умолчанию");
+        ErrorBox(s, caption + ". Настройка не была введена, используется значение по умолчанию");
         return {kSettingRead, 0};
     }
     if (code != 0) {
-        Error(s, caption + ". Неизвестная ошибка при чтении!");
+        ErrorBox(s, caption + ". Неизвестная ошибка при чтении!");
         return {kSettingRead, 0};
     }
     std::uint32_t value = 0;
     if (!SettingValue(s.buffer, value)) {
-        Error(s, caption + ". Ошибка в длине данных ответа!");
+        ErrorBox(s, caption + ". Ошибка в длине данных ответа!");
         return {kSettingBadAnswer, 0};
     }
     return {kSettingRead, value};
@@ -79,7 +79,7 @@ int writeSetting(AppState& s, std::uint8_t number, std::uint32_t value, const st
                           static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)});
         const int exchange = RunAttemptLoop(s, caption + " . ", kNoAttemptLimit);
         if (exchange != 0) {
-            Error(s, "Не удалось записать параметр " + n + " !");
+            ErrorBox(s, "Не удалось записать параметр " + n + " !");
             return kSettingNoExchange;
         }
         // An answer without status bytes cannot confirm anything.
@@ -87,13 +87,13 @@ int writeSetting(AppState& s, std::uint8_t number, std::uint32_t value, const st
         switch (code) {
             case 0:
                 if (AnswerByteCount(s.buffer) == 7) return kSettingWritten;
-                Error(s, "Ошибка! Параметр " + n + " не записан!");
+                ErrorBox(s, "Ошибка! Параметр " + n + " не записан!");
                 return kSettingWrongLength;
             case 2:
-                Error(s, "Неправильный индекс! (Попытка записать параметр с индексом " + n + ")");
+                ErrorBox(s, "Неправильный индекс! (Попытка записать параметр с индексом " + n + ")");
                 return kSettingRefused;
             case 3:
-                Error(s, "Ошибка при записи в энергонезависимую память параметра " + n + " !");
+                ErrorBox(s, "Ошибка при записи в энергонезависимую память параметра " + n + " !");
                 return kSettingRefused;
             case 7:
             case 16:
@@ -102,7 +102,7 @@ int writeSetting(AppState& s, std::uint8_t number, std::uint32_t value, const st
                     continue;
                 return kSettingProtectedDeclined;
             default:
-                Error(s, "Неизвестная ошибка при записи параметра " + n + " !");
+                ErrorBox(s, "Неизвестная ошибка при записи параметра " + n + " !");
                 return kSettingRefused;
         }
     }
@@ -117,18 +117,18 @@ SettingListResult readSettingList(AppState& s) {
         BuildLongRequest(s.buffer, kReadSettingCommand, {number});
         if (ExchangeWithAttempts(s, "Чтение параметра " + n + " : ", kNoAttemptLimit) != 0) {
             window.close();
-            Error(s, "Не могу прочитать параметры измерений!");
+            ErrorBox(s, "Не могу прочитать параметры измерений!");
             out.stopped = true;
             return out;
         }
         const std::uint8_t code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : 0xFF;
         if (code == 1) continue;  // not entered: the caller keeps its default
         if (code != 0) {
-            Error(s, "Неизвестная ошибка при чтении параметра " + n + " !");
+            ErrorBox(s, "Неизвестная ошибка при чтении параметра " + n + " !");
             continue;
         }
         if (!SettingValue(s.buffer, out.values[i])) {
-            Error(s, "Ошибка в длине данных ответа при чтении параметра " + n + " !");
+            ErrorBox(s, "Ошибка в длине данных ответа при чтении параметра " + n + " !");
             continue;
         }
         out.present[i] = true;

@@ -9,6 +9,7 @@
 #include "link/attempt_loop.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
+#include "link/message_boxes.h"
 
 namespace quillon {
 
@@ -32,17 +33,16 @@ constexpr const char* kNonVolatileError = "Ошибка энергонезави
 constexpr const char* kWriteUnknown = "Неизвестная ошибка при записи параметра !";
 constexpr const char* kParameterWritten = "Параметр успешно записан!";
 
-void Error(AppState& s, const std::string& text) { s.ui.message(MessageIcon::Error, text, MessageButtons::Ok); }
 
 // Learns the device's count from setting 22; false when the command must stop.
 bool ReadCurrentCount(AppState& s) {
     const RawSettingRead r = ReadSettingLowByte(s, kPreambleSetting, kReadProgress);
     if (r.exchange != ExchangeOk) {
-        Error(s, kReadStopped);
+        ErrorBox(s, kReadStopped);
         return false;
     }
     if (r.hasStatus && (r.responseCode == 3 || r.responseCode == 4)) {
-        Error(s, kNotSupported);
+        ErrorBox(s, kNotSupported);
         return false;
     }
     if (r.lowByte) {
@@ -51,7 +51,7 @@ bool ReadCurrentCount(AppState& s) {
     }
     // Code 1 (never entered), any other code, or a code 0 answer too short to
     // carry the value: the device's default is the best guess.
-    Error(s, r.hasStatus && r.responseCode == 1 ? kNotEntered : kReadUnknown);
+    ErrorBox(s, r.hasStatus && r.responseCode == 1 ? kNotEntered : kReadUnknown);
     s.identity.responsePreambles = kDefaultPreambles;
     return true;
 }
@@ -64,7 +64,7 @@ std::optional<int> AskCount(AppState& s) {
         if (!s.ui.show(dialog)) return std::nullopt;
         const auto count = ParseWholeNumber(dialog.text);
         if (!count) {
-            Error(s, NotWholeNumberText(dialog.text));
+            ErrorBox(s, NotWholeNumberText(dialog.text));
             return std::nullopt;
         }
         if (*count >= kMinPreambles && *count <= kMaxPreambles) return count;
@@ -80,10 +80,10 @@ void WriteWithCommand59(AppState& s, std::uint8_t count) {
             s.ui.message(MessageIcon::Information, kParameterWritten, MessageButtons::Ok);
             s.identity.responsePreambles = count;
             return;
-        case 24: Error(s, kNonVolatileError); return;
+        case 24: ErrorBox(s, kNonVolatileError); return;
         case 7:
-        case 16: Error(s, kWriteProtectedText); return;
-        default: Error(s, kWriteUnknown); return;
+        case 16: ErrorBox(s, kWriteProtectedText); return;
+        default: ErrorBox(s, kWriteUnknown); return;
     }
 }
 
@@ -113,7 +113,7 @@ void PreamblesCommand(AppState& s) {
     if (writeSetting(s, kPreambleSetting, value, kWriteCaption) == kSettingWritten)
         s.ui.message(MessageIcon::Information, kWritten, MessageButtons::Ok);
     else
-        Error(s, kNotWritten);
+        ErrorBox(s, kNotWritten);
 }
 
 }  // namespace quillon

@@ -12,6 +12,7 @@
 #include "link/cp1251.h"
 #include "link/crc16.h"
 #include "link/frame_codec.h"
+#include "link/message_boxes.h"
 
 namespace quillon {
 
@@ -25,8 +26,6 @@ constexpr std::uint8_t kBlockAddressHigh = 0x00;
 constexpr std::uint8_t kBlockAddressLow = 0x54;
 constexpr std::size_t kShownTextBytes = 15;
 
-void Info(AppState& s, const std::string& text) { s.ui.message(MessageIcon::Information, text, MessageButtons::Ok); }
-void Error(AppState& s, const std::string& text) { s.ui.message(MessageIcon::Error, text, MessageButtons::Ok); }
 
 std::string SensorIdText(const std::array<std::uint8_t, 8>& id) {
     char text[96];
@@ -41,21 +40,21 @@ bool ReadSensorBlock(AppState& s, SensorBlock& block) {
     BuildLongRequest(s.buffer, kReadBlockCommand,
                      {kBlockAddressHigh, kBlockAddressLow, static_cast<std::uint8_t>(kSensorBlockSize)});
     if (RunAttemptLoop(s, "Читаю ID датчика. Попытка: ", kNoAttemptLimit) != 0) {
-        Error(s, "Не удалось прочитать ID датчика!");
+        ErrorBox(s, "Не удалось прочитать ID датчика!");
         return false;
     }
     if (!AnswerHasStatus(s.buffer)) {
-        Error(s, "Ошибка в длине данных ответа при чтении EEPROM!");
+        ErrorBox(s, "Ошибка в длине данных ответа при чтении EEPROM!");
         return false;
     }
     switch (ResponseCode(s.buffer)) {
         case 0: break;
-        case 8: Error(s, "Датчик не смог прочитать ID датчика из EEPROM! Проверьте подключение сенсора!"); return false;
-        case 64: Error(s, "Датчик не поддерживает запрос чтения ID датчика из EEPROM!"); return false;
-        default: Error(s, "Неизвестная ошибка в байте статуса!"); return false;
+        case 8: ErrorBox(s, "Датчик не смог прочитать ID датчика из EEPROM! Проверьте подключение сенсора!"); return false;
+        case 64: ErrorBox(s, "Датчик не поддерживает запрос чтения ID датчика из EEPROM!"); return false;
+        default: ErrorBox(s, "Неизвестная ошибка в байте статуса!"); return false;
     }
     if (AnswerByteCount(s.buffer) != kSensorBlockSize + 2) {
-        Error(s, "Ошибка в длине данных ответа при чтении EEPROM!");
+        ErrorBox(s, "Ошибка в длине данных ответа при чтении EEPROM!");
         return false;
     }
     const auto data = s.buffer.response.begin() + static_cast<std::ptrdiff_t>(AnswerDataIndex(s.buffer));
@@ -70,7 +69,7 @@ bool WriteSensorBlock(AppState& s, const SensorBlock& block) {
     for (;;) {
         BuildLongRequest(s.buffer, kWriteBlockCommand, data.data(), data.size());
         if (RunAttemptLoop(s, "Запись в EEPROM. Попытка: ", kNoAttemptLimit) != 0) {
-            Error(s, "Не удалось получить ответ на запрос записи EEPROM!");
+            ErrorBox(s, "Не удалось получить ответ на запрос записи EEPROM!");
             return false;
         }
         const int code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : -1;
@@ -83,8 +82,8 @@ bool WriteSensorBlock(AppState& s, const SensorBlock& block) {
                                  MessageButtons::YesNo) == MessageAnswer::Yes)
                     continue;
                 return false;
-            case 8: Error(s, "Ошибка записи EEPROM!"); return false;
-            default: Error(s, "Неизвестная ошибка записи EEPROM!"); return false;
+            case 8: ErrorBox(s, "Ошибка записи EEPROM!"); return false;
+            default: ErrorBox(s, "Неизвестная ошибка записи EEPROM!"); return false;
         }
     }
 }
@@ -96,27 +95,27 @@ bool readSensorId(AppState& s) {
     if (id.sensorIdKnown || !hasSensorId(id)) return true;
     BuildLongRequest(s.buffer, kReadSensorIdCommand);
     if (RunAttemptLoop(s, "Читаю ID сенсора. Попытка: ", kNoAttemptLimit) != 0) {
-        Error(s, "Не удалось прочитать ID сенсора!");
+        ErrorBox(s, "Не удалось прочитать ID сенсора!");
         return false;
     }
     if (!AnswerHasStatus(s.buffer)) {
-        Error(s, "Ошибка в длине данных ответа!");
+        ErrorBox(s, "Ошибка в длине данных ответа!");
         return false;
     }
     switch (ResponseCode(s.buffer)) {
         case 0: break;
-        case 8: Error(s, "Датчик не смог прочитать ID сенсора! Проверьте подключение сенсора!"); return false;
-        case 64: Error(s, "Датчик не поддерживает запрос чтения ID сенсора!"); return false;
-        default: Error(s, "Неизвестная ошибка в байте статуса!"); return false;
+        case 8: ErrorBox(s, "Датчик не смог прочитать ID сенсора! Проверьте подключение сенсора!"); return false;
+        case 64: ErrorBox(s, "Датчик не поддерживает запрос чтения ID сенсора!"); return false;
+        default: ErrorBox(s, "Неизвестная ошибка в байте статуса!"); return false;
     }
     if (AnswerByteCount(s.buffer) != 10) {
-        Error(s, "Ошибка в длине данных ответа!");
+        ErrorBox(s, "Ошибка в длине данных ответа!");
         return false;
     }
     const auto data = s.buffer.response.begin() + static_cast<std::ptrdiff_t>(AnswerDataIndex(s.buffer));
     std::copy(data, data + 8, id.sensorId.begin());
     id.sensorIdKnown = true;
-    Info(s, SensorIdText(id.sensorId));
+    InfoBox(s, SensorIdText(id.sensorId));
     return true;
 }
 
@@ -143,7 +142,7 @@ bool writeSensorIdString(AppState& s) {
     if (!ReadSensorBlock(s, block)) return false;
     bool forceRewrite = false;
     if (!CrcResidueCheck(block.data(), block.size())) {
-        Error(s, "Строка с идентификатором прибора не была записана!");
+        ErrorBox(s, "Строка с идентификатором прибора не была записана!");
         block.fill(0);
         forceRewrite = true;
     }

@@ -9,6 +9,7 @@
 #include "link/cp1251.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
+#include "link/message_boxes.h"
 
 namespace quillon {
 
@@ -23,7 +24,6 @@ constexpr const char* kBusy = "Ошибка \"Busy\"!";
 constexpr const char* kUnknownStatus = "Неизвестная ошибка в байте статуса!";
 constexpr const char* kBadLength = "Ошибка в длине данных ответа!";
 
-void Error(AppState& s, const char* text) { s.ui.message(MessageIcon::Error, text, MessageButtons::Ok); }
 
 }  // namespace
 
@@ -37,23 +37,23 @@ void ReadingTagCommand(AppState& s) {
     if (!ensureIdentified(s)) return;
     BuildLongRequest(s.buffer, kReadTagCommand);
     if (RunAttemptLoop(s, kProgress, kNoAttemptLimit) != ExchangeOk) {
-        Error(s, kNotRead);
+        ErrorBox(s, kNotRead);
         return;
     }
     // An answer without its status bytes, or one promising more than arrived,
     // has no tag that could be trusted.
     if (!AnswerWithinReceived(s.buffer) || AnswerByteCount(s.buffer) < 2) {
-        Error(s, kBadLength);
+        ErrorBox(s, kBadLength);
         return;
     }
     switch (ResponseCode(s.buffer)) {
         case 0: break;
-        case 16: Error(s, kAccessRestricted); return;
-        case 32: Error(s, kBusy); return;
-        default: Error(s, kUnknownStatus); return;
+        case 16: ErrorBox(s, kAccessRestricted); return;
+        case 32: ErrorBox(s, kBusy); return;
+        default: ErrorBox(s, kUnknownStatus); return;
     }
     if (AnswerByteCount(s.buffer) <= 2) {
-        Error(s, kBadLength);
+        ErrorBox(s, kBadLength);
         return;
     }
     const std::string text = TagText(s.buffer.response.data() + AnswerDataIndex(s.buffer), AnswerDataCount(s.buffer));
