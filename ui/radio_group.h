@@ -11,8 +11,8 @@ class QRadioButton;
 namespace quillon::ui {
 
 // A titled group of radio buttons laid out in columns, with an item index
-// that may also be -1 (nothing selected), like the radio groups users know
-// from the original forms.
+// that may also be -1 (nothing selected): the link dialog hides groups when no
+// link type is chosen.
 class RadioGroup : public QGroupBox {
     Q_OBJECT
 public:

@@ -18,7 +18,7 @@ TSelectChannelForm::TSelectChannelForm(QWidget* parent) : QDialog(parent) {
     auto* active = new QGroupBox("Активные каналы : ", this);
     active->setObjectName("GroupBox1");
     auto* activeLayout = new QVBoxLayout(active);
-    // The component names keep their historical spelling; scripts and tests address them so.
+    // The check boxes' names are spelled as the other windows and tests address them.
     channel0Box_ = new QCheckBox("Канал 1 (АЦП)", active);
     channel0Box_->setObjectName("Challel0CheckBox");
     channel1Box_ = new QCheckBox("Канал 2 (I2C)", active);
