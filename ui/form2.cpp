@@ -198,7 +198,8 @@ void TForm2::store(LinkDialog& d) const {
     d.hartSpeedIndex = hartSpeed_->itemIndex();
     d.masterAddress = masterAddr_->itemIndex();
     d.requestFormat = reqFormat_->itemIndex();
-    d.tunnelLine = numLine_->currentIndex();
+    // A stored line beyond the list shows as no choice; it stays as stored unless one is picked.
+    if (numLine_->currentIndex() >= 0) d.tunnelLine = numLine_->currentIndex();
     d.portIndex = comPort_->itemIndex();
     d.portSpeedIndex = speed_->itemIndex();
     d.firstByteText = FromQ(firstByte_->text());
