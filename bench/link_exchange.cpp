@@ -72,8 +72,8 @@ bool Run(const Speed& speed, double seconds) {
 
     // Command 1: 9 preambles + 9 request bytes out, preambles + 16 answer bytes back.
     const LineSettings line = LineSettingsFor(s.settings);
-    const double exchangeUs =
-        TransmissionMicroseconds(18, line) + kTurnaroundMs * 1000.0 + TransmissionMicroseconds(kAnswerPreambles + 16, line);
+    const double exchangeUs = TransmissionMicroseconds(18, line) + kTurnaroundMs * 1000.0 +
+                              TransmissionMicroseconds(kAnswerPreambles + 16, line);
 
     std::vector<double> latenessUs;
     int ok = 0, failed = 0;

@@ -37,7 +37,7 @@ constexpr int kAnswerPreambles = 5;
 constexpr int kPauseMs = 60;
 constexpr double kRssProbeSeconds = 5.0;
 // Command 3 of the rev6 preset: loop current and two variables.
-constexpr int kRequestBytes = 9 + 9;                    // preambles + long frame without data
+constexpr int kRequestBytes = 9 + 9;                     // preambles + long frame without data
 constexpr int kAnswerBytes = kAnswerPreambles + 9 + 16;  // preambles + long frame with byte count 16
 
 double CpuSeconds() {

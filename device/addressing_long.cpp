@@ -96,8 +96,10 @@ bool WriteThroughParameterBlock(AppState& s, const DeviceId& id) {
     if (!Send(s, kConfirmProgress, kNotConfirmed)) return false;
     const bool accepted = AnswerWithinReceived(s.buffer) && AnswerDataCount(s.buffer) >= 1 &&
                           s.buffer.response[AnswerDataIndex(s.buffer)] == 1;
-    if (accepted) s.ui.message(MessageIcon::Information, kAccepted, MessageButtons::Ok);
-    else s.ui.message(MessageIcon::Error, kRejected, MessageButtons::Ok);
+    if (accepted)
+        s.ui.message(MessageIcon::Information, kAccepted, MessageButtons::Ok);
+    else
+        s.ui.message(MessageIcon::Error, kRejected, MessageButtons::Ok);
     return true;
 }
 
@@ -111,8 +113,8 @@ void ChangeLongAddrCommand(AppState& s) {
     }
     const auto id = AskDeviceId(s);
     if (!id) return;
-    const bool reached = isStandardCommandFamily(s.identity) ? WriteWithCommand19(s, *id)
-                                                             : WriteThroughParameterBlock(s, *id);
+    const bool reached =
+        isStandardCommandFamily(s.identity) ? WriteWithCommand19(s, *id) : WriteThroughParameterBlock(s, *id);
     // The device may now answer under its new address only: identify again.
     if (reached) invalidateIdentity(s);
 }

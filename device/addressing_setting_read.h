@@ -11,7 +11,7 @@ namespace quillon {
 // A setting read whose answer the caller judges with its own messages (the
 // preamble count, the Modbus address).
 struct RawSettingRead {
-    int exchange = 0;              // exchange result of the last attempt
+    int exchange = 0;               // exchange result of the last attempt
     std::uint8_t responseCode = 0;  // meaningful when exchange is 0 and hasStatus
     bool hasStatus = false;
     // Least significant byte of the value; only with code 0 and a full value.

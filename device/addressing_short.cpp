@@ -44,8 +44,10 @@ std::optional<std::uint8_t> AskNewAddress(AppState& s) {
 bool WriteShortAddress(AppState& s, std::uint8_t address) {
     const bool standard = isStandardCommandFamily(s.identity);
     for (;;) {
-        if (standard) BuildLongRequest(s.buffer, kWriteAddressCommand, {address});
-        else BuildShortRequest(s.buffer, kWriteAddressCommandOld, {address});
+        if (standard)
+            BuildLongRequest(s.buffer, kWriteAddressCommand, {address});
+        else
+            BuildShortRequest(s.buffer, kWriteAddressCommandOld, {address});
         if (RunAttemptLoop(s, kProgressText, kAttempts) != ExchangeOk) {
             s.ui.message(MessageIcon::Error, kNotWritten, MessageButtons::Ok);
             return false;

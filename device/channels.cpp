@@ -11,7 +11,6 @@ namespace {
 
 constexpr std::uint8_t kChannelSetting = 33;
 
-
 void SetSaveIdVisibility(AppState& s) {
     s.ui.setMenuItemVisible(MenuItem::SaveId, canWriteI2cSensorId(s.identity, false));
 }

@@ -22,7 +22,6 @@ constexpr std::size_t kIdentityDataBytes = 12;
 constexpr std::uint8_t kNoShortAddress = 16;
 constexpr std::uint8_t kChannelSetting = 33;
 
-
 std::string LongAddressText(const std::array<std::uint8_t, 5>& a) {
     char text[64];
     std::snprintf(text, sizeof text, "%.2Xh %.2Xh %.2Xh %.2Xh %.2Xh", a[0], a[1], a[2], a[3], a[4]);

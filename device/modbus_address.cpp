@@ -23,7 +23,6 @@ constexpr const char* kWriteButton = "Записать";
 constexpr const char* kWriteCaption = "Запись Modbus-адреса";
 constexpr const char* kNotWritten = "Не удалось записать параметр !";
 
-
 // True with `modbusAddress` updated; false after the reason was shown.
 bool ReadModbusAddress(AppState& s) {
     const RawSettingRead r = ReadSettingLowByte(s, kModbusAddressSetting, kReadProgress);
@@ -35,9 +34,12 @@ bool ReadModbusAddress(AppState& s) {
         s.modbusAddress = *r.lowByte;
         return true;
     }
-    if (r.hasStatus && r.responseCode == 1) ErrorBox(s, kNotSupportedParameter);
-    else if (r.hasStatus && (r.responseCode == 3 || r.responseCode == 4)) ErrorBox(s, kNotChangeable);
-    else ErrorBox(s, kReadUnknown);  // also a code 0 answer too short to carry the value
+    if (r.hasStatus && r.responseCode == 1)
+        ErrorBox(s, kNotSupportedParameter);
+    else if (r.hasStatus && (r.responseCode == 3 || r.responseCode == 4))
+        ErrorBox(s, kNotChangeable);
+    else
+        ErrorBox(s, kReadUnknown);  // also a code 0 answer too short to carry the value
     return false;
 }
 

@@ -26,7 +26,6 @@ bool SettingValue(const ExchangeBuffer& b, std::uint32_t& value) {
     return true;
 }
 
-
 }  // namespace
 
 std::uint8_t XorCheck(const std::uint8_t* payload, std::size_t n) {
@@ -101,9 +100,7 @@ int writeSetting(AppState& s, std::uint8_t number, std::uint32_t value, const st
                     MessageAnswer::Yes)
                     continue;
                 return kSettingProtectedDeclined;
-            default:
-                ErrorBox(s, "Неизвестная ошибка при записи параметра " + n + " !");
-                return kSettingRefused;
+            default: ErrorBox(s, "Неизвестная ошибка при записи параметра " + n + " !"); return kSettingRefused;
         }
     }
 }

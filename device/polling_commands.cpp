@@ -16,18 +16,24 @@ void StatistikaCommand(AppState& s) {
     if (isRev16(s.identity)) {
         RequestChoiceDialog choice;
         if (!s.ui.show(choice)) return;
-        if (choice.choice == kChoiceRequest1) RunSimplePoll(s, PollRequest::Command1);
-        else RunExtendedPoll(s);
+        if (choice.choice == kChoiceRequest1)
+            RunSimplePoll(s, PollRequest::Command1);
+        else
+            RunExtendedPoll(s);
         return;
     }
-    if (pollsWithExtendedRequest(s.identity)) RunExtendedPoll(s);
-    else RunSimplePoll(s, PollRequest::Command1);
+    if (pollsWithExtendedRequest(s.identity))
+        RunExtendedPoll(s);
+    else
+        RunSimplePoll(s, PollRequest::Command1);
 }
 
 void AskReq3Command(AppState& s) {
     if (!ensureIdentified(s)) return;
-    if (pollsWithExtendedRequest(s.identity)) RunExtendedPoll(s);
-    else RunSimplePoll(s, PollRequest::Command3);
+    if (pollsWithExtendedRequest(s.identity))
+        RunExtendedPoll(s);
+    else
+        RunSimplePoll(s, PollRequest::Command3);
 }
 
 }  // namespace quillon

@@ -21,10 +21,10 @@ namespace v = pollview;
 
 constexpr const char* kShowAllCaption = "Текущие значения";
 constexpr const char* kShowAllHint = "F4 - Reset, Enter - Stop";
-constexpr std::array<const char*, 4> kRev16Groups{"Основной канал:", "T процессора:", "Канал 1 (с АЦП):",
-                                                  "Канал 2 (с I2C):"};
-constexpr std::array<const char*, 4> kDefaultGroups{"Посчитанное значение 1 :", "Посчитанное значение 2 :",
-                                                    "Код АЦП 1 :", "Код АЦП 2 :"};
+constexpr std::array<const char*, 4> kRev16Groups{
+    "Основной канал:", "T процессора:", "Канал 1 (с АЦП):", "Канал 2 (с I2C):"};
+constexpr std::array<const char*, 4> kDefaultGroups{
+    "Посчитанное значение 1 :", "Посчитанное значение 2 :", "Код АЦП 1 :", "Код АЦП 2 :"};
 
 class ExtendedPoll {
 public:
@@ -56,8 +56,10 @@ private:
             const auto values = ReadExtendedAnswer(s_.buffer);
             // An answer without the four values must not leave the old ones
             // on screen as if they were current.
-            if (values) showValues(*values);
-            else clearValues();
+            if (values)
+                showValues(*values);
+            else
+                clearValues();
         } else {
             clearValues();
         }

@@ -164,9 +164,7 @@ private:
                 view_.setText(v::kPeriod, "Ток = " + AuxiliaryText(*r.auxiliaryBits, FormatValue7, " mA"));
                 showFurther(r);
                 break;
-            case PollRequest::Command1:
-                view_.setVisible(v::kPeriod, false);
-                break;
+            case PollRequest::Command1: view_.setVisible(v::kPeriod, false); break;
         }
 
         const std::string unit = UnitText(r.primary.unit);
@@ -201,9 +199,7 @@ private:
         }
     }
 
-    double secondsSinceStart() const {
-        return static_cast<std::uint32_t>(s_.clock.tickMs() - startTick_) / 1000.0;
-    }
+    double secondsSinceStart() const { return static_cast<std::uint32_t>(s_.clock.tickMs() - startTick_) / 1000.0; }
 
     AppState& s_;
     const PollRequest request_;

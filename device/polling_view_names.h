@@ -23,10 +23,8 @@ inline constexpr const char* kButton = "BitBtn1";
 // count of correct values, and the shared request and answer counts.
 inline constexpr const char* kGroup[4] = {"GroupBox1", "GroupBox2", "GroupBox3", "GroupBox4"};
 inline constexpr const char* kGroupValue[4] = {"Value1Label", "Value2Label", "Value3Label", "Value4Label"};
-inline constexpr const char* kGroupAverage[4] = {"Average1Label", "Average2Label", "Average3Label",
-                                                 "Average4Label"};
-inline constexpr const char* kGroupCorrect[4] = {"Correct1Label", "Correct2Label", "Correct3Label",
-                                                 "Correct4Label"};
+inline constexpr const char* kGroupAverage[4] = {"Average1Label", "Average2Label", "Average3Label", "Average4Label"};
+inline constexpr const char* kGroupCorrect[4] = {"Correct1Label", "Correct2Label", "Correct3Label", "Correct4Label"};
 inline constexpr const char* kAllRequests = "RequestsLabel";
 inline constexpr const char* kAllAnswers = "AnswersLabel";
 // The window's hint (tool tip).

@@ -33,7 +33,6 @@ constexpr const char* kNonVolatileError = "Ошибка энергонезави
 constexpr const char* kWriteUnknown = "Неизвестная ошибка при записи параметра !";
 constexpr const char* kParameterWritten = "Параметр успешно записан!";
 
-
 // Learns the device's count from setting 22; false when the command must stop.
 bool ReadCurrentCount(AppState& s) {
     const RawSettingRead r = ReadSettingLowByte(s, kPreambleSetting, kReadProgress);

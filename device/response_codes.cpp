@@ -82,8 +82,7 @@ std::string DeviceStatusText(std::uint8_t status) {
     return line;
 }
 
-std::string ComposeStatusLine(int lineErrors, bool goodShape, std::uint8_t responseCode,
-                              std::uint8_t deviceStatus) {
+std::string ComposeStatusLine(int lineErrors, bool goodShape, std::uint8_t responseCode, std::uint8_t deviceStatus) {
     std::string line = LineErrorStatusText(lineErrors);
     if (line.empty()) {
         if (!goodShape) line += WrongShapeStatusText(responseCode);

@@ -45,7 +45,6 @@ std::string DeviceStatusText(std::uint8_t status);
 // The whole status line of one poll cycle whose exchange delivered an answer
 // or reported receive errors. Receive errors replace everything else; an
 // otherwise empty line reads "OK!".
-std::string ComposeStatusLine(int lineErrors, bool goodShape, std::uint8_t responseCode,
-                              std::uint8_t deviceStatus);
+std::string ComposeStatusLine(int lineErrors, bool goodShape, std::uint8_t responseCode, std::uint8_t deviceStatus);
 
 }  // namespace quillon

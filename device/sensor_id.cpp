@@ -26,7 +26,6 @@ constexpr std::uint8_t kBlockAddressHigh = 0x00;
 constexpr std::uint8_t kBlockAddressLow = 0x54;
 constexpr std::size_t kShownTextBytes = 15;
 
-
 std::string SensorIdText(const std::array<std::uint8_t, 8>& id) {
     char text[96];
     std::snprintf(text, sizeof text,
@@ -49,7 +48,9 @@ bool ReadSensorBlock(AppState& s, SensorBlock& block) {
     }
     switch (ResponseCode(s.buffer)) {
         case 0: break;
-        case 8: ErrorBox(s, "Датчик не смог прочитать ID датчика из EEPROM! Проверьте подключение сенсора!"); return false;
+        case 8:
+            ErrorBox(s, "Датчик не смог прочитать ID датчика из EEPROM! Проверьте подключение сенсора!");
+            return false;
         case 64: ErrorBox(s, "Датчик не поддерживает запрос чтения ID датчика из EEPROM!"); return false;
         default: ErrorBox(s, "Неизвестная ошибка в байте статуса!"); return false;
     }

@@ -24,7 +24,6 @@ constexpr const char* kBusy = "Ошибка \"Busy\"!";
 constexpr const char* kUnknownStatus = "Неизвестная ошибка в байте статуса!";
 constexpr const char* kBadLength = "Ошибка в длине данных ответа!";
 
-
 }  // namespace
 
 std::string TagText(const std::uint8_t* data, std::size_t count) {

@@ -76,8 +76,8 @@ struct Accepted {
 };
 
 // One typed wait: a message for text that is no number, another for a number out of range.
-bool AcceptWait(AppState& s, const std::string& text, int low, int high, const char* badText,
-                const char* rangeText, int& value) {
+bool AcceptWait(AppState& s, const std::string& text, int low, int high, const char* badText, const char* rangeText,
+                int& value) {
     if (!ParseWholeNumber(text, value)) {
         s.ui.message(MessageIcon::Error, badText, MessageButtons::Ok);
         return false;

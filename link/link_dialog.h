@@ -9,14 +9,14 @@ namespace quillon {
 // Numbers are kept as typed; the core validates them.
 struct LinkDialog {
     std::string caption;
-    std::string shortAddressText;  // Edit1
-    bool writeFile = false;        // WriteFileCheckBox
-    std::string fileName;          // FileNameEdit
-    int linkType = 0;              // TypeConnectRadioGroup; -1 = no item selected
-    int hartSpeedIndex = 0;        // HartSpeedRadioGroup
-    int masterAddress = 0;         // MasterAddrRadioGroup
-    int requestFormat = 0;         // ReqFormatRadioGroup
-    int tunnelLine = 0;            // NumLineComboBox
+    std::string shortAddressText;        // Edit1
+    bool writeFile = false;              // WriteFileCheckBox
+    std::string fileName;                // FileNameEdit
+    int linkType = 0;                    // TypeConnectRadioGroup; -1 = no item selected
+    int hartSpeedIndex = 0;              // HartSpeedRadioGroup
+    int masterAddress = 0;               // MasterAddrRadioGroup
+    int requestFormat = 0;               // ReqFormatRadioGroup
+    int tunnelLine = 0;                  // NumLineComboBox
     std::vector<std::string> portItems;  // ComPortRadioGroup items, "Не выбран" first
     int portIndex = 0;                   // ComPortRadioGroup selection
     int portSpeedIndex = 0;              // SpeedRadioGroup

@@ -9,12 +9,12 @@ namespace quillon {
 // What the link dialog shows for the entries it currently holds. The form asks
 // again after every change of link type, request format, SOU or file tick.
 struct LinkDialogVisibility {
-    bool hartSpeed = false;  // HartSpeedRadioGroup
-    bool comPort = false;    // ComPortRadioGroup
-    bool delays = false;     // DelaysGroupBox
-    bool brenta = false;     // BrentaGroupBox
-    bool numLine = false;    // NumLineLabel, NumLineComboBox
-    bool userId = false;     // UserIDLabel, UserIDEdit
+    bool hartSpeed = false;            // HartSpeedRadioGroup
+    bool comPort = false;              // ComPortRadioGroup
+    bool delays = false;               // DelaysGroupBox
+    bool brenta = false;               // BrentaGroupBox
+    bool numLine = false;              // NumLineLabel, NumLineComboBox
+    bool userId = false;               // UserIDLabel, UserIDEdit
     int passwordMaxLength = 16;        // PasswordEdit
     bool fileControlsEnabled = false;  // FileNameEdit, SelectFileButton
 };

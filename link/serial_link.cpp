@@ -101,8 +101,7 @@ bool TunnelAddressAccepted(const AppState& s, const std::uint8_t* frame, std::si
     return count != 2 || frame[1] == s.settings.tunnelAddress;
 }
 
-std::size_t CompleteLength(const AppState& s, std::uint8_t startByte, const std::uint8_t* frame,
-                           std::size_t count) {
+std::size_t CompleteLength(const AppState& s, std::uint8_t startByte, const std::uint8_t* frame, std::size_t count) {
     if (s.settings.linkType == kLinkTunnel) {
         if (count >= 3 && count >= frame[2]) return frame[2];
         return 0;
@@ -170,8 +169,7 @@ std::size_t ReceiveAnswer(AppState& s, int firstWait, int nextWait, std::uint8_t
                 if (!accepted) count = 0;
             }
             s.ui.processEvents();
-            if (std::size_t length = CompleteLength(s, startByte, b.response.data(), count); length != 0)
-                return length;
+            if (std::size_t length = CompleteLength(s, startByte, b.response.data(), count); length != 0) return length;
         }
 
         // Waits compare elapsed time, which stays right when the tick wraps.

@@ -86,7 +86,9 @@ std::string SettingsFilePath() {
 void LoadSettings(AppState& s, const std::string& path, const std::string& programDirectory) {
     // Paths are byte strings here, stored as they are so that any name survives.
     const TIniFileVant ini(path, s.decimalSeparator, IniEncoding::Utf8);
-    const auto integer = [&](const char* key, int fallback) { return ini.ReadInteger(kSettingsSection, key, fallback); };
+    const auto integer = [&](const char* key, int fallback) {
+        return ini.ReadInteger(kSettingsSection, key, fallback);
+    };
     LinkSettings& st = s.settings;
 
     st.settingsDirectory = ini.ReadString(kSettingsSection, "ini_dir_ident", programDirectory);

@@ -10,9 +10,7 @@
 
 namespace quillon {
 
-std::size_t TunnelAnswerHeaderLength(const LinkSettings& settings) {
-    return settings.tunnelRequestFormat == 1 ? 6 : 4;
-}
+std::size_t TunnelAnswerHeaderLength(const LinkSettings& settings) { return settings.tunnelRequestFormat == 1 ? 6 : 4; }
 
 std::vector<std::uint8_t> WrapRequest(const LinkSettings& st, const std::uint8_t* hart, std::size_t length) {
     const bool format33 = st.tunnelRequestFormat == 1;

@@ -8,7 +8,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" -j "$(nproc)"
 
-"$root/build/quillon-devsim" &
+# The tool's first start addresses short address 1; the simulated device answers there.
+"$root/build/quillon-devsim" --short-address 1 &
 sim=$!
 trap 'kill $sim 2>/dev/null || true' EXIT
 sleep 0.5

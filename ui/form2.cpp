@@ -2,9 +2,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
 #include <QFileDialog>
-#include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -88,8 +88,8 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     brentaLayout->addWidget(NamedLabel("BrentaAddrLabel", "Адрес Brenta :", brenta_), 0, 0);
     brentaLayout->addWidget(brentaSpin_, 0, 1);
     speed_ = new RadioGroup("SpeedRadioGroup", "Скорость по порту :", 3, brenta_);
-    speed_->setItems({"300", "600", "1200", "2400", "3200", "3600", "4800", "6400", "7200", "9600", "14400",
-                      "19200", "28800", "38400", "57600", "115200"});
+    speed_->setItems({"300", "600", "1200", "2400", "3200", "3600", "4800", "6400", "7200", "9600", "14400", "19200",
+                      "28800", "38400", "57600", "115200"});
     brentaLayout->addWidget(speed_, 1, 0, 1, 2);
     reqFormat_ = new RadioGroup("ReqFormatRadioGroup", "Формат запроса :", 1, brenta_);
     reqFormat_->setItems({"Без внешнего модуля (11)", "С внешним модулем (33)"});

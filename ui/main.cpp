@@ -21,7 +21,8 @@ int main(int argc, char* argv[]) {
 
     // Typed numbers use the user's own decimal separator.
     const QString point = QLocale().decimalPoint();
-    state.decimalSeparator = point.size() == 1 && point[0].unicode() < 0x80 ? static_cast<char>(point[0].unicode()) : '.';
+    state.decimalSeparator =
+        point.size() == 1 && point[0].unicode() < 0x80 ? static_cast<char>(point[0].unicode()) : '.';
 
     quillon::ui::TMainForm form(state, ui, quillon::SettingsFilePath(),
                                 quillon::ui::FromQ(QCoreApplication::applicationDirPath()));

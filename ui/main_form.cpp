@@ -60,8 +60,12 @@ constexpr DeviceItem kDeviceItems[] = {
 
 TMainForm::TMainForm(AppState& state, QtUserInterface& ui, std::string settingsPath, std::string programDirectory,
                      QWidget* parent)
-    : QMainWindow(parent), state_(state), ui_(ui), settingsPath_(std::move(settingsPath)),
-      programDirectory_(std::move(programDirectory)), mdi_(new QMdiArea(this)) {
+    : QMainWindow(parent),
+      state_(state),
+      ui_(ui),
+      settingsPath_(std::move(settingsPath)),
+      programDirectory_(std::move(programDirectory)),
+      mdi_(new QMdiArea(this)) {
     setObjectName("TMainForm");
     setWindowTitle("Обслуживание датчиков температуры. ");
     mdi_->setObjectName("MdiArea");
@@ -130,7 +134,8 @@ void TMainForm::buildMenu() {
         action->setVisible(!d.hiddenAtStart);
         action->setEnabled(MenuCommandAvailable(d.item));
         const MenuItem item = d.item;
-        connect(action, &QAction::triggered, this, [this, item] { menuCommand(item); }, Qt::QueuedConnection);
+        connect(
+            action, &QAction::triggered, this, [this, item] { menuCommand(item); }, Qt::QueuedConnection);
         items_[d.item] = action;
     }
 

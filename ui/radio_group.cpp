@@ -7,7 +7,9 @@
 namespace quillon::ui {
 
 RadioGroup::RadioGroup(const QString& objectName, const QString& title, int columns, QWidget* parent)
-    : QGroupBox(title, parent), columns_(columns < 1 ? 1 : columns), grid_(new QGridLayout(this)),
+    : QGroupBox(title, parent),
+      columns_(columns < 1 ? 1 : columns),
+      grid_(new QGridLayout(this)),
       group_(new QButtonGroup(this)) {
     setObjectName(objectName);
     connect(group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {

@@ -12,8 +12,8 @@ TShowAllForm::TShowAllForm(InterruptFlags* flags, QWidget* parent) : LiveForm(fl
     setWindowTitle("Текущие значения");
     setToolTip("F4 - Reset, Enter - Stop");
     const char* const dashes = "----------";
-    const char* const titles[4] = {"Посчитанное значение 1 :", "Посчитанное значение 2 :", "Код АЦП 1 :",
-                                   "Код АЦП 2 :"};
+    const char* const titles[4] = {
+        "Посчитанное значение 1 :", "Посчитанное значение 2 :", "Код АЦП 1 :", "Код АЦП 2 :"};
 
     auto* layout = new QGridLayout(this);
     for (int i = 0; i < 4; ++i) {

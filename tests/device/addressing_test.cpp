@@ -97,8 +97,8 @@ TEST(ShortAddress, WriteProtectionAsksToRepeat) {
     };
     b.ui.answerMessages({MessageAnswer::Yes, MessageAnswer::Yes});
     ChangeShortAddrCommand(b.state);
-    EXPECT_EQ(b.ui.messageTexts(), (std::vector<std::string>{kLocked, "Повторить попытку?",
-                                                             "Данные успешно записаны!"}));
+    EXPECT_EQ(b.ui.messageTexts(),
+              (std::vector<std::string>{kLocked, "Повторить попытку?", "Данные успешно записаны!"}));
     EXPECT_EQ(b.ui.messages[1].icon, MessageIcon::Warning);
     EXPECT_EQ(b.state.settings.shortAddress, 7);
 
@@ -129,8 +129,10 @@ TEST(ShortAddress, FailuresLeaveTheAddress) {
         MarkIdentified(b);
         if (c.code) {
             for (int command : {6, 119})
-                b.device().commands()[static_cast<std::uint8_t>(command)] =
-                    [code = *c.code](sim::SimDevice&, const sim::HartRequest&) { return sim::HartReply{code, {}}; };
+                b.device().commands()[static_cast<std::uint8_t>(command)] = [code = *c.code](sim::SimDevice&,
+                                                                                             const sim::HartRequest&) {
+                    return sim::HartReply{code, {}};
+                };
         } else {
             b.faults().set(sim::Fault::NoAnswer, true);
         }
@@ -150,8 +152,8 @@ TEST(LongAddress, DeviceIdBytesAreOneOrTwoHexDigits) {
         const char* text;
         std::optional<std::uint8_t> value;
     } cases[] = {
-        {"a", 0x0A}, {"0B", 0x0B}, {"fF", 0xFF}, {"00", 0x00}, {"g1", std::nullopt}, {"123", std::nullopt},
-        {"", std::nullopt}, {" 1", std::nullopt}, {"-1", std::nullopt}, {"x", std::nullopt},
+        {"a", 0x0A},           {"0B", 0x0B},       {"fF", 0xFF},         {"00", 0x00},         {"g1", std::nullopt},
+        {"123", std::nullopt}, {"", std::nullopt}, {" 1", std::nullopt}, {"-1", std::nullopt}, {"x", std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseDeviceIdByte(c.text), c.value) << c.text;
     EXPECT_EQ(HexByteText(0x0A), "0A");
@@ -224,9 +226,9 @@ TEST(LongAddress, ParameterBlockIndexByVariant) {
             << c.preset;
         EXPECT_EQ((*log)[1].command, 192) << c.preset;
         EXPECT_EQ((*log)[1].data, std::vector<std::uint8_t>{1}) << c.preset;
-        EXPECT_EQ(b.ui.progressTexts, (std::vector<std::string>{"Запрос к  устройству ...", "Пишу длинный адрес. Попытка 1",
-                                                                 "Запрос к  устройству ...",
-                                                                 "Переопрос длинного адреса. Попытка 1"}))
+        EXPECT_EQ(b.ui.progressTexts,
+                  (std::vector<std::string>{"Запрос к  устройству ...", "Пишу длинный адрес. Попытка 1",
+                                            "Запрос к  устройству ...", "Переопрос длинного адреса. Попытка 1"}))
             << c.preset;
         EXPECT_EQ(b.ui.messageTexts(),
                   std::vector<std::string>{"Данные были успешно отправлены и приняты к исполнению!"})
@@ -242,9 +244,9 @@ TEST(LongAddress, ParameterBlockRefusedAndNotConfirmed) {
     b.device().commands()[190] = [](sim::SimDevice&, const sim::HartRequest&) { return sim::HartReply{2, {}}; };
     EnterDeviceId(b, "01", "02", "03");
     ChangeLongAddrCommand(b.state);
-    EXPECT_EQ(b.ui.messageTexts(), (std::vector<std::string>{
-                                       "Произошла ошибка при записи длинного адреса!",
-                                       "Ошибка при перепроверке параметров! Данные не приняты к исполнению!"}));
+    EXPECT_EQ(b.ui.messageTexts(),
+              (std::vector<std::string>{"Произошла ошибка при записи длинного адреса!",
+                                        "Ошибка при перепроверке параметров! Данные не приняты к исполнению!"}));
     EXPECT_FALSE(b.state.identity.identified);
 
     // A confirmation answer without data is not an acceptance.
@@ -253,8 +255,8 @@ TEST(LongAddress, ParameterBlockRefusedAndNotConfirmed) {
     empty.device().commands()[192] = [](sim::SimDevice&, const sim::HartRequest&) { return sim::HartReply{0, {}}; };
     EnterDeviceId(empty, "01", "02", "03");
     ChangeLongAddrCommand(empty.state);
-    EXPECT_EQ(empty.ui.messageTexts(), std::vector<std::string>{
-                                           "Ошибка при перепроверке параметров! Данные не приняты к исполнению!"});
+    EXPECT_EQ(empty.ui.messageTexts(),
+              std::vector<std::string>{"Ошибка при перепроверке параметров! Данные не приняты к исполнению!"});
 }
 
 TEST(LongAddress, WriteLockOnCommand19) {
@@ -267,8 +269,8 @@ TEST(LongAddress, WriteLockOnCommand19) {
     };
     b.ui.answerMessages({MessageAnswer::Yes});
     ChangeLongAddrCommand(b.state);
-    EXPECT_EQ(b.ui.messageTexts(), (std::vector<std::string>{kLockedRepeat,
-                                                             "Данные были успешно отправлены и приняты к исполнению!"}));
+    EXPECT_EQ(b.ui.messageTexts(),
+              (std::vector<std::string>{kLockedRepeat, "Данные были успешно отправлены и приняты к исполнению!"}));
     EXPECT_EQ(b.ui.messages[0].icon, MessageIcon::Warning);
     EXPECT_EQ(b.ui.messages[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(b.device().profile().longAddress[2], 1);

@@ -102,7 +102,7 @@ TEST(SelectChannelCommand, RefusedChoiceKeepsTheWindowThenWrites) {
     EXPECT_FALSE(seen[0].channel2Active);
     EXPECT_EQ(seen[1].mainChannel, 1);  // the same window came back as the user left it
     EXPECT_EQ(b.ui.messageTexts(), (std::vector<std::string>{"Основной канал 2 (I2C) не активирован!",
-                                                              "Конфигурация каналов успешно записана!"}));
+                                                             "Конфигурация каналов успешно записана!"}));
     EXPECT_EQ(b.device().profile().settings.at(33), 0x00000301u);
     EXPECT_EQ(b.state.identity.channelConfig, (std::array<std::uint8_t, 4>{1, 3, 0, 0}));
     EXPECT_EQ(b.state.identity.selectedChannel, 1);
@@ -140,11 +140,15 @@ TEST(SelectChannelCommand, FailuresLeaveTheConfigurationAlone) {
           "Конфигурация каналов не записана!"},
          true},
         {"write refused",
-         [](SimBench& b) { testing::ReplyWith(b, 177, {HartReply{2, {}}}); },
+         [](SimBench& b) {
+             testing::ReplyWith(b, 177, {HartReply{2, {}}});
+         },
          {"Неправильный индекс! (Попытка записать параметр с индексом 33)", "Конфигурация каналов не записана!"},
          true},
         {"read too short",
-         [](SimBench& b) { testing::ReplyWith(b, 176, {HartReply{0, {33}}}); },
+         [](SimBench& b) {
+             testing::ReplyWith(b, 176, {HartReply{0, {33}}});
+         },
          {"Чтение активных каналов. Ошибка в длине данных ответа!", "Не удалось вычитать конфигурацию каналов!"},
          false},
     };
@@ -183,7 +187,8 @@ TEST(SelectChannelCommand, OtherRevisionsNeverGetSetting33Written) {
     auto writes = testing::CountRequests(b, 177);
     SelectChannelCommand(b.state);
     EXPECT_EQ(*reads + *writes, 0);
-    EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{"Данное устройство не допускает изменение этого параметра!"});
+    EXPECT_EQ(b.ui.messageTexts(),
+              std::vector<std::string>{"Данное устройство не допускает изменение этого параметра!"});
 }
 
 }  // namespace

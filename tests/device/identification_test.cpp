@@ -269,8 +269,8 @@ TEST(Identification, Revision16ReadsTheChannelsAndShowsThem) {
         int selected;
         bool saveId;
         bool ch1, ch2;
-    } cases[] = {{0x00000300, 0, true, true, true}, {0x00000201, 1, true, false, true},
-                 {0x00000100, 0, false, true, false}};
+    } cases[] = {
+        {0x00000300, 0, true, true, true}, {0x00000201, 1, true, false, true}, {0x00000100, 0, false, true, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setting);
         SimBench b("rev16");
@@ -284,7 +284,7 @@ TEST(Identification, Revision16ReadsTheChannelsAndShowsThem) {
         ASSERT_TRUE(ensureIdentified(b.state));
         const DeviceIdentity& id = b.state.identity;
         EXPECT_EQ(id.channelConfig, (std::array<std::uint8_t, 4>{static_cast<std::uint8_t>(c.setting),
-                                                                  static_cast<std::uint8_t>(c.setting >> 8), 0, 0}));
+                                                                 static_cast<std::uint8_t>(c.setting >> 8), 0, 0}));
         EXPECT_EQ(id.selectedChannel, c.selected);
         EXPECT_EQ(id.calibrationPointCount, 25);
         EXPECT_TRUE(b.ui.menuVisible.at(MenuItem::SelectChannelMenu));
@@ -307,7 +307,9 @@ TEST(Identification, Revision16ChannelReadFailureEndsIdentification) {
         std::vector<std::string> messages;  // after the long-address message
     } cases[] = {
         {"too short",
-         [](SimBench& b) { testing::ReplyWith(b, 176, {HartReply{0, {33, 3}}}); },
+         [](SimBench& b) {
+             testing::ReplyWith(b, 176, {HartReply{0, {33, 3}}});
+         },
          {"Чтение активных каналов. Ошибка в длине данных ответа!", "Не удалось вычитать конфигурацию каналов!"}},
         {"stopped",
          [](SimBench& b) {

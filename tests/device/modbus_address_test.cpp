@@ -79,8 +79,9 @@ TEST(ModbusAddress, WriteRefused) {
         return true;
     });
     ChangeModbusAddrCommand(b.state);
-    EXPECT_EQ(b.ui.messageTexts(), (std::vector<std::string>{"Ошибка при записи в энергонезависимую память параметра 3 !",
-                                                             "Не удалось записать параметр !"}));
+    EXPECT_EQ(b.ui.messageTexts(),
+              (std::vector<std::string>{"Ошибка при записи в энергонезависимую память параметра 3 !",
+                                        "Не удалось записать параметр !"}));
     EXPECT_EQ(b.state.modbusAddress, 1);
 }
 

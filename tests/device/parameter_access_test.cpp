@@ -10,9 +10,9 @@
 namespace quillon {
 namespace {
 
+using sim::HartReply;
 using testing::ReplyWith;
 using testing::SimBench;
-using sim::HartReply;
 
 std::vector<std::uint8_t> RequestData(const ExchangeBuffer& b) {
     return {b.request.begin() + 8, b.request.begin() + 8 + b.request[7]};
@@ -167,8 +167,7 @@ TEST(ReadSetting, Answers) {
         const char* message;  // nullptr: none
     } cases[] = {
         {{{0, {33, 0x12, 0x34, 0x56, 0x78}}}, {kSettingRead, 0x12345678}, nullptr},
-        {{{1, {33}}}, {kSettingRead, 0},
-         "Каналы. Настройка не была введена, используется значение по умолчанию"},
+        {{{1, {33}}}, {kSettingRead, 0}, "Каналы. Настройка не была введена, используется значение по умолчанию"},
         {{{2, {33, 1, 2, 3, 4}}}, {kSettingRead, 0}, "Каналы. Неизвестная ошибка при чтении!"},
         // Too short to hold bytes 1-4: no value may be made up from stale bytes.
         {{{0, {33, 0x12, 0x34}}}, {kSettingBadAnswer, 0}, "Каналы. Ошибка в длине данных ответа!"},
@@ -229,7 +228,7 @@ TEST(ReadSettingList, ValuesPresenceAndMessages) {
     EXPECT_EQ(r.values[1], 11u);
     EXPECT_EQ(r.values[6], 125u);
     EXPECT_EQ(b.ui.messageTexts(), (std::vector<std::string>{"Ошибка в длине данных ответа при чтении параметра 2 !",
-                                                              "Неизвестная ошибка при чтении параметра 4 !"}));
+                                                             "Неизвестная ошибка при чтении параметра 4 !"}));
     EXPECT_EQ(b.ui.progressTexts.back(), "Чтение параметра 25 : 1");
     EXPECT_FALSE(b.ui.progressOpen);
 }

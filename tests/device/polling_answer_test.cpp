@@ -32,7 +32,8 @@ void Put(std::vector<std::uint8_t>& d, std::uint8_t unit, std::uint32_t bits) {
 std::vector<std::uint8_t> Command3Data(int n) {
     std::vector<std::uint8_t> d;
     PutU32(d, 0x41400000);  // 12.0 mA
-    for (int k = 0; k < n; ++k) Put(d, static_cast<std::uint8_t>(32 + k), 0x3F800000u + (static_cast<std::uint32_t>(k) << 23));
+    for (int k = 0; k < n; ++k)
+        Put(d, static_cast<std::uint8_t>(32 + k), 0x3F800000u + (static_cast<std::uint32_t>(k) << 23));
     return d;
 }
 

@@ -42,8 +42,10 @@ TEST(PollCommands, ChooseTheRightPoll) {
             });
         }
         StopAfterAnswers(b, 1);
-        if (c.askReq3) AskReq3Command(b.state);
-        else StatistikaCommand(b.state);
+        if (c.askReq3)
+            AskReq3Command(b.state);
+        else
+            StatistikaCommand(b.state);
 
         EXPECT_EQ(b.ui.dialogsShown.size(), c.choice >= -1 ? 1u : 0u) << name;
         EXPECT_TRUE(b.ui.mainMenuPresent) << name;
@@ -118,8 +120,8 @@ TEST(ExtendedPoll, NanBadAnswersAndReset) {
     EXPECT_EQ(afterTwo, (std::vector<std::string>{"NAN", "2.0000", "1", "2.0000"}));
     const auto& g1 = v.history["Value1Label"];
     // reset, good, good, code 8, short answer, reset (F4), good
-    EXPECT_EQ(g1, (std::vector<std::string>{"----------", "1.0000", "3.0000", "----------", "----------",
-                                            "----------", "7.0000"}));
+    EXPECT_EQ(g1, (std::vector<std::string>{"----------", "1.0000", "3.0000", "----------", "----------", "----------",
+                                            "7.0000"}));
     EXPECT_EQ(v.texts["Average1Label"], "7.0000");
     // The counts started again at the reset; the sixth request was the aborted one.
     EXPECT_EQ(v.texts["Correct1Label"], "1");

@@ -41,7 +41,7 @@ TEST(PollFormat, NanPatternIsAnExponentOfAllOnes) {
         std::uint32_t bits;
         bool nan;
     } cases[] = {
-        {0x7FC00000, true},  {0x7F800000, true},  {0xFF800000, true}, {0x7F800001, true},
+        {0x7FC00000, true},  {0x7F800000, true},  {0xFF800000, true},  {0x7F800001, true},
         {0x7F7FFFFF, false}, {0x00000000, false}, {0x41AC0000, false}, {0x807FFFFF, false},
     };
     for (const auto& c : cases) EXPECT_EQ(IsNanPattern(c.bits), c.nan) << std::hex << c.bits;
@@ -59,9 +59,9 @@ TEST(UnitCodes, KnownAndUnknownCodes) {
         std::uint8_t code;
         const char* text;
     } cases[] = {
-        {4, "мм воды"},  {14, "Атмосфер"}, {32, "град. Цельс"}, {33, "град. Фаренгейта"}, {39, "mA"},
-        {57, "%"},       {237, "MPa"},      {253, " "},          {0, "?"},                  {6, "?"},
-        {254, "?"},      {255, "?"},
+        {4, "мм воды"}, {14, "Атмосфер"}, {32, "град. Цельс"}, {33, "град. Фаренгейта"},
+        {39, "mA"},     {57, "%"},        {237, "MPa"},        {253, " "},
+        {0, "?"},       {6, "?"},         {254, "?"},          {255, "?"},
     };
     for (const auto& c : cases) EXPECT_EQ(UnitText(c.code), c.text) << int(c.code);
 }

@@ -33,14 +33,15 @@ protected:
         if (const char* tz = std::getenv("TZ")) savedTz_ = tz;
         setenv("TZ", "QLN-3", 1);
         tzset();
-        dir_ = fs::temp_directory_path() /
-               ("quillon-resultfile-" + std::to_string(getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("quillon-resultfile-" + std::to_string(getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
     }
     void TearDown() override {
-        if (savedTz_) setenv("TZ", savedTz_->c_str(), 1);
-        else unsetenv("TZ");
+        if (savedTz_)
+            setenv("TZ", savedTz_->c_str(), 1);
+        else
+            unsetenv("TZ");
         tzset();
         fs::remove_all(dir_);
     }
@@ -52,9 +53,8 @@ protected:
 // 2026-12-08 10:30:00.25 UTC. From 1970-01-01: 56 years of which 14 leap
 // (1972..2024), then 334 days of January to November 2026 and 7 of December.
 constexpr long kDaysSince1970 = 56 * 365 + 14 + 334 + 7;
-const system_clock::time_point kSample =
-    system_clock::time_point{} + std::chrono::hours(24 * kDaysSince1970) + std::chrono::minutes(10 * 60 + 30) +
-    std::chrono::milliseconds(250);
+const system_clock::time_point kSample = system_clock::time_point{} + std::chrono::hours(24 * kDaysSince1970) +
+                                         std::chrono::minutes(10 * 60 + 30) + std::chrono::milliseconds(250);
 // Local time 13:30:00.25 that day; 1899-12-30 is 25569 days before 1970-01-01.
 const double kSampleDayNumber = 25569.0 + kDaysSince1970 + (13.5 * 3600 + 0.25) / 86400.0;
 

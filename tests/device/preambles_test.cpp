@@ -36,9 +36,18 @@ TEST(Preambles, WholeNumbers) {
         const char* text;
         std::optional<int> value;
     } cases[] = {
-        {"12", 12},           {" 7 ", 7},           {"+3", 3},           {"-3", -3},
-        {"abc", std::nullopt}, {"", std::nullopt},  {"1.5", std::nullopt}, {"1,5", std::nullopt},
-        {"++1", std::nullopt}, {"+-1", std::nullopt}, {"5a", std::nullopt}, {"99999999999", std::nullopt},
+        {"12", 12},
+        {" 7 ", 7},
+        {"+3", 3},
+        {"-3", -3},
+        {"abc", std::nullopt},
+        {"", std::nullopt},
+        {"1.5", std::nullopt},
+        {"1,5", std::nullopt},
+        {"++1", std::nullopt},
+        {"+-1", std::nullopt},
+        {"5a", std::nullopt},
+        {"99999999999", std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(ParseWholeNumber(c.text), c.value) << c.text;
     EXPECT_EQ(NotWholeNumberText("abc"), "«abc» не является целым числом.");
@@ -74,7 +83,8 @@ TEST(Preambles, RangeOnThePreambleFamily) {
         EXPECT_EQ((*log)[0].command, 176);
         EXPECT_EQ((*log)[0].data, std::vector<std::uint8_t>{22});
         EXPECT_EQ((*log)[1].command, 177);
-        EXPECT_EQ((*log)[1].data, (std::vector<std::uint8_t>{22, 0, 0, 0, static_cast<std::uint8_t>(std::stoi(accepted))}));
+        EXPECT_EQ((*log)[1].data,
+                  (std::vector<std::uint8_t>{22, 0, 0, 0, static_cast<std::uint8_t>(std::stoi(accepted))}));
         EXPECT_EQ(b.ui.progressTexts.back(), "Запись количества преамбул . 1");
     }
 }
@@ -87,13 +97,19 @@ TEST(Preambles, ReadAnswersOfTheFamily) {
         bool dialog;
         const char* offered;
     } cases[] = {
-        {"never entered", std::nullopt,
-         {"Количество преамбул не было введено, используется значение по умолчанию"}, true, "9"},
+        {"never entered",
+         std::nullopt,
+         {"Количество преамбул не было введено, используется значение по умолчанию"},
+         true,
+         "9"},
         {"code 3", sim::HartReply{3, {}}, {"Данное устройство не поддерживает изменение этого параметра!"}, false, ""},
         {"code 4", sim::HartReply{4, {}}, {"Данное устройство не поддерживает изменение этого параметра!"}, false, ""},
         {"code 2", sim::HartReply{2, {}}, {"Неизвестная ошибка при чтении количества преамбул!"}, true, "9"},
-        {"code 0, value cut short", sim::HartReply{0, {22, 0, 0}},
-         {"Неизвестная ошибка при чтении количества преамбул!"}, true, "9"},
+        {"code 0, value cut short",
+         sim::HartReply{0, {22, 0, 0}},
+         {"Неизвестная ошибка при чтении количества преамбул!"},
+         true,
+         "9"},
         {"code 0, count 12", sim::HartReply{0, {22, 0, 0, 1, 12}}, {}, true, "12"},
     };
     for (const auto& c : cases) {

@@ -84,9 +84,7 @@ TEST(SensorBlock, TextAndBlock) {
 }
 
 struct SaveIdCase {
-    SaveIdCase() {
-        writes = testing::CountRequests(t.b, 221);
-    }
+    SaveIdCase() { writes = testing::CountRequests(t.b, 221); }
     void type(std::function<bool(SerialStringDialog&)> handler) {
         t.b.ui.onDialog<SerialStringDialog>("SerialStringDialog", [this, handler](SerialStringDialog& d) {
             shown = d.text;

@@ -41,12 +41,12 @@ TEST(Variant, SoftwareRevisionSets) {
         {"isStandardFamilyExcept7_10_13", isStandardFamilyExcept7_10_13, {6, 8, 9, 11, 14, 15, 16}},
         {"isStandardFamilyExcept10_13", isStandardFamilyExcept10_13, {6, 7, 8, 9, 11, 14, 15, 16}},
         {"isRev14or16", [](const DeviceIdentity& id) { return isRev14or16(id); }, {14, 16}},
-        {"hasTemperatureReadings", [](const DeviceIdentity& id) { return hasTemperatureReadings(id); },
+        {"hasTemperatureReadings",
+         [](const DeviceIdentity& id) { return hasTemperatureReadings(id); },
          {10, 13, 14, 15, 16}},
     };
     for (const auto& c : cases)
-        for (int s = 0; s <= 20; ++s)
-            EXPECT_EQ(c.predicate(Id(s)), c.revisions.count(s) == 1) << c.name << " S=" << s;
+        for (int s = 0; s <= 20; ++s) EXPECT_EQ(c.predicate(Id(s)), c.revisions.count(s) == 1) << c.name << " S=" << s;
     for (int s = 0; s <= 20; ++s) EXPECT_EQ(isNotRev10or13(Id(s)), s != 10 && s != 13) << s;
 }
 
@@ -151,8 +151,8 @@ TEST(Variant, ModbusAddressNeedsFastModemForRevisions10And13) {
         int speed;
         bool expected;
     } cases[] = {
-        {Id(10), kLinkDirect, 2, true},  {Id(13), kLinkDirect, 5, true},  {Id(10), kLinkDirect, 1, false},
-        {Id(10), kLinkTunnel, 2, false}, {Id(9, 1), kLinkTunnel, 0, true}, {Id(11, 1), kLinkDirect, 0, true},
+        {Id(10), kLinkDirect, 2, true},     {Id(13), kLinkDirect, 5, true},   {Id(10), kLinkDirect, 1, false},
+        {Id(10), kLinkTunnel, 2, false},    {Id(9, 1), kLinkTunnel, 0, true}, {Id(11, 1), kLinkDirect, 0, true},
         {Id(11, 0), kLinkDirect, 3, false}, {Id(14), kLinkDirect, 3, false},
     };
     for (const auto& c : cases) {

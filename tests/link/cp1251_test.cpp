@@ -22,12 +22,12 @@ TEST(Cp1251, KnownCharactersAndReplacements) {
         {"№€‰—«»", "\xB9\x88\x89\x97\xAB\xBB"},
         {"Ђђ™\xC2\xA0", "\x80\x90\x99\xA0"},
         {"abc 123", "abc 123"},
-        {"é😀", "??"},                           // no place in the code page
-        {"a\xC3", "a?"},                         // cut-off sequence
-        {"\xC0\xAF", "??"},                      // overlong "/"
-        {"\xED\xA0\x80", "???"},                 // surrogate
-        {"\xF4\x90\x80\x80", "????"},            // beyond U+10FFFF
-        {"\x80z", "?z"},                         // stray continuation byte
+        {"é😀", "??"},                  // no place in the code page
+        {"a\xC3", "a?"},               // cut-off sequence
+        {"\xC0\xAF", "??"},            // overlong "/"
+        {"\xED\xA0\x80", "???"},       // surrogate
+        {"\xF4\x90\x80\x80", "????"},  // beyond U+10FFFF
+        {"\x80z", "?z"},               // stray continuation byte
     };
     for (const auto& c : cases) EXPECT_EQ(Utf8ToCp1251(c.utf8), c.cp1251) << c.utf8;
     EXPECT_EQ(Cp1251ToUtf8("\xCF\xE0\xF0\xEE\xEB\xFC"), "Пароль");

@@ -114,11 +114,8 @@ TEST(KeyHook, MapsTheThreeKeysAndIgnoresOthers) {
         int key;
         InterruptFlags expected;
     } cases[] = {
-        {0x73, {false, false, true}},
-        {0x0D, {true, false, false}},
-        {0x1B, {false, true, false}},
-        {0x74, {false, false, false}},
-        {0x20, {false, false, false}},
+        {0x73, {false, false, true}},  {0x0D, {true, false, false}},  {0x1B, {false, true, false}},
+        {0x74, {false, false, false}}, {0x20, {false, false, false}},
     };
     for (const auto& c : cases) {
         InterruptFlags f;
@@ -137,9 +134,9 @@ TEST(AttemptLoop, AnnouncesEachAttemptAndStopsAtTheLimit) {
     std::size_t requests = 0;
     for (const auto& w : b.line.writes) requests += w.size() == 14;  // the rest wake a silent flow computer
     EXPECT_EQ(requests, 5u);
-    const std::vector<std::string> expected{
-        "Запрос к  устройству ...",           "Узнаю длинный адрес. Попытка 1", "Узнаю длинный адрес. Попытка 2",
-        "Узнаю длинный адрес. Попытка 3", "Узнаю длинный адрес. Попытка 4", "Узнаю длинный адрес. Попытка 5"};
+    const std::vector<std::string> expected{"Запрос к  устройству ...",       "Узнаю длинный адрес. Попытка 1",
+                                            "Узнаю длинный адрес. Попытка 2", "Узнаю длинный адрес. Попытка 3",
+                                            "Узнаю длинный адрес. Попытка 4", "Узнаю длинный адрес. Попытка 5"};
     EXPECT_EQ(b.ui.progressTexts, expected);
     EXPECT_FALSE(b.ui.progressOpen);
 }

@@ -92,9 +92,10 @@ TEST(AnswerFilter, ShortAddressCheck) {
         std::uint8_t answerAddress;
         bool passes;
     } cases[] = {
-        {3, 0, 0x03, true},  {3, 0, 0x83, true},  {3, 0, 0xC3, true},  {3, 0, 0xE3, true},
-        {3, 0, 0x04, false}, {3, 0, 0x13, false}, {16, 0, 0x07, true}, {16, 0, 0x9F, true},
-        {3, 119, 0x05, true},  // the device may already answer under its new address
+        {3, 0, 0x03, true},  {3, 0, 0x83, true},  {3, 0, 0xC3, true},  {3, 0, 0xE3, true},   {3, 0, 0x04, false},
+        {3, 0, 0x13, false}, {16, 0, 0x07, true}, {16, 0, 0x9F, true}, {3, 119, 0x05, true},  // the device may already
+                                                                                              // answer under its new
+                                                                                              // address
     };
     for (const auto& c : cases) {
         const auto f = ShortFilterFor(c.shortAddress, c.command);

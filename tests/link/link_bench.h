@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "link/app_state.h"
-#include "link/serial_link.h"
 #include "link/fake_serial.h"
+#include "link/serial_link.h"
 #include "support/scripted_ui.h"
 
 namespace quillon::testing {

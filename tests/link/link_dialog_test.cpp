@@ -100,12 +100,10 @@ TEST_F(LinkDialogTest, EachBadEntryShowsItsMessageAndTheDialogComesBack) {
         const char* next;
         const char* message;  // nullptr: shown again without a word
     } cases[] = {
-        {"abc", "1000", "300", kDigits},     {"1.5", "1000", "300", kDigits},
-        {"", "1000", "300", kDigits},        {"99999999999", "1000", "300", kDigits},
-        {"17", "1000", "300", nullptr},      {"-1", "1000", "300", nullptr},
-        {"1", "x", "300", kFirstInfo},       {"1", "", "300", kFirstInfo},
-        {"1", "399", "300", kFirstRange},    {"1", "10001", "300", kFirstRange},
-        {"1", "1000", "3o0", kNextInfo},     {"1", "1000", "299", kNextRange},
+        {"abc", "1000", "300", kDigits},         {"1.5", "1000", "300", kDigits}, {"", "1000", "300", kDigits},
+        {"99999999999", "1000", "300", kDigits}, {"17", "1000", "300", nullptr},  {"-1", "1000", "300", nullptr},
+        {"1", "x", "300", kFirstInfo},           {"1", "", "300", kFirstInfo},    {"1", "399", "300", kFirstRange},
+        {"1", "10001", "300", kFirstRange},      {"1", "1000", "3o0", kNextInfo}, {"1", "1000", "299", kNextRange},
         {"1", "1000", "5001", kNextRange},
     };
     for (const auto& c : cases) {
@@ -232,7 +230,7 @@ TEST_F(LinkDialogTest, TakesEverythingOverReopensThePortSavesAndClosesIt) {
         d.tunnelAddress = 200;
         d.souMode = false;
         d.password = "ПарольПарольПарольXX";  // 20 characters
-        d.userId = "zzzz";                     // ignored without SOU
+        d.userId = "zzzz";                    // ignored without SOU
         d.requestFormat = 1;
         d.tunnelLine = 2;
         d.writeFile = true;

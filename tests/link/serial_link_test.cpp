@@ -20,8 +20,7 @@ TEST(TransmissionTicks, HoldsRtsForTheWireTimeOfTheFrame) {
         {17, {1200, Parity::Odd}, 155833},
         {2, {300, Parity::None}, 66666},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(TransmissionTicks(c.bytes, c.line, 1'000'000), c.expectedUs) << c.line.baud;
+    for (const auto& c : cases) EXPECT_EQ(TransmissionTicks(c.bytes, c.line, 1'000'000), c.expectedUs) << c.line.baud;
 }
 
 TEST(LineSettingsFor, SpeedOptionsAndFallbacks) {
@@ -30,11 +29,11 @@ TEST(LineSettingsFor, SpeedOptionsAndFallbacks) {
         std::uint32_t baud;
         Parity parity;
     } cases[] = {
-        {0, 0, 0, 1200, Parity::Odd},   {0, 1, 0, 38400, Parity::Odd},  {0, 2, 0, 19200, Parity::None},
-        {0, 3, 0, 38400, Parity::None}, {0, 4, 0, 9600, Parity::None},  {0, 5, 0, 2400, Parity::None},
-        {0, 6, 0, 2400, Parity::Odd},   {0, -1, 0, 2400, Parity::Odd},  {1, 0, 4, 3200, Parity::None},
+        {0, 0, 0, 1200, Parity::Odd},    {0, 1, 0, 38400, Parity::Odd},    {0, 2, 0, 19200, Parity::None},
+        {0, 3, 0, 38400, Parity::None},  {0, 4, 0, 9600, Parity::None},    {0, 5, 0, 2400, Parity::None},
+        {0, 6, 0, 2400, Parity::Odd},    {0, -1, 0, 2400, Parity::Odd},    {1, 0, 4, 3200, Parity::None},
         {1, 0, 12, 28800, Parity::None}, {1, 0, 15, 115200, Parity::None}, {1, 0, 16, 1200, Parity::None},
-        {1, 0, -1, 1200, Parity::None}, {2, 0, 0, 1200, Parity::None},
+        {1, 0, -1, 1200, Parity::None},  {2, 0, 0, 1200, Parity::None},
     };
     for (const auto& c : cases) {
         LinkSettings st;

@@ -187,11 +187,7 @@ TEST_F(SettingsStore, SavesEveryKeyInItsOrderWithScrambledCredentials) {
 
 TEST_F(SettingsStore, PasswordsOfEveryByteRoundTrip) {
     const std::string passwords[] = {
-        "",
-        "ab",
-        "Пароль\x98\xFF\x80",
-        std::string("\x00\x7F\x80\xFE", 4),
-        "0123456789ABCDEF",
+        "", "ab", "Пароль\x98\xFF\x80", std::string("\x00\x7F\x80\xFE", 4), "0123456789ABCDEF",
     };
     for (int shortAddress : {0, 5, 16}) {
         for (const auto& password : passwords) {
@@ -217,7 +213,8 @@ TEST_F(SettingsStore, EmptyPasswordIsATerminatorAloneAndOldLongerKeysStay) {
     const auto keys = keysInFile();
     const auto at = std::find(keys.begin(), keys.end(), "p0");
     ASSERT_NE(at, keys.end());
-    EXPECT_EQ(std::vector<std::string>(at, at + 7), (std::vector<std::string>{"p0", "p1", "p2", "p3", "p4", "p5", "i0"}));
+    EXPECT_EQ(std::vector<std::string>(at, at + 7),
+              (std::vector<std::string>{"p0", "p1", "p2", "p3", "p4", "p5", "i0"}));
     EXPECT_NE(fileText().find("p0=256\r\n"), std::string::npos);
     load();
     EXPECT_EQ(s.settings.tunnelPassword, "");
@@ -261,11 +258,13 @@ TEST_F(SettingsStore, HostileFilesLoadBoundedAndNeverHang) {
         std::size_t passwordLength;
         std::size_t userIdLength;
     } cases[] = {
-        {"credential keys that never end", [] {
+        {"credential keys that never end",
+         [] {
              std::string c = "[ini_dir_section]\n";
              for (int i = 0; i < 40000; ++i) c += "p" + std::to_string(i) + "=1\ni" + std::to_string(i) + "=-1\n";
              return c;
-         }(), kPasswordMaxLength, kUserIdMaxLength},
+         }(),
+         kPasswordMaxLength, kUserIdMaxLength},
         {"gap in the keys", "[ini_dir_section]\np0=1\np2=1\n", 1, 0},
         {"terminator below 256 missing, huge values", "[ini_dir_section]\np0=-999999\np1=99999999999\n", 1, 0},
         {"binary garbage", std::string("\0\xFF[\x80]\n=\n[ini_dir_section\n\xFFp0=\x01\n", 28), 0, 0},
@@ -329,8 +328,14 @@ TEST(SettingsFilePath, FollowsTheConfigFolderAndCreatesIt) {
     }
     EXPECT_TRUE(std::filesystem::is_directory(folder.file(".config")));
 
-    if (oldConfig) ::setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1); else ::unsetenv("XDG_CONFIG_HOME");
-    if (oldHome) ::setenv("HOME", savedHome.c_str(), 1); else ::unsetenv("HOME");
+    if (oldConfig)
+        ::setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+    if (oldHome)
+        ::setenv("HOME", savedHome.c_str(), 1);
+    else
+        ::unsetenv("HOME");
 }
 
 }  // namespace

@@ -22,7 +22,9 @@ const Bytes kHart{0x02, 0x81, 0x0B, 0x03, 0x01, 0x02, 0x03, 0x8B};
 
 Bytes Wrap(const LinkSettings& st, const Bytes& hart = kHart) { return WrapRequest(st, hart.data(), hart.size()); }
 
-std::string CredentialField(const Bytes& frame, std::size_t at) { return {frame.begin() + at, frame.begin() + at + 16}; }
+std::string CredentialField(const Bytes& frame, std::size_t at) {
+    return {frame.begin() + at, frame.begin() + at + 16};
+}
 
 TEST(WrapRequest, FormatElevenAroundAnEightByteFrame) {
     LinkSettings st;
@@ -173,8 +175,13 @@ TEST_F(Unwrap, DamagedAnswersAreBadAndNeverReadOutOfBounds) {
         {"length byte zero", withLength(kAnswer11, 0), 15, ExchangeBadAnswer},
         {"length byte too large", withLength(kAnswer11, 250), 15, ExchangeBadAnswer},
         {"fewer bytes than the length byte", kAnswer11, 12, ExchangeBadAnswer},
-        {"more bytes than the length byte", [] { Bytes b = kAnswer11; b.push_back(0); return b; }(), 16,
-         ExchangeBadAnswer},
+        {"more bytes than the length byte",
+         [] {
+             Bytes b = kAnswer11;
+             b.push_back(0);
+             return b;
+         }(),
+         16, ExchangeBadAnswer},
         {"count beyond the buffer", withLength(kAnswer11, 255), 255, ExchangeBadAnswer},
         {"wrapper CRC wrong", corrupted(kAnswer11, 13), 15, ExchangeBadAnswer},
         {"data changed", corrupted(kAnswer11, 10), 15, ExchangeBadAnswer},

@@ -41,8 +41,8 @@ TEST(MessageBoxes, IconButtonsCaptionAndAnswerAsAsked) {
          QMessageBox::No, MessageAnswer::No},
         {MessageIcon::Warning, MessageButtons::YesNo, QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No,
          QMessageBox::Yes, MessageAnswer::Yes},
-        {MessageIcon::Confirmation, MessageButtons::YesNo, QMessageBox::Question,
-         QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton, MessageAnswer::No},
+        {MessageIcon::Confirmation, MessageButtons::YesNo, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No,
+         QMessageBox::NoButton, MessageAnswer::No},
         {MessageIcon::Information, MessageButtons::OkCancel, QMessageBox::Information,
          QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel, MessageAnswer::Cancel},
     };
@@ -228,8 +228,7 @@ TEST(Dialogs, RequestChoiceAndIdentityWindow) {
     EXPECT_TRUE(ShowWith(b, choice, [](QDialog& d) {
         auto* group = Child<ui::RadioGroup>(&d, "RadioGroup1");
         EXPECT_EQ(FromQ(group->title()), "Номер HART-запроса :");
-        EXPECT_EQ(group->items(),
-                  (QStringList{"Запрос 1 (только первичная переменная)", "Запрос 3 (все переменные)"}));
+        EXPECT_EQ(group->items(), (QStringList{"Запрос 1 (только первичная переменная)", "Запрос 3 (все переменные)"}));
         EXPECT_EQ(group->itemIndex(), 1);
         group->button(0)->click();
         Click(&d, "OkBitBtn");

@@ -30,7 +30,8 @@ SeenDialog Look(QDialog& d) {
     seen.name = FromQ(d.objectName());
     seen.title = FromQ(d.windowTitle());
     for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label5"})
-        if (auto* l = Child<QLabel>(&d, name)) seen.labels.push_back(l->isVisibleTo(&d) ? FromQ(l->text()) : "(hidden)");
+        if (auto* l = Child<QLabel>(&d, name))
+            seen.labels.push_back(l->isVisibleTo(&d) ? FromQ(l->text()) : "(hidden)");
     if (auto* ok = Child<QPushButton>(&d, "OkBitBtn")) seen.okVisible = ok->isVisibleTo(&d);
     if (auto* c = Child<QCheckBox>(&d, "Challel0CheckBox")) {
         seen.channelControlsEnabled = c->isEnabled();
@@ -83,9 +84,8 @@ TEST(IdentificationFromTheMenu, RevisionSixteenShowsChannelsIdentityAndItsMenuIt
     ASSERT_FALSE(b.boxes.empty());
     EXPECT_EQ(b.boxes[0].text, "Длинный адрес устройства 26h 16h 01h 02h 20h");
     EXPECT_FALSE(PortIsOpen(b.state));
-    EXPECT_EQ(FromQ(form.windowTitle()),
-              "Обслуживание датчиков температуры. Порт ttyS7. Адрес " +
-                  std::to_string(b.device->profile().shortAddress));
+    EXPECT_EQ(FromQ(form.windowTitle()), "Обслуживание датчиков температуры. Порт ttyS7. Адрес " +
+                                             std::to_string(b.device->profile().shortAddress));
 
     // A second command identifies nothing again.
     dialogs.clear();

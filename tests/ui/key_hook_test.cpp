@@ -31,9 +31,8 @@ struct KeyCase {
 TEST(KeyHook, SetsTheFlagOfItsKeyAndStillDeliversTheKey) {
     App();
     const KeyCase cases[] = {
-        {Qt::Key_F4, false, false, true},    {Qt::Key_Return, true, false, false},
-        {Qt::Key_Enter, true, false, false}, {Qt::Key_Escape, false, true, false},
-        {Qt::Key_A, false, false, false},    {Qt::Key_F5, false, false, false},
+        {Qt::Key_F4, false, false, true},     {Qt::Key_Return, true, false, false}, {Qt::Key_Enter, true, false, false},
+        {Qt::Key_Escape, false, true, false}, {Qt::Key_A, false, false, false},     {Qt::Key_F5, false, false, false},
     };
     for (const auto& c : cases) {
         InterruptFlags flags;

@@ -70,49 +70,49 @@ TEST(LinkDialog, GroupsFollowLinkTypeFormatSouAndFileTick) {
     b.start();
     bool checked = false;
     RunLinkCommand(b, {[&](QDialog& d) {
-        EXPECT_EQ(FromQ(d.windowTitle()), "Ввод параметров связи с датчиком");
-        auto* type = Child<RadioGroup>(&d, "TypeConnectRadioGroup");
-        ASSERT_NE(type, nullptr);
-        EXPECT_EQ(type->items(), (QStringList{"Через HART-modem", "Через Brenta"}));
-        ExpectGroups(d, {true, true, true, false}, "modem");
-        type->button(1)->click();
-        ExpectGroups(d, {false, true, true, true}, "Brenta");
-        type->setItemIndex(-1);
-        ExpectGroups(d, {false, false, false, false}, "no link type");
-        type->button(0)->click();
-        ExpectGroups(d, {true, true, true, false}, "modem again");
+                       EXPECT_EQ(FromQ(d.windowTitle()), "Ввод параметров связи с датчиком");
+                       auto* type = Child<RadioGroup>(&d, "TypeConnectRadioGroup");
+                       ASSERT_NE(type, nullptr);
+                       EXPECT_EQ(type->items(), (QStringList{"Через HART-modem", "Через Brenta"}));
+                       ExpectGroups(d, {true, true, true, false}, "modem");
+                       type->button(1)->click();
+                       ExpectGroups(d, {false, true, true, true}, "Brenta");
+                       type->setItemIndex(-1);
+                       ExpectGroups(d, {false, false, false, false}, "no link type");
+                       type->button(0)->click();
+                       ExpectGroups(d, {true, true, true, false}, "modem again");
 
-        // Line number only for the request format with the external module.
-        auto* format = Child<RadioGroup>(&d, "ReqFormatRadioGroup");
-        EXPECT_FALSE(Shown(&d, "NumLineComboBox"));
-        format->button(1)->click();
-        EXPECT_TRUE(Shown(&d, "NumLineComboBox"));
-        EXPECT_TRUE(Shown(&d, "NumLineLabel"));
-        format->button(0)->click();
-        EXPECT_FALSE(Shown(&d, "NumLineLabel"));
+                       // Line number only for the request format with the external module.
+                       auto* format = Child<RadioGroup>(&d, "ReqFormatRadioGroup");
+                       EXPECT_FALSE(Shown(&d, "NumLineComboBox"));
+                       format->button(1)->click();
+                       EXPECT_TRUE(Shown(&d, "NumLineComboBox"));
+                       EXPECT_TRUE(Shown(&d, "NumLineLabel"));
+                       format->button(0)->click();
+                       EXPECT_FALSE(Shown(&d, "NumLineLabel"));
 
-        auto* password = Child<QLineEdit>(&d, "PasswordEdit");
-        auto* sou = Child<QCheckBox>(&d, "SOUCheckBox");
-        EXPECT_EQ(password->maxLength(), 16);
-        EXPECT_FALSE(Shown(&d, "UserIDEdit"));
-        sou->setChecked(true);
-        EXPECT_EQ(password->maxLength(), 12);
-        EXPECT_TRUE(Shown(&d, "UserIDEdit"));
-        EXPECT_TRUE(Shown(&d, "UserIDLabel"));
-        EXPECT_EQ(Child<QLineEdit>(&d, "UserIDEdit")->maxLength(), 4);
-        sou->setChecked(false);
-        EXPECT_EQ(password->maxLength(), 16);
-        EXPECT_FALSE(Shown(&d, "UserIDLabel"));
+                       auto* password = Child<QLineEdit>(&d, "PasswordEdit");
+                       auto* sou = Child<QCheckBox>(&d, "SOUCheckBox");
+                       EXPECT_EQ(password->maxLength(), 16);
+                       EXPECT_FALSE(Shown(&d, "UserIDEdit"));
+                       sou->setChecked(true);
+                       EXPECT_EQ(password->maxLength(), 12);
+                       EXPECT_TRUE(Shown(&d, "UserIDEdit"));
+                       EXPECT_TRUE(Shown(&d, "UserIDLabel"));
+                       EXPECT_EQ(Child<QLineEdit>(&d, "UserIDEdit")->maxLength(), 4);
+                       sou->setChecked(false);
+                       EXPECT_EQ(password->maxLength(), 16);
+                       EXPECT_FALSE(Shown(&d, "UserIDLabel"));
 
-        auto* writeFile = Child<QCheckBox>(&d, "WriteFileCheckBox");
-        EXPECT_FALSE(Enabled(&d, "FileNameEdit"));
-        EXPECT_FALSE(Enabled(&d, "SelectFileButton"));
-        writeFile->setChecked(true);
-        EXPECT_TRUE(Enabled(&d, "FileNameEdit"));
-        EXPECT_TRUE(Enabled(&d, "SelectFileButton"));
-        checked = true;
-        Click(&d, "CloseBitBtn");
-    }});
+                       auto* writeFile = Child<QCheckBox>(&d, "WriteFileCheckBox");
+                       EXPECT_FALSE(Enabled(&d, "FileNameEdit"));
+                       EXPECT_FALSE(Enabled(&d, "SelectFileButton"));
+                       writeFile->setChecked(true);
+                       EXPECT_TRUE(Enabled(&d, "FileNameEdit"));
+                       EXPECT_TRUE(Enabled(&d, "SelectFileButton"));
+                       checked = true;
+                       Click(&d, "CloseBitBtn");
+                   }});
     EXPECT_TRUE(checked);
 }
 
@@ -123,22 +123,22 @@ TEST(LinkDialog, OpensWithTheStoredSettings) {
         "fl_num_line=2\r\nMasterAddr=1\r\nfirst_byte_wait=7500\r\nnext_byte_wait=400\r\nshort_addr=4\r\n");
     b.start();
     RunLinkCommand(b, {[&](QDialog& d) {
-        ExpectGroups(d, {false, true, true, true}, "stored Brenta link");
-        EXPECT_TRUE(Shown(&d, "NumLineComboBox"));
-        EXPECT_TRUE(Shown(&d, "UserIDEdit"));
-        EXPECT_EQ(Child<QComboBox>(&d, "NumLineComboBox")->currentIndex(), 2);
-        EXPECT_EQ(Child<QSpinBox>(&d, "BrentaSpinEdit")->value(), 17);
-        auto* ports = Child<RadioGroup>(&d, "ComPortRadioGroup");
-        EXPECT_EQ(ports->items(), (QStringList{"Не выбран", "ttyS7"}));
-        EXPECT_EQ(ports->itemIndex(), 1);
-        EXPECT_EQ(Child<RadioGroup>(&d, "SpeedRadioGroup")->itemIndex(), 13);
-        EXPECT_EQ(Child<RadioGroup>(&d, "SpeedRadioGroup")->button(13)->text(), "38400");
-        EXPECT_EQ(Child<RadioGroup>(&d, "MasterAddrRadioGroup")->itemIndex(), 1);
-        EXPECT_EQ(FromQ(Child<QLineEdit>(&d, "Edit1")->text()), "4");
-        EXPECT_EQ(FromQ(Child<QLineEdit>(&d, "FirstByteEdit")->text()), "7500");
-        EXPECT_EQ(FromQ(Child<QLineEdit>(&d, "NextByteEdit")->text()), "400");
-        d.reject();
-    }});
+                       ExpectGroups(d, {false, true, true, true}, "stored Brenta link");
+                       EXPECT_TRUE(Shown(&d, "NumLineComboBox"));
+                       EXPECT_TRUE(Shown(&d, "UserIDEdit"));
+                       EXPECT_EQ(Child<QComboBox>(&d, "NumLineComboBox")->currentIndex(), 2);
+                       EXPECT_EQ(Child<QSpinBox>(&d, "BrentaSpinEdit")->value(), 17);
+                       auto* ports = Child<RadioGroup>(&d, "ComPortRadioGroup");
+                       EXPECT_EQ(ports->items(), (QStringList{"Не выбран", "ttyS7"}));
+                       EXPECT_EQ(ports->itemIndex(), 1);
+                       EXPECT_EQ(Child<RadioGroup>(&d, "SpeedRadioGroup")->itemIndex(), 13);
+                       EXPECT_EQ(Child<RadioGroup>(&d, "SpeedRadioGroup")->button(13)->text(), "38400");
+                       EXPECT_EQ(Child<RadioGroup>(&d, "MasterAddrRadioGroup")->itemIndex(), 1);
+                       EXPECT_EQ(FromQ(Child<QLineEdit>(&d, "Edit1")->text()), "4");
+                       EXPECT_EQ(FromQ(Child<QLineEdit>(&d, "FirstByteEdit")->text()), "7500");
+                       EXPECT_EQ(FromQ(Child<QLineEdit>(&d, "NextByteEdit")->text()), "400");
+                       d.reject();
+                   }});
     EXPECT_TRUE(b.boxes.empty());
 }
 
@@ -160,8 +160,9 @@ TEST(LinkDialog, EntriesAreCheckedInOrderAndTheDialogComesBackWithWhatWasTyped) 
         {"16", "5000", "3,5", "Неправильная информация при вводе ожидания следующего байта!"},
         {"16", "5000", "299", "Неправильный диапазон при вводе ожидания следующего байта!"},
         {"16", "5000", "5001", "Неправильный диапазон при вводе ожидания следующего байта!"},
-        {"16", "5000", "5000", "При связи через Brenta время ожидания первого байта ответа желательно установить не "
-                               "менее 7000 мс! Иначе можно не дождаться ответа."},
+        {"16", "5000", "5000",
+         "При связи через Brenta время ожидания первого байта ответа желательно установить не "
+         "менее 7000 мс! Иначе можно не дождаться ответа."},
     };
     std::vector<std::function<void(QDialog&)>> steps;
     const Entry* previous = nullptr;
@@ -206,10 +207,10 @@ TEST(LinkDialog, ChoosingAPortShowsItInTheCaption) {
     UiBench b;
     b.start();
     RunLinkCommand(b, {[&](QDialog& d) {
-        Child<RadioGroup>(&d, "ComPortRadioGroup")->button(1)->click();
-        SetText(&d, "Edit1", "3");
-        Click(&d, "OkBitBtn");
-    }});
+                       Child<RadioGroup>(&d, "ComPortRadioGroup")->button(1)->click();
+                       SetText(&d, "Edit1", "3");
+                       Click(&d, "OkBitBtn");
+                   }});
     EXPECT_TRUE(b.boxes.empty()) << b.boxes.front().text;
     EXPECT_EQ(FromQ(b.form->windowTitle()), "Обслуживание датчиков температуры. Порт ttyS7. Адрес 3");
     EXPECT_EQ(b.state.settings.portIndex, 1);
@@ -219,10 +220,10 @@ TEST(LinkDialog, CloseChangesNothing) {
     UiBench b;
     b.start();
     RunLinkCommand(b, {[&](QDialog& d) {
-        SetText(&d, "Edit1", "9");
-        SetText(&d, "FirstByteEdit", "9000");
-        Click(&d, "CloseBitBtn");
-    }});
+                       SetText(&d, "Edit1", "9");
+                       SetText(&d, "FirstByteEdit", "9000");
+                       Click(&d, "CloseBitBtn");
+                   }});
     EXPECT_EQ(b.state.settings.shortAddress, 1);
     EXPECT_EQ(b.state.settings.firstByteWait, 1000);
     EXPECT_TRUE(b.readSettings().empty());
@@ -232,24 +233,24 @@ TEST(LinkDialog, CredentialsAreMaskedAndTheirLabelFocusesThePassword) {
     UiBench b;
     b.start();
     RunLinkCommand(b, {[&](QDialog& d) {
-        auto* password = Child<QLineEdit>(&d, "PasswordEdit");
-        auto* userId = Child<QLineEdit>(&d, "UserIDEdit");
-        EXPECT_EQ(password->echoMode(), QLineEdit::Password);
-        EXPECT_EQ(userId->echoMode(), QLineEdit::Password);
-        // Typing beyond the limit is cut off at 16 characters.
-        password->setText("0123456789abcdefXYZ");
-        EXPECT_EQ(password->text(), "0123456789abcdef");
-        Child<QLineEdit>(&d, "Edit1")->setFocus();
-        auto* label = Child<QLabel>(&d, "PasswordLabel");
-        QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), label->mapToGlobal(QPointF(2, 2)),
-                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), label->mapToGlobal(QPointF(2, 2)),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(label, &press);
-        QApplication::sendEvent(label, &release);
-        EXPECT_EQ(d.focusWidget(), password);
-        d.reject();
-    }});
+                       auto* password = Child<QLineEdit>(&d, "PasswordEdit");
+                       auto* userId = Child<QLineEdit>(&d, "UserIDEdit");
+                       EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+                       EXPECT_EQ(userId->echoMode(), QLineEdit::Password);
+                       // Typing beyond the limit is cut off at 16 characters.
+                       password->setText("0123456789abcdefXYZ");
+                       EXPECT_EQ(password->text(), "0123456789abcdef");
+                       Child<QLineEdit>(&d, "Edit1")->setFocus();
+                       auto* label = Child<QLabel>(&d, "PasswordLabel");
+                       QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), label->mapToGlobal(QPointF(2, 2)),
+                                         Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+                       QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), label->mapToGlobal(QPointF(2, 2)),
+                                           Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+                       QApplication::sendEvent(label, &press);
+                       QApplication::sendEvent(label, &release);
+                       EXPECT_EQ(d.focusWidget(), password);
+                       d.reject();
+                   }});
 }
 
 }  // namespace

@@ -1,21 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QAction>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QValueAxis>
 
 #include "device/polling.h"
-#include "link/serial_link.h"
 #include "link/live_view.h"
+#include "link/serial_link.h"
 #include "ui/qt_text.h"
 #include "ui/show_all_form.h"
 #include "ui/statistika_form.h"

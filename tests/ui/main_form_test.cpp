@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
-#include <QFileDialog>
-#include <QKeyEvent>
-#include <QLabel>
 #include <stdexcept>
 
 #include "device/menu_commands.h"

@@ -70,7 +70,7 @@ struct UiBench {
                 answers.pop_front();
                 return a;
             }
-            return buttons == MessageButtons::YesNo     ? MessageAnswer::No
+            return buttons == MessageButtons::YesNo      ? MessageAnswer::No
                    : buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
                    : buttons == MessageButtons::Yes      ? MessageAnswer::Yes
                                                          : MessageAnswer::Ok;
