@@ -4,8 +4,6 @@
 //
 //   bench_link_exchange [seconds-per-speed]   (default 10)
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "bench/support/devsim_child.h"
+#include "bench/support/process_usage.h"
 #include "bench/support/silent_ui.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
@@ -25,13 +24,7 @@
 namespace {
 
 using namespace quillon;
-
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
+using bench::CpuSeconds;
 
 double Percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;

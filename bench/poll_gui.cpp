@@ -7,8 +7,6 @@
 //
 //   bench_poll_gui [seconds]   (default 30)
 
-#include <sys/resource.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -22,6 +20,7 @@
 #include <string>
 
 #include "bench/support/devsim_child.h"
+#include "bench/support/process_usage.h"
 #include "link/key_hook.h"
 #include "link/line_settings.h"
 #include "link/posix/posix_port_system.h"
@@ -34,6 +33,8 @@
 namespace {
 
 using namespace quillon;
+using bench::CpuSeconds;
+using bench::ResidentKilobytes;
 using WallClock = std::chrono::steady_clock;
 
 constexpr int kTurnaroundMs = 20;
@@ -42,27 +43,6 @@ constexpr int kPauseMs = 60;
 constexpr int kRequestBytes = 9 + 9;
 constexpr int kAnswerBytes = kAnswerPreambles + 9 + 16;  // command 3 of the rev6 preset
 constexpr double kRssProbeSeconds = 5.0;
-
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long ResidentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            long kb = -1;
-            status >> kb;
-            return kb;
-        }
-        status.ignore(4096, '\n');
-    }
-    return -1;
-}
 
 long LabelNumber(QWidget* form, const char* name) {
     auto* label = form->findChild<QLabel*>(name);

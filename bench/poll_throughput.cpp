@@ -6,8 +6,6 @@
 //
 //   bench_poll_throughput [seconds]   (default 30)
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -17,6 +15,7 @@
 #include <string>
 
 #include "bench/support/devsim_child.h"
+#include "bench/support/process_usage.h"
 #include "bench/support/silent_ui.h"
 #include "device/polling.h"
 #include "link/key_hook.h"
@@ -29,6 +28,8 @@
 namespace {
 
 using namespace quillon;
+using bench::CpuSeconds;
+using bench::ResidentKilobytes;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kHartSpeedIndex = 2;  // 19200 baud, no parity
@@ -39,27 +40,6 @@ constexpr double kRssProbeSeconds = 5.0;
 // Command 3 of the rev6 preset: loop current and two variables.
 constexpr int kRequestBytes = 9 + 9;                     // preambles + long frame without data
 constexpr int kAnswerBytes = kAnswerPreambles + 9 + 16;  // preambles + long frame with byte count 16
-
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long ResidentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            long kb = -1;
-            status >> kb;
-            return kb;
-        }
-        status.ignore(4096, '\n');
-    }
-    return -1;
-}
 
 struct Measurement {
     Clock::time_point start, end;
