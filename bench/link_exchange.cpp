@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
 #include "bench/support/devsim_child.h"
 #include "bench/support/process_usage.h"
 #include "bench/support/silent_ui.h"

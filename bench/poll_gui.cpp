@@ -19,6 +19,7 @@
 #include <fstream>
 #include <string>
 
+#include "app/app_state.h"
 #include "bench/support/devsim_child.h"
 #include "bench/support/process_usage.h"
 #include "link/key_hook.h"

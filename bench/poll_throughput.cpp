@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "app/app_state.h"
 #include "bench/support/devsim_child.h"
 #include "bench/support/process_usage.h"
 #include "bench/support/silent_ui.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/app_state.h"
+#include "app/app_state.h"
 
 namespace quillon {
 

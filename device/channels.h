@@ -3,9 +3,9 @@
 #include <array>
 #include <cstdint>
 
+#include "app/app_state.h"
 #include "device/dialogs.h"
 #include "device/sensor_id.h"
-#include "link/app_state.h"
 
 namespace quillon {
 

@@ -3,12 +3,13 @@
 #include <array>
 #include <cstdint>
 
+#include "link/link_target.h"
+
 namespace quillon {
 
-// What command 0 taught about the connected device, and what was derived from it.
-struct DeviceIdentity {
-    bool identified = false;
-    std::array<std::uint8_t, 5> longAddress{};
+// What command 0 taught about the connected device, and what was derived from
+// it; whether it is identified and its long address are the link's part.
+struct DeviceIdentity : LinkTarget {
     std::uint8_t responsePreambles = 0;
     std::uint8_t deviceRevision = 0;
     std::uint8_t softwareRevision = 255;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/app_state.h"
 #include "device/dialogs.h"
-#include "link/app_state.h"
 
 namespace quillon {
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/app_state.h"
 #include "device/polling_answer.h"
 #include "device/result_file.h"
-#include "link/app_state.h"
 
 namespace quillon {
 

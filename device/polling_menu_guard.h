@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/app_state.h"
+#include "app/app_state.h"
 #include "link/serial_link.h"
 #include "link/user_interface.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "link/app_state.h"
+#include "app/app_state.h"
 #include "link/frame_codec.h"
 
 namespace quillon {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "link/app_state.h"
+#include "app/app_state.h"
 
 namespace quillon {
 

@@ -13,14 +13,14 @@ namespace {
 
 constexpr std::size_t kPreambleCount = 9;
 
-bool Interrupted(AppState& s) {
+bool Interrupted(LinkState& s) {
     if (!s.flags.enterPressed && !s.flags.stopRequested) return false;
     s.flags.enterPressed = false;
     s.flags.stopRequested = false;
     return true;
 }
 
-int ExchangeDirect(AppState& s, std::size_t length) {
+int ExchangeDirect(LinkState& s, std::size_t length) {
     if (!PortIsOpen(s)) {
         s.ui.message(MessageIcon::Error, texts::kPortNotSelected, MessageButtons::Ok);
         s.flags.stopRequested = true;  // ends a running polling loop too
@@ -39,7 +39,7 @@ int ExchangeDirect(AppState& s, std::size_t length) {
     return CheckAnswer(count, s.buffer.response.data()) == kAnswerValid ? ExchangeOk : ExchangeBadAnswer;
 }
 
-int ExchangeTunnel(AppState& s, std::size_t length) {
+int ExchangeTunnel(LinkState& s, std::size_t length) {
     const auto wrapper = WrapRequest(s.settings, s.buffer.request.data(), length);
     SendFrame(s, wrapper.data(), wrapper.size());
     const std::size_t count = ReceiveAnswer(s, s.settings.firstByteWait, s.settings.nextByteWait, 0x66);
@@ -50,9 +50,9 @@ int ExchangeTunnel(AppState& s, std::size_t length) {
 
 }  // namespace
 
-int Exchange(AppState& s) {
+int Exchange(LinkState& s) {
     const std::size_t length =
-        FinishRequest(s.buffer, s.settings.shortAddress, s.identity.longAddress, s.settings.masterAddress);
+        FinishRequest(s.buffer, s.settings.shortAddress, s.target.longAddress, s.settings.masterAddress);
     if (length == 0) {
         s.ui.message(MessageIcon::Error, texts::kBadRequest, MessageButtons::Ok);
         return ExchangeBadRequest;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/app_state.h"
+#include "link/link_state.h"
 
 namespace quillon {
 
@@ -16,6 +16,6 @@ enum ExchangeResult : int {
 
 // Completes the request in the exchange buffer, sends it on the chosen link,
 // receives and checks the answer. Never repeats by itself.
-int Exchange(AppState& s);
+int Exchange(LinkState& s);
 
 }  // namespace quillon

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "link/app_state.h"
 #include "link/cp1251.h"
 #include "link/link_dialog_rules.h"
+#include "link/link_state.h"
 #include "link/main_caption.h"
 #include "link/serial_link.h"
 #include "link/settings_store.h"
@@ -26,7 +26,7 @@ constexpr const char* kTunnelWaitWarning =
 
 // The port index means a position in the list, so a rescan that adds or loses
 // a port would silently move the choice to another device. Follow the name.
-void RescanKeepingChosenPort(AppState& s) {
+void RescanKeepingChosenPort(LinkState& s) {
     auto& list = s.port.portList;
     auto& index = s.settings.portIndex;
     const bool inRange = index > 0 && static_cast<std::size_t>(index) < list.size();
@@ -44,7 +44,7 @@ void RescanKeepingChosenPort(AppState& s) {
     }
 }
 
-LinkDialog FilledDialog(AppState& s) {
+LinkDialog FilledDialog(LinkState& s) {
     const LinkSettings& st = s.settings;
     LinkDialog d;
     d.caption = kCaption;
@@ -76,7 +76,7 @@ struct Accepted {
 };
 
 // One typed wait: a message for text that is no number, another for a number out of range.
-bool AcceptWait(AppState& s, const std::string& text, int low, int high, const char* badText, const char* rangeText,
+bool AcceptWait(LinkState& s, const std::string& text, int low, int high, const char* badText, const char* rangeText,
                 int& value) {
     if (!ParseWholeNumber(text, value)) {
         s.ui.message(MessageIcon::Error, badText, MessageButtons::Ok);
@@ -89,7 +89,7 @@ bool AcceptWait(AppState& s, const std::string& text, int low, int high, const c
     return true;
 }
 
-bool Validate(AppState& s, const LinkDialog& d, Accepted& a) {
+bool Validate(LinkState& s, const LinkDialog& d, Accepted& a) {
     if (!ParseWholeNumber(d.shortAddressText, a.shortAddress)) {
         s.ui.message(MessageIcon::Error, kBadShortAddress, MessageButtons::Ok);
         return false;
@@ -105,7 +105,7 @@ std::string Credential(const std::string& typed, std::size_t limit) {
     return bytes;
 }
 
-void TakeOver(AppState& s, const LinkDialog& d, const Accepted& a) {
+void TakeOver(LinkState& s, const LinkDialog& d, const Accepted& a) {
     LinkSettings& st = s.settings;
     st.firstByteWait = a.firstByteWait;
     st.nextByteWait = a.nextByteWait;
@@ -126,7 +126,7 @@ void TakeOver(AppState& s, const LinkDialog& d, const Accepted& a) {
 
 }  // namespace
 
-void ApplyLinkDialog(AppState& s, const std::string& settingsPath) {
+void ApplyLinkDialog(LinkState& s, const std::string& settingsPath) {
     RescanKeepingChosenPort(s);
     LinkDialog d = FilledDialog(s);
     Accepted a;
@@ -141,8 +141,7 @@ void ApplyLinkDialog(AppState& s, const std::string& settingsPath) {
     if (a.shortAddress != s.settings.shortAddress) {
         s.settings.shortAddress = static_cast<std::uint8_t>(a.shortAddress);
         // Another address may well be another device.
-        s.identity.identified = false;
-        s.identity.sensorIdKnown = false;
+        s.target.identified = false;
     }
     RestartPort(s, s.settings.linkType);
     SaveSettings(s, settingsPath);

@@ -28,11 +28,11 @@ struct LinkDialog {
     bool souMode = false;                // SOUCheckBox
 };
 
-struct AppState;
+struct LinkState;
 
 // The "Установить параметры связи" command: shows the dialog until its entries
 // are accepted or it is closed, takes them over, reopens the port and saves the
 // settings to `settingsPath`.
-void ApplyLinkDialog(AppState& s, const std::string& settingsPath);
+void ApplyLinkDialog(LinkState& s, const std::string& settingsPath);
 
 }  // namespace quillon

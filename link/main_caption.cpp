@@ -4,7 +4,7 @@
 
 namespace quillon {
 
-std::string MainCaptionText(AppState& s) {
+std::string MainCaptionText(LinkState& s) {
     std::string caption = "Обслуживание датчиков температуры. ";
     // The name is resolved first: a port index the last scan no longer covers
     // falls back to no port, and the caption must then say so.
@@ -17,6 +17,6 @@ std::string MainCaptionText(AppState& s) {
     return caption;
 }
 
-void UpdateMainCaption(AppState& s) { s.ui.setMainCaption(MainCaptionText(s)); }
+void UpdateMainCaption(LinkState& s) { s.ui.setMainCaption(MainCaptionText(s)); }
 
 }  // namespace quillon

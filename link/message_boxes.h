@@ -2,15 +2,15 @@
 
 #include <string>
 
-#include "link/app_state.h"
+#include "link/link_state.h"
 
 namespace quillon {
 
 // The two plain boxes most operations report with: a single OK button.
-inline void ErrorBox(AppState& s, const std::string& text) {
+inline void ErrorBox(LinkState& s, const std::string& text) {
     s.ui.message(MessageIcon::Error, text, MessageButtons::Ok);
 }
-inline void InfoBox(AppState& s, const std::string& text) {
+inline void InfoBox(LinkState& s, const std::string& text) {
     s.ui.message(MessageIcon::Information, text, MessageButtons::Ok);
 }
 

@@ -8,13 +8,13 @@
 
 namespace quillon {
 
-void ScanPorts(AppState& s) {
+void ScanPorts(LinkState& s) {
     s.port.portList.assign(1, std::string{});
     for (const auto& name : s.ports.candidates())
         if (PortExists(s, name)) s.port.portList.push_back(name);
 }
 
-bool PortExists(AppState& s, const std::string& name) {
+bool PortExists(LinkState& s, const std::string& name) {
     OpenError error;
     auto port = s.ports.open(name, error);
     if (port) return true;
@@ -22,7 +22,7 @@ bool PortExists(AppState& s, const std::string& name) {
     return error.kind == OpenFailure::Busy || error.kind == OpenFailure::Faulty;
 }
 
-std::string PortNameFromIndex(AppState& s) {
+std::string PortNameFromIndex(LinkState& s) {
     auto& index = s.settings.portIndex;
     if (index < 0 || static_cast<std::size_t>(index) >= s.port.portList.size()) index = 0;
     return s.port.portList[static_cast<std::size_t>(index)];
@@ -33,11 +33,11 @@ std::string PortDisplayName(const std::string& portName) {
     return slash == std::string::npos ? portName : portName.substr(slash + 1);
 }
 
-bool PortIsOpen(const AppState& s) { return s.port.handle != nullptr; }
+bool PortIsOpen(const LinkState& s) { return s.port.handle != nullptr; }
 
-void ClosePort(AppState& s) { s.port.handle.reset(); }
+void ClosePort(LinkState& s) { s.port.handle.reset(); }
 
-void OpenPort(AppState& s) {
+void OpenPort(LinkState& s) {
     ClosePort(s);
     if (s.settings.portIndex == 0) return;
     const std::string name = PortNameFromIndex(s);
@@ -62,16 +62,16 @@ void OpenPort(AppState& s) {
     s.ui.message(MessageIcon::Information, errorText, MessageButtons::Ok, "GetLastError");
 }
 
-void EnsurePortOpen(AppState& s) {
+void EnsurePortOpen(LinkState& s) {
     if (!s.port.handle && s.settings.portIndex != 0) OpenPort(s);
 }
 
-void RestartPort(AppState& s, int newLinkType) {
+void RestartPort(LinkState& s, int newLinkType) {
     ClosePort(s);
     if (newLinkType == kLinkDirect || newLinkType == kLinkTunnel) OpenPort(s);
 }
 
-void SendFrame(AppState& s, const std::uint8_t* bytes, std::size_t count) {
+void SendFrame(LinkState& s, const std::uint8_t* bytes, std::size_t count) {
     auto& port = s.port.handle;
     if (!port) return;
     port->setRts(true);
@@ -84,7 +84,7 @@ void SendFrame(AppState& s, const std::uint8_t* bytes, std::size_t count) {
     s.port.lastRtsLateness = s.clock.counter() - deadline;
 }
 
-bool PauseProcessingEvents(AppState& s, int milliseconds, bool endOnEnter) {
+bool PauseProcessingEvents(LinkState& s, int milliseconds, bool endOnEnter) {
     const std::uint32_t start = s.clock.tickMs();
     for (;;) {
         s.ui.processEvents();
@@ -97,11 +97,11 @@ bool PauseProcessingEvents(AppState& s, int milliseconds, bool endOnEnter) {
 
 namespace {
 
-bool TunnelAddressAccepted(const AppState& s, const std::uint8_t* frame, std::size_t count) {
+bool TunnelAddressAccepted(const LinkState& s, const std::uint8_t* frame, std::size_t count) {
     return count != 2 || frame[1] == s.settings.tunnelAddress;
 }
 
-std::size_t CompleteLength(const AppState& s, std::uint8_t startByte, const std::uint8_t* frame, std::size_t count) {
+std::size_t CompleteLength(const LinkState& s, std::uint8_t startByte, const std::uint8_t* frame, std::size_t count) {
     if (s.settings.linkType == kLinkTunnel) {
         if (count >= 3 && count >= frame[2]) return frame[2];
         return 0;
@@ -114,7 +114,7 @@ constexpr int kWaitSliceMs = 10;
 
 }  // namespace
 
-std::size_t ReceiveAnswer(AppState& s, int firstWait, int nextWait, std::uint8_t startByte) {
+std::size_t ReceiveAnswer(LinkState& s, int firstWait, int nextWait, std::uint8_t startByte) {
     auto& b = s.buffer;
     b.rawAnswerCount = 0;
     b.lineErrors = 0;
@@ -197,13 +197,13 @@ std::size_t ReceiveAnswer(AppState& s, int firstWait, int nextWait, std::uint8_t
     return 0;
 }
 
-void InterExchangePause(AppState& s) {
+void InterExchangePause(LinkState& s) {
     const auto& st = s.settings;
     if (st.linkType == kLinkDirect && st.hartSpeedIndex >= 2 && st.hartSpeedIndex <= 4)
         PauseProcessingEvents(s, 60, false);
 }
 
-void RecoverPort(AppState& s) {
+void RecoverPort(LinkState& s) {
     if (!s.port.handle) return;
     const int savedLinkType = s.settings.linkType;
     const int savedSpeed = s.settings.portSpeedIndex;

@@ -83,7 +83,7 @@ std::string SettingsFilePath() {
     return folder + "/" + kSettingsFileName;
 }
 
-void LoadSettings(AppState& s, const std::string& path, const std::string& programDirectory) {
+void LoadSettings(LinkState& s, const std::string& path, const std::string& programDirectory) {
     // Paths are byte strings here, stored as they are so that any name survives.
     const TIniFileVant ini(path, s.decimalSeparator, IniEncoding::Utf8);
     const auto integer = [&](const char* key, int fallback) {
@@ -117,7 +117,7 @@ void LoadSettings(AppState& s, const std::string& path, const std::string& progr
     if (!std::filesystem::is_directory(st.settingsDirectory, error)) st.settingsDirectory = programDirectory;
 }
 
-bool SaveSettings(AppState& s, const std::string& path) {
+bool SaveSettings(LinkState& s, const std::string& path) {
     TIniFileVant ini(path, s.decimalSeparator, IniEncoding::Utf8);
     ini.setNewFileMode(0600);  // the password is only scrambled, not protected
     const LinkSettings& st = s.settings;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "link/app_state.h"
+#include "link/link_state.h"
 
 namespace quillon {
 
@@ -22,11 +22,11 @@ std::string SettingsFilePath();
 
 // Reads the link settings, replacing missing, damaged or out-of-range values by
 // their defaults without a word. Needs the port list of ScanPorts.
-void LoadSettings(AppState& s, const std::string& path, const std::string& programDirectory);
+void LoadSettings(LinkState& s, const std::string& path, const std::string& programDirectory);
 
 // Writes the link settings, keeping everything else in the file. When the file
 // cannot be written the user is told why and false is returned.
-bool SaveSettings(AppState& s, const std::string& path);
+bool SaveSettings(LinkState& s, const std::string& path);
 
 // The byte that scrambles the stored credentials, from the settings as a load
 // will see them after its corrections.

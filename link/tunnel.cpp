@@ -35,7 +35,7 @@ std::vector<std::uint8_t> WrapRequest(const LinkSettings& st, const std::uint8_t
     return frame;
 }
 
-int UnwrapAnswer(AppState& s, std::size_t count) {
+int UnwrapAnswer(LinkState& s, std::size_t count) {
     auto& r = s.buffer.response;
     if (count == 0) return ExchangeNoTunnelAnswer;
     if (count < 9) return ExchangeBadAnswer;

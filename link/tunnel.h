@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "link/app_state.h"
+#include "link/link_state.h"
 
 namespace quillon {
 
@@ -18,6 +18,6 @@ std::vector<std::uint8_t> WrapRequest(const LinkSettings& settings, const std::u
 
 // Checks the answer wrapper of `count` bytes in the response buffer, moves the
 // HART answer to its start and checks it. Returns an exchange result.
-int UnwrapAnswer(AppState& s, std::size_t count);
+int UnwrapAnswer(LinkState& s, std::size_t count);
 
 }  // namespace quillon

@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QLocale>
 
-#include "link/app_state.h"
+#include "app/app_state.h"
 #include "link/posix/posix_port_system.h"
 #include "link/posix/steady_clock.h"
 #include "link/settings_store.h"

@@ -13,8 +13,8 @@
 #include <QTimer>
 #include <exception>
 
+#include "app/app_state.h"
 #include "device/menu_commands.h"
-#include "link/app_state.h"
 #include "link/link_dialog.h"
 #include "link/main_caption.h"
 #include "link/serial_link.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/app_state.h"
 #include "link/attempt_loop.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"

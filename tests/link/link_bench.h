@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "link/app_state.h"
+#include "app/app_state.h"
 #include "link/fake_serial.h"
 #include "link/serial_link.h"
 #include "support/scripted_ui.h"

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "app/app_state.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/posix/posix_port_system.h"

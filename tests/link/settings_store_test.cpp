@@ -4,7 +4,7 @@
 #include <functional>
 #include <sstream>
 
-#include "link/app_state.h"
+#include "app/app_state.h"
 #include "link/link_test_support.h"
 #include "link/serial_link.h"
 #include "link/settings_store.h"

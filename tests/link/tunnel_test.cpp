@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "link/app_state.h"
+#include "app/app_state.h"
 #include "link/crc16.h"
 #include "link/exchange.h"
 #include "link/link_test_support.h"

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/app_state.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/posix/posix_port_system.h"

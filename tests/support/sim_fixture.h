@@ -12,7 +12,7 @@
 #include <memory>
 #include <string_view>
 
-#include "link/app_state.h"
+#include "app/app_state.h"
 #include "link/serial_link.h"
 #include "sim/device_endpoint.h"
 #include "sim/flow_computer.h"

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "link/app_state.h"
+#include "app/app_state.h"
 #include "link/settings_store.h"
 #include "sim/device_endpoint.h"
 #include "sim/device_profile.h"

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "link/clock.h"
+#include "link/exchange_buffer.h"
+#include "link/interrupt_flags.h"
+#include "link/link_settings.h"
+#include "link/link_target.h"
+#include "link/port_state.h"
+#include "link/serial_port.h"
+#include "link/user_interface.h"
+
+namespace quillon {
+
+// The link's share of the program-wide state: everything an exchange, the
+// port bracket, the settings file and the link dialog touch. The program-wide
+// state extends it, so link code never sees the subsystems above it.
+struct LinkState {
+    LinkState(UserInterface& ui_, PortSystem& ports_, Clock& clock_, LinkTarget& target_)
+        : ui(ui_), ports(ports_), clock(clock_), target(target_) {}
+    LinkState(const LinkState&) = delete;
+    LinkState& operator=(const LinkState&) = delete;
+
+    UserInterface& ui;
+    PortSystem& ports;
+    Clock& clock;
+    // The identified device (part of the device identity of the whole state).
+    LinkTarget& target;
+
+    LinkSettings settings;
+    PortState port;
+    ExchangeBuffer buffer;
+    AnswerFilter filter;
+    InterruptFlags flags;
+
+    // The user's decimal separator, taken from the locale once at start-up.
+    char decimalSeparator = '.';
+};
+
+}  // namespace quillon
