@@ -1,8 +1,10 @@
 #pragma once
 
+#include <concepts>
 #include <functional>
 #include <memory>
 #include <string>
+#include <typeinfo>
 
 namespace quillon {
 
@@ -43,8 +45,32 @@ struct ShortAddressDialog;   // TShortAddrForm
 struct LongAddressDialog;    // TGetLongAddrForm
 struct PreamblesDialog;      // TPreamblesForm
 
-class LiveView;  // TStatistikaForm, TShowAllForm
-enum class LiveViewKind { Statistics, ShowAll };
+// A dialog record that names itself: `static constexpr const char* kDialogName`.
+// Records of this kind go through the one typed entry point below, so that a
+// subsystem adds a dialog without touching this port or its implementations'
+// declarations: its Qt form registers with the Qt side, and the scripted
+// double answers it by name.
+template <typename Dialog>
+concept NamedDialog = requires {
+    { Dialog::kDialogName } -> std::convertible_to<const char*>;
+};
+
+struct DialogRef {
+    const std::type_info& type;
+    const char* name;
+    void* record;
+};
+
+class LiveView;  // TStatistikaForm, TShowAllForm, the measuring windows
+// Windows of long loops. The Qt side builds each kind from a factory that the
+// subsystem owning the window registers.
+enum class LiveViewKind {
+    Statistics,          // TStatistikaForm
+    ShowAll,             // TShowAllForm
+    Calibration,         // TCalibrovkaForm
+    CalibrationAmbient,  // TCalibrTOkrForm
+    CodeView,            // TShowCodeForm
+};
 
 // Everything the core says to the user goes through this port. The Qt
 // implementation lives in ui/; tests use a scripted double.
@@ -78,6 +104,13 @@ public:
     virtual bool show(ShortAddressDialog& dialog) = 0;
     virtual bool show(LongAddressDialog& dialog) = 0;
     virtual bool show(PreamblesDialog& dialog) = 0;
+
+    // Every named dialog record: true when confirmed (OK).
+    template <NamedDialog Dialog>
+    bool show(Dialog& dialog) {
+        return showDialog(DialogRef{typeid(Dialog), Dialog::kDialogName, &dialog});
+    }
+    virtual bool showDialog(const DialogRef& dialog) = 0;
 
     // Windows of long loops (polling): created hidden, driven through LiveView.
     virtual std::unique_ptr<LiveView> openLiveView(LiveViewKind kind) = 0;

@@ -6,8 +6,8 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "app/app_state.h"
 #include "device/dialogs.h"
-#include "link/app_state.h"
 #include "link/link_dialog.h"
 #include "ui/form2.h"
 #include "ui/get_long_addr_form.h"
@@ -18,6 +18,7 @@
 #include "ui/preambles_form.h"
 #include "ui/qt_live_view.h"
 #include "ui/qt_text.h"
+#include "ui/registered_forms.h"
 #include "ui/select_channel_form.h"
 #include "ui/select_request_form.h"
 #include "ui/short_addr_form.h"
@@ -26,7 +27,13 @@
 
 namespace quillon::ui {
 
-QtUserInterface::QtUserInterface() = default;
+QtUserInterface::QtUserInterface() {
+    registerLiveView(LiveViewKind::Statistics, [](InterruptFlags* flags) { return new TStatistikaForm(flags); });
+    registerLiveView(LiveViewKind::ShowAll, [](InterruptFlags* flags) { return new TShowAllForm(flags); });
+    RegisterCalibrationForms(*this);
+    RegisterFrontendForms(*this);
+    RegisterDeviceSettingsForms(*this);
+}
 
 QtUserInterface::~QtUserInterface() {
     if (progress_) delete progress_.data();
@@ -128,15 +135,6 @@ bool QtUserInterface::runDialog(QDialog& dialog) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-template <typename Form, typename Record>
-bool QtUserInterface::runForm(Record& record) {
-    Form form(parentWidget());
-    form.load(record);
-    const bool ok = runDialog(form);
-    if (ok) form.store(record);
-    return ok;
-}
-
 bool QtUserInterface::show(LinkDialog& dialog) { return runForm<TForm2>(dialog); }
 
 void QtUserInterface::show(IdentityWindow& window) {
@@ -152,13 +150,28 @@ bool QtUserInterface::show(ShortAddressDialog& dialog) { return runForm<TShortAd
 bool QtUserInterface::show(LongAddressDialog& dialog) { return runForm<TGetLongAddrForm>(dialog); }
 bool QtUserInterface::show(PreamblesDialog& dialog) { return runForm<TPreamblesForm>(dialog); }
 
+bool QtUserInterface::showDialog(const DialogRef& dialog) {
+    auto it = runners_.find(std::type_index(dialog.type));
+    if (it == runners_.end()) {
+        // A record without a form is a build fault, not something a user can mend.
+        qWarning("no form registered for dialog %s", dialog.name);
+        return false;
+    }
+    return it->second(dialog.record);
+}
+
+void QtUserInterface::registerLiveView(LiveViewKind kind, LiveFormFactory factory) {
+    liveFactories_[kind] = std::move(factory);
+}
+
 std::unique_ptr<LiveView> QtUserInterface::openLiveView(LiveViewKind kind) {
     InterruptFlags* flags = state_ ? &state_->flags : nullptr;
-    LiveForm* form = nullptr;
-    if (kind == LiveViewKind::Statistics)
-        form = new TStatistikaForm(flags);
-    else
-        form = new TShowAllForm(flags);
+    auto factory = liveFactories_.find(kind);
+    if (factory == liveFactories_.end()) {
+        qWarning("no window registered for live view kind %d", static_cast<int>(kind));
+        return std::make_unique<QtLiveView>(nullptr, nullptr);  // does nothing, never crashes the loop
+    }
+    LiveForm* form = factory->second(flags);
     QMdiSubWindow* sub = nullptr;
     if (mainWindow_) {
         sub = mainWindow_->mdiArea()->addSubWindow(form);

@@ -3,7 +3,9 @@
 #include <QObject>
 #include <QPointer>
 #include <functional>
+#include <map>
 #include <string>
+#include <typeindex>
 
 #include "link/user_interface.h"
 
@@ -12,10 +14,12 @@ class QWidget;
 
 namespace quillon {
 struct AppState;
-}
+struct InterruptFlags;
+}  // namespace quillon
 
 namespace quillon::ui {
 
+class LiveForm;
 class TMainForm;
 class TNowOprosForm;
 
@@ -46,6 +50,35 @@ public:
     // Runs a modal dialog of the tool (also those without a record, such as
     // the about window); true when it was accepted.
     bool runDialog(QDialog& dialog);
+    // The window a new dialog belongs to: the modal one on top, else the main window.
+    QWidget* parentWidget() const;
+    AppState* state() const { return state_; }
+
+    // Each subsystem registers the forms of its named dialog records (see
+    // registered_forms.h). A runner shows the form for the record and returns
+    // true when it was confirmed.
+    template <NamedDialog Record>
+    void registerDialog(std::function<bool(Record&)> runner) {
+        runners_[std::type_index(typeid(Record))] = [runner](void* r) { return runner(*static_cast<Record*>(r)); };
+    }
+    // The usual runner: a QDialog with load(record) and store(record); the
+    // record takes what was typed only when the dialog is accepted.
+    template <typename Form, NamedDialog Record>
+    void registerForm() {
+        registerDialog<Record>([this](Record& r) { return runForm<Form>(r); });
+    }
+    template <typename Form, typename Record>
+    bool runForm(Record& record) {
+        Form form(parentWidget());
+        form.load(record);
+        const bool ok = runDialog(form);
+        if (ok) form.store(record);
+        return ok;
+    }
+
+    // Windows of long loops, by kind; the factory builds the form hidden.
+    using LiveFormFactory = std::function<LiveForm*(InterruptFlags* flags)>;
+    void registerLiveView(LiveViewKind kind, LiveFormFactory factory);
 
     // --- UserInterface ---
     MessageAnswer message(MessageIcon icon, const std::string& text, MessageButtons buttons,
@@ -66,13 +99,13 @@ public:
     bool show(ShortAddressDialog& dialog) override;
     bool show(LongAddressDialog& dialog) override;
     bool show(PreamblesDialog& dialog) override;
+    using UserInterface::show;
+    bool showDialog(const DialogRef& dialog) override;
     std::unique_ptr<LiveView> openLiveView(LiveViewKind kind) override;
 
 private:
-    QWidget* parentWidget() const;
-    template <typename Form, typename Record>
-    bool runForm(Record& record);
-
+    std::map<std::type_index, std::function<bool(void*)>> runners_;
+    std::map<LiveViewKind, LiveFormFactory> liveFactories_;
     AppState* state_ = nullptr;
     QPointer<TMainForm> mainWindow_;
     QPointer<TNowOprosForm> progress_;

@@ -33,6 +33,7 @@ public:
     bool show(ShortAddressDialog&) override { return false; }
     bool show(LongAddressDialog&) override { return false; }
     bool show(PreamblesDialog&) override { return false; }
+    bool showDialog(const DialogRef&) override { return false; }
     std::unique_ptr<LiveView> openLiveView(LiveViewKind) override { return nullptr; }
 };
 

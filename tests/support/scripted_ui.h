@@ -45,6 +45,11 @@ public:
     void onDialog(const std::string& name, std::function<bool(Dialog&)> handler) {
         dialogHandlers_[name].push_back([handler](void* d) { return handler(*static_cast<Dialog*>(d)); });
     }
+    // The same for a record that names itself.
+    template <NamedDialog Dialog>
+    void onDialog(std::function<bool(Dialog&)> handler) {
+        onDialog<Dialog>(Dialog::kDialogName, std::move(handler));
+    }
     // Runs at each processEvents(): the place where a test presses keys or clicks Stop.
     std::function<void()> onProcessEvents;
     // Runs when a live window waits to be closed after its loop.
@@ -86,6 +91,8 @@ public:
     bool show(ShortAddressDialog& dialog) override { return answerDialog("ShortAddressDialog", &dialog); }
     bool show(LongAddressDialog& dialog) override { return answerDialog("LongAddressDialog", &dialog); }
     bool show(PreamblesDialog& dialog) override { return answerDialog("PreamblesDialog", &dialog); }
+    using UserInterface::show;
+    bool showDialog(const DialogRef& dialog) override { return answerDialog(dialog.name, dialog.record); }
     std::unique_ptr<LiveView> openLiveView(LiveViewKind kind) override;
 
 private:
