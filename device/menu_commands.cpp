@@ -1,12 +1,20 @@
 #include "device/menu_commands.h"
 
+#include "calibration/calibration_command.h"
 #include "device/addressing.h"
 #include "device/channels.h"
+#include "device/density_constants.h"
 #include "device/identification.h"
+#include "device/measurement_parameters.h"
 #include "device/modbus_address.h"
 #include "device/polling.h"
 #include "device/preambles.h"
 #include "device/tag.h"
+#include "device/value_correction.h"
+#include "frontend/adc_settings.h"
+#include "frontend/code_view.h"
+#include "frontend/dac_settings.h"
+#include "frontend/fixed_output.h"
 #include "link/serial_link.h"
 
 namespace quillon {
@@ -30,7 +38,15 @@ void RunMenuCommand(AppState& s, MenuItem item) {
             case MenuItem::PreambulsMenu: PreamblesCommand(s); break;
             case MenuItem::ReadingTag: ReadingTagCommand(s); break;
             case MenuItem::ChangeModbusAddrItem: ChangeModbusAddrCommand(s); break;
-            default: break;  // commands of later versions stop after identification
+            case MenuItem::ADParams: AdcSettingsCommand(s); break;
+            case MenuItem::DACParams: DacSettingsCommand(s); break;
+            case MenuItem::Calibrovka: CalibrationCommand(s); break;
+            case MenuItem::MeasParamsItem: MeasurementParametersCommand(s); break;
+            case MenuItem::ValueCorrection: ValueCorrectionCommand(s); break;
+            case MenuItem::ConstPlotnomerItem: DensityMeterConstantsCommand(s); break;
+            case MenuItem::FixTokMenuItem: FixCurrentMenuCommand(s); break;
+            case MenuItem::AD_Code_Show: AdcCodeViewCommand(s); break;
+            case MenuItem::ParamConnect: break;  // the main window's own dialog
         }
     });
 }

@@ -14,7 +14,7 @@ void ProgressWindow::close() {
     open_ = false;
 }
 
-int ExchangeWithAttempts(AppState& s, const std::string& actionText, int attemptLimit) {
+int ExchangeWithAttempts(LinkState& s, const std::string& actionText, int attemptLimit) {
     int result = ExchangeNoAnswer;
     for (int attempt = 1; attemptLimit == kNoAttemptLimit || attempt <= attemptLimit; ++attempt) {
         s.ui.setProgressText(actionText + std::to_string(attempt));
@@ -25,9 +25,22 @@ int ExchangeWithAttempts(AppState& s, const std::string& actionText, int attempt
     return result;
 }
 
-int RunAttemptLoop(AppState& s, const std::string& actionText, int attemptLimit) {
+int RunAttemptLoop(LinkState& s, const std::string& actionText, int attemptLimit) {
     ProgressWindow window(s.ui);
     return ExchangeWithAttempts(s, actionText, attemptLimit);
 }
+
+int RunReadPattern(LinkState& s, const std::string& text) {
+    ProgressWindow window(s.ui);
+    s.ui.setProgressText(text);
+    int result = ExchangeNoAnswer;
+    for (int attempt = 1; attempt <= kReadPatternAttempts; ++attempt) {
+        result = Exchange(s);
+        if (result == ExchangeOk || result == ExchangeAborted || result == ExchangeBadRequest) break;
+    }
+    return result;
+}
+
+int RunWritePattern(LinkState& s, const std::string& text) { return RunAttemptLoop(s, text, kNoAttemptLimit); }
 
 }  // namespace quillon

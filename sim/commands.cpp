@@ -6,6 +6,12 @@ void InstallCommands(CommandTable& table) {
     InstallUniversalCommands(table);
     InstallStoreCommands(table);
     InstallSensorCommands(table);
+    InstallLiveReadingCommands(table);
+    InstallCalibrationReadCommands(table);
+    InstallCalibrationWriteCommands(table);
+    InstallFrontendCommands(table);
+    InstallPwmCommands(table);
+    InstallMeasurementCommands(table);
 }
 
 bool IsWriteCommand(std::uint8_t command) {
@@ -13,9 +19,14 @@ bool IsWriteCommand(std::uint8_t command) {
         case 6:
         case 19:
         case 59:
+        case 82:
+        case 115:
         case 119:
         case 177:
+        case 182:
         case 190:
+        case 194:
+        case 196:
         case 221: return true;
         default: return false;
     }

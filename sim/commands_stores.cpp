@@ -19,6 +19,13 @@ HartReply ReadSetting(SimDevice& d, const HartRequest& q) {
     if (q.data.empty()) return Code(kCodeTooFewBytes);
     const std::uint8_t number = q.data[0];
     if (number >= d.profile().settingLimit) return Code(kCodeInvalidSelection);
+    if (auto live = d.liveSettings().find(number); live != d.liveSettings().end()) {
+        if (const std::optional<std::uint32_t> value = live->second(d)) {
+            HartReply r{0, {number}};
+            PutU32(r.data, *value);
+            return r;
+        }
+    }
     const auto& settings = d.profile().settings;
     auto it = settings.find(number);
     if (it == settings.end()) return {kCodeNotEntered, {number}};

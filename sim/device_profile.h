@@ -8,6 +8,9 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/calibration_store.h"
+#include "sim/live_readings.h"
+
 namespace quillon::sim {
 
 // One measured quantity: a slow drift around a base value plus a little noise.
@@ -63,6 +66,11 @@ struct DeviceProfile {
     std::optional<std::array<std::uint8_t, 18>> sensorEeprom;
 
     WriteProtection protection;
+
+    // What the converter reads now (settings 10, 19, 20, 30 and command 113).
+    LiveInputs live;
+    // The calibration in the device's memory.
+    CalibrationStore calibration;
 };
 
 // A preset for each firmware family the tool tells apart. Throws

@@ -1,6 +1,8 @@
 #include "sim/devsim_console.h"
 
+#include <cmath>
 #include <sstream>
+#include <stdexcept>
 #include <vector>
 
 #include "sim/hex_log.h"
@@ -18,7 +20,21 @@ std::vector<std::string> Words(std::string_view line) {
 
 constexpr const char* kHelp =
     "commands: button | lock [7|16] | fault NAME [always] | fault off | fc-fault NAME [always] | "
-    "fc-fault off | status | help | quit";
+    "fc-fault off | reference VALUE | ambient VALUE | status | help | quit";
+
+// "reference 100.0": the value the engineer's reference source now applies to the sensor.
+std::string SetLiveInput(double& input, const char* what, const std::vector<std::string>& w) {
+    if (w.size() < 2) return std::string(what) + " needs a value, now " + std::to_string(input);
+    try {
+        std::size_t used = 0;
+        const double value = std::stod(w[1], &used);
+        if (used != w[1].size() || !std::isfinite(value)) throw std::invalid_argument(w[1]);
+        input = value;
+    } catch (const std::exception&) {
+        return "not a number: " + w[1];
+    }
+    return std::string(what) + " " + w[1];
+}
 
 std::string SetFault(FaultPlan& plan, const std::vector<std::string>& w) {
     if (w.size() < 2) return "fault needs a name";
@@ -65,6 +81,8 @@ ConsoleResult RunConsoleCommand(std::string_view line, ConsoleTarget& t) {
         return {"locked: writes answer code " + std::to_string(code)};
     }
     if (c == "fault") return {SetFault(t.deviceFaults, w)};
+    if (c == "reference") return {SetLiveInput(t.device.profile().live.reference, "reference", w)};
+    if (c == "ambient") return {SetLiveInput(t.device.profile().live.ambient, "ambient", w)};
     if (c == "fc-fault") {
         if (!t.flowComputerFaults) return {"no flow computer in front of this device"};
         return {SetFault(*t.flowComputerFaults, w)};

@@ -7,6 +7,7 @@ namespace quillon::sim {
 
 SimDevice::SimDevice(DeviceProfile profile, std::uint32_t seed) : profile_(std::move(profile)), random_(seed) {
     InstallCommands(commands_);
+    InstallLiveReadings(liveSettings_);
     setShortAddress(profile_.shortAddress);
 }
 

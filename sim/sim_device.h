@@ -28,6 +28,8 @@ public:
     DeviceProfile& profile() { return profile_; }
     const DeviceProfile& profile() const { return profile_; }
     std::map<std::uint8_t, Handler>& commands() { return commands_; }
+    // Settings the device measures: a read answers from here before the stored settings.
+    LiveSettingTable& liveSettings() { return liveSettings_; }
 
     // --- identity ---
     void setLongAddress(const std::array<std::uint8_t, 5>& address) { profile_.longAddress = address; }
@@ -45,6 +47,8 @@ public:
 
     // --- live values ---
     float sample(const ProcessVariable& v, std::int64_t nowUs);
+    // A standard normal draw from the device's own generator (repeatable per seed).
+    float gaussian() { return gauss_(random_); }
     void seed(std::uint32_t seed) { random_.seed(seed); }
 
     // --- the parameter block ---
@@ -62,6 +66,7 @@ private:
     std::int64_t lastNowUs_ = 0;
     DeviceProfile profile_;
     std::map<std::uint8_t, Handler> commands_;
+    LiveSettingTable liveSettings_;
     std::mt19937 random_;
     std::normal_distribution<float> gauss_{0.0f, 1.0f};
 };

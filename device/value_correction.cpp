@@ -1,0 +1,7 @@
+#include "device/value_correction.h"
+
+namespace quillon {
+
+void ValueCorrectionCommand(AppState& s) { (void)s; }
+
+}  // namespace quillon

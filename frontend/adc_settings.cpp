@@ -1,0 +1,7 @@
+#include "frontend/adc_settings.h"
+
+namespace quillon {
+
+void AdcSettingsCommand(AppState& s) { (void)s; }
+
+}  // namespace quillon
