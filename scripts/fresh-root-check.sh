@@ -62,7 +62,7 @@ if [ $rc -ne 0 ]; then
   echo "fresh-root-check: FAILED at step '${failed:-mmdebstrap}' on a fresh Debian 12 root"
   if [ -n "$failed" ] && [ -f "$work/$failed.log" ]; then
     # What CMake could not find names the missing package; otherwise show the last lines.
-    missing=$(grep -E 'Could not find|could NOT find|not found|No such file|fatal error' "$work/$failed.log" | head -8)
+    missing=$(grep -iE 'could not find|could not be found|unable to locate package|fatal error|no such file' "$work/$failed.log" | sed 's/^ *//' | head -8)
     if [ -n "$missing" ]; then echo "$missing"; else tail -30 "$work/$failed.log"; fi
   else
     tail -30 "$work/mmdebstrap.log"
