@@ -81,6 +81,16 @@ public:
     virtual MessageAnswer message(MessageIcon icon, const std::string& text, MessageButtons buttons,
                                   const std::string& caption = {}) = 0;
 
+    // The same box with its top-left corner at (left, top) of the screen, for
+    // dialogs that report beside themselves. Without a place of its own the
+    // box goes where message() puts it.
+    virtual MessageAnswer messageAt(MessageIcon icon, const std::string& text, MessageButtons buttons, int left,
+                                    int top) {
+        (void)left;
+        (void)top;
+        return message(icon, text, buttons);
+    }
+
     // Progress window TNowOprosForm: modeless, caption "Обращение к устройству".
     virtual void showProgress(const std::string& text) = 0;
     virtual void setProgressText(const std::string& text) = 0;

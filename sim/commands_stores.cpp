@@ -81,7 +81,12 @@ HartReply ConfirmBlock(SimDevice& d, const HartRequest& q) {
         d.pendingDeviceId.reset();
         return {0, {1}};
     }
-    if (q.data[0] == 2) return {0, {1}};  // density-meter constants: the block already holds them
+    if (q.data[0] == 2) {
+        // Density-meter constants: accepted when the factor string (index 133) checks.
+        std::uint8_t factor[6];
+        for (std::uint16_t i = 0; i < 6; ++i) factor[i] = d.blockByte(static_cast<std::uint16_t>(133 + i));
+        return {0, {XorCheck(factor, 5) == factor[5] ? std::uint8_t{1} : std::uint8_t{0}}};
+    }
     return Code(kCodeInvalidSelection);
 }
 

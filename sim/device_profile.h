@@ -71,7 +71,16 @@ struct DeviceProfile {
     LiveInputs live;
     // The calibration in the device's memory.
     CalibrationStore calibration;
+
+    // Measurements between self-calibrations of older devices (commands 117/118); absent = never entered.
+    std::optional<std::uint8_t> measurementCount;
+    // The last density-meter constants message (command 114), as sent.
+    std::optional<std::array<std::uint8_t, 10>> densityConstants;
 };
+
+// The measurement parameters, value correction and density-meter constants a
+// factory leaves in a device of the profile's revision.
+void AddMeasurementSettings(DeviceProfile& p);
 
 // A preset for each firmware family the tool tells apart. Throws
 // std::invalid_argument for an unknown name.

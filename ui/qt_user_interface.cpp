@@ -77,6 +77,10 @@ MessageAnswer QtUserInterface::message(MessageIcon icon, const std::string& text
     const QString title = caption.empty() ? QApplication::applicationName() : ToQ(caption);
     QMessageBox box(qtIcon, title, ToQ(text), qtButtons, parentWidget());
     box.setObjectName("MessageBox");
+    if (messagePlace_) {
+        box.move(*messagePlace_);
+        messagePlace_.reset();
+    }
     if (onDialogShown) QTimer::singleShot(0, &box, [this, &box] { onDialogShown(box); });
     box.exec();
     switch (box.standardButton(box.clickedButton())) {
@@ -94,6 +98,14 @@ MessageAnswer QtUserInterface::message(MessageIcon icon, const std::string& text
         case MessageButtons::Ok: break;
     }
     return MessageAnswer::Ok;
+}
+
+MessageAnswer QtUserInterface::messageAt(MessageIcon icon, const std::string& text, MessageButtons buttons, int left,
+                                         int top) {
+    messagePlace_ = QPoint(left, top);
+    const MessageAnswer answer = message(icon, text, buttons);
+    messagePlace_.reset();
+    return answer;
 }
 
 void QtUserInterface::showProgress(const std::string& text) {

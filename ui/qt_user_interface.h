@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <typeindex>
 
@@ -83,6 +85,8 @@ public:
     // --- UserInterface ---
     MessageAnswer message(MessageIcon icon, const std::string& text, MessageButtons buttons,
                           const std::string& caption = {}) override;
+    MessageAnswer messageAt(MessageIcon icon, const std::string& text, MessageButtons buttons, int left,
+                            int top) override;
     void showProgress(const std::string& text) override;
     void setProgressText(const std::string& text) override;
     void closeProgress() override;
@@ -109,6 +113,8 @@ private:
     AppState* state_ = nullptr;
     QPointer<TMainForm> mainWindow_;
     QPointer<TNowOprosForm> progress_;
+    // Where the next message box goes, when a dialog asked for a place.
+    std::optional<QPoint> messagePlace_;
 };
 
 }  // namespace quillon::ui

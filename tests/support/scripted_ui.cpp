@@ -53,6 +53,7 @@ std::vector<std::string> ScriptedUi::messageTexts() const {
 
 void ScriptedUi::clearRecord() {
     messages.clear();
+    messagePlaces.clear();
     progressTexts.clear();
     events.clear();
     dialogsShown.clear();
@@ -76,6 +77,12 @@ MessageAnswer ScriptedUi::message(MessageIcon icon, const std::string& text, Mes
         case MessageButtons::OkCancel: return MessageAnswer::Cancel;
     }
     return MessageAnswer::Ok;
+}
+
+MessageAnswer ScriptedUi::messageAt(MessageIcon icon, const std::string& text, MessageButtons buttons, int left,
+                                    int top) {
+    messagePlaces[messages.size()] = {left, top};
+    return message(icon, text, buttons, {});
 }
 
 void ScriptedUi::showProgress(const std::string& text) {

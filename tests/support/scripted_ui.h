@@ -68,6 +68,8 @@ public:
     std::string statusBarText;
     bool progressOpen = false;
     int processEventsCalls = 0;
+    // Where boxes shown beside a dialog were placed (left, top), by index in `messages`.
+    std::map<std::size_t, std::pair<int, int>> messagePlaces;
 
     std::vector<std::string> messageTexts() const;
     void clearRecord();
@@ -75,6 +77,8 @@ public:
     // --- UserInterface ---
     MessageAnswer message(MessageIcon icon, const std::string& text, MessageButtons buttons,
                           const std::string& caption) override;
+    MessageAnswer messageAt(MessageIcon icon, const std::string& text, MessageButtons buttons, int left,
+                            int top) override;
     void showProgress(const std::string& text) override;
     void setProgressText(const std::string& text) override;
     void closeProgress() override;

@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+
+#include "device/density_constants.h"
+#include "device/menu_commands.h"
+#include "request_capture.h"
+
+namespace quillon::testing {
+namespace {
+
+constexpr const char* kSent = "Данные были успешно успешно отправлены!";
+constexpr const char* kNegativePeriod = "Период должен быть положительным!";
+
+Bytes BigEndian(float v) {
+    const auto u = std::bit_cast<std::uint32_t>(v);
+    return {static_cast<std::uint8_t>(u >> 24), static_cast<std::uint8_t>(u >> 16), static_cast<std::uint8_t>(u >> 8),
+            static_cast<std::uint8_t>(u)};
+}
+
+Bytes Message114(std::uint8_t first, float constant, std::uint8_t usePeriod, float period) {
+    Bytes m{first};
+    for (auto x : BigEndian(constant)) m.push_back(x);
+    m.push_back(usePeriod);
+    for (auto x : BigEndian(period)) m.push_back(x);
+    return m;
+}
+
+// A density meter bench identified as kind `kind` (0, 1, 2) or the Velkor.
+std::unique_ptr<SimBench> Meter(const char* preset, int kind) {
+    auto profile = sim::Preset(preset);
+    if (kind == 0) profile.longAddress[3] = 0x01;
+    auto b = std::make_unique<SimBench>(std::move(profile));
+    MarkIdentified(*b);
+    b->state.identity.densityMeterKind = kind;
+    return b;
+}
+
+TEST(DensityFloat, LayoutAgainstWorkedBytes) {
+    const struct {
+        float value;
+        std::array<std::uint8_t, 4> bytes;
+    } cases[] = {
+        {1.0f, {0x00, 0x00, 0x80, 0x7F}},  {2.0f, {0x00, 0x00, 0x80, 0x80}},
+        {0.75f, {0x00, 0x00, 0xC0, 0x7E}}, {1234.5f, {0x00, 0x50, 0x9A, 0x89}},  // 0x449A5000
+        {0.0f, {0x00, 0x00, 0x00, 0x00}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ToDensityFloat(c.value), c.bytes) << c.value;
+        EXPECT_EQ(FromDensityFloat(c.bytes.data()), c.value) << c.value;
+    }
+    // The sign is not carried.
+    EXPECT_EQ(ToDensityFloat(-2.0f), (std::array<std::uint8_t, 4>{0x00, 0x00, 0x80, 0x80}));
+    EXPECT_EQ(ToDensityFloat(-0.0f), (std::array<std::uint8_t, 4>{0, 0, 0, 0}));
+}
+
+TEST(DensityConstants, NotADensityMeter) {
+    SimBench b("rev8");
+    MarkIdentified(b);
+    DensityMeterConstantsCommand(b.state);
+    EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{"Данное устройство не является плотномером!"});
+    EXPECT_EQ(b.device().answered, 0u);
+}
+
+TEST(DensityConstants, Kind0WritesTheMessageOnly) {
+    auto b = Meter("density5", 0);
+    const auto sent = CaptureRequests(*b, 114);
+    PlotnoConstDialog seen;
+    b->ui.onDialog<PlotnoConstDialog>([&](PlotnoConstDialog& d) {
+        seen = d;
+        d.useT = true;
+        d.temperText = "25,5";
+        d.usePer = true;
+        d.periodText = "600";
+        return true;
+    });
+    DensityMeterConstantsCommand(b->state);
+    EXPECT_EQ(seen.caption, "Константы для плотномера");
+    EXPECT_EQ(seen.temperText, "20");
+    EXPECT_EQ(seen.periodText, "512");
+    EXPECT_TRUE(seen.useTVisible);
+    EXPECT_FALSE(seen.typeVisible);
+    EXPECT_FALSE(seen.mnogVisible);
+    ASSERT_EQ(sent->size(), 1u);
+    EXPECT_EQ(sent->at(0), (Bytes{0x01, 0x41, 0xCC, 0x00, 0x00, 0x01, 0x44, 0x16, 0x00, 0x00}));
+    EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{kSent});
+    EXPECT_EQ(b->ui.progressTexts.back(), "Запись параметров плотномера. Попытка 1");
+    EXPECT_EQ(b->device().answered, 1u) << "nothing is read first";
+}
+
+TEST(DensityConstants, NegativePeriodKeepsTheDialog) {
+    for (const char* preset : {"density5", "density6"}) {
+        for (int kind : {0, std::string(preset) == "density5" ? 1 : 2}) {
+            auto b = Meter(preset, kind);
+            const auto sent = CaptureRequests(*b, 114);
+            b->ui.onDialog<PlotnoConstDialog>([](PlotnoConstDialog& d) {
+                d.usePer = true;
+                d.periodText = "-1";
+                return true;
+            });
+            std::string periodOnReturn;
+            b->ui.onDialog<PlotnoConstDialog>([&](PlotnoConstDialog& d) {
+                periodOnReturn = d.periodText;
+                return false;
+            });
+            DensityMeterConstantsCommand(b->state);
+            EXPECT_EQ(b->ui.messageTexts().back(), kNegativePeriod) << preset << kind;
+            EXPECT_EQ(CountOf(b->ui.dialogsShown, "PlotnoConstDialog"), 2);
+            EXPECT_EQ(periodOnReturn, "-1");
+            EXPECT_TRUE(sent->empty());
+        }
+    }
+}
+
+TEST(DensityConstants, Kind1ShowsTheStoredConstantAndSendsTheMode) {
+    auto b = Meter("density5", 1);
+    const auto reads = CaptureRequests(*b, 191);
+    const auto sent = CaptureRequests(*b, 114);
+    PlotnoConstDialog seen;
+    b->ui.onDialog<PlotnoConstDialog>([&](PlotnoConstDialog& d) {
+        seen = d;
+        d.type = 1;
+        return true;  // the empty period is not used, so it need not be a number
+    });
+    DensityMeterConstantsCommand(b->state);
+    ASSERT_EQ(reads->size(), 1u);
+    EXPECT_EQ(reads->at(0), (Bytes{0x7F, 0x00, 0x06}));
+    EXPECT_TRUE(seen.typeVisible);
+    EXPECT_EQ(seen.type, 0);
+    EXPECT_EQ(seen.temperText, "998.2");
+    EXPECT_EQ(seen.periodText, "");
+    EXPECT_FALSE(seen.usePer);
+    EXPECT_FALSE(seen.mnogVisible);
+    ASSERT_EQ(sent->size(), 1u);
+    EXPECT_EQ(sent->at(0), Message114(1, 998.2f, 0, 0.0f));
+    EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{kSent});
+    EXPECT_EQ(b->ui.progressTexts.at(1), "Узнаю данные плотномера");
+}
+
+TEST(DensityConstants, ConstantBlockFailures) {
+    {
+        auto b = Meter("density5", 1);
+        b->device().setBlockByte(127 + 5, 0x00);  // wrong check byte
+        PlotnoConstDialog seen;
+        b->ui.onDialog<PlotnoConstDialog>([&](PlotnoConstDialog& d) {
+            seen = d;
+            return false;
+        });
+        DensityMeterConstantsCommand(b->state);
+        EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{"В датчик не были введены параметры работы!"});
+        EXPECT_EQ(seen.temperText, "0");
+        EXPECT_EQ(seen.type, 0);
+    }
+    for (int kind : {1, 2}) {
+        auto b = Meter(kind == 1 ? "density5" : "density6", kind);
+        const auto reads = CountRequests(*b, 191);
+        b->faults().set(sim::Fault::NoAnswer, true);
+        DensityMeterConstantsCommand(b->state);
+        EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{"Не удалось узнать данные плотномера!"});
+        EXPECT_EQ(*reads, 5);
+        EXPECT_TRUE(b->ui.dialogsShown.empty());
+    }
+}
+
+TEST(DensityConstants, Kind2WritesMessageFactorAndConfirms) {
+    const struct {
+        const char* factor;
+        bool use;
+        Bytes block;  // index, payload, check
+    } cases[] = {
+        {"2", true, {0x85, 0x00, 0x00, 0x00, 0x80, 0x80, 0x01, 0x4C}},
+        {"-2", true, {0x85, 0x00, 0x00, 0x00, 0x80, 0x80, 0x01, 0x4C}},
+        {"1,0", true, {0x85, 0x00, 0x00, 0x00, 0x80, 0x7F, 0x01, 0xB3}},
+        // Unticked: the stored factor goes back unchanged, marked unused.
+        {"5", false, {0x85, 0x00, 0x00, 0x00, 0x80, 0x7F, 0x00, 0xB2}},
+    };
+    for (const auto& c : cases) {
+        auto b = Meter("density6", 2);
+        const auto reads = CaptureRequests(*b, 191);
+        const auto sent = CaptureRequests(*b, 114);
+        const auto blocks = CaptureRequests(*b, 190);
+        const auto confirms = CaptureRequests(*b, 192);
+        PlotnoConstDialog seen;
+        b->ui.onDialog<PlotnoConstDialog>([&](PlotnoConstDialog& d) {
+            seen = d;
+            d.temperText = "1000";
+            d.usePer = true;
+            d.periodText = "1500.5";
+            d.useMul = c.use;
+            d.mnogText = c.factor;
+            return true;
+        });
+        DensityMeterConstantsCommand(b->state);
+        ASSERT_EQ(reads->size(), 2u);
+        EXPECT_EQ(reads->at(1), (Bytes{0x85, 0x00, 0x06}));
+        EXPECT_TRUE(seen.typeVisible);
+        EXPECT_FALSE(seen.useTVisible);
+        EXPECT_TRUE(seen.mnogVisible);
+        EXPECT_TRUE(seen.useMul);
+        EXPECT_EQ(seen.mnogText, "1");
+        ASSERT_EQ(sent->size(), 1u);
+        EXPECT_EQ(sent->at(0), Message114(0, 1000.0f, 1, 1500.5f));
+        ASSERT_EQ(blocks->size(), 1u);
+        EXPECT_EQ(blocks->at(0), c.block) << c.factor;
+        EXPECT_EQ(*confirms, std::vector<Bytes>{Bytes{0x02}});
+        EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{"Данные записаны!"}) << c.factor;
+        EXPECT_EQ(b->ui.progressTexts.back(), "Переопрос параметров. Попытка 1");
+    }
+}
+
+TEST(DensityConstants, Kind2FactorBlockWithWrongCheckShowsOneUnticked) {
+    auto b = Meter("density6", 2);
+    b->device().setBlockByte(133, 0x12);  // payload changed, check byte not
+    PlotnoConstDialog seen;
+    b->ui.onDialog<PlotnoConstDialog>([&](PlotnoConstDialog& d) {
+        seen = d;
+        return false;
+    });
+    DensityMeterConstantsCommand(b->state);
+    EXPECT_TRUE(b->ui.messages.empty()) << "no message for the factor block";
+    EXPECT_EQ(seen.mnogText, "1");
+    EXPECT_FALSE(seen.useMul);
+}
+
+TEST(DensityConstants, Kind2ConfirmationRefusedStillEnds) {
+    auto b = Meter("density6", 2);
+    ReplyWith(*b, 192, {sim::HartReply{0, {0}}});
+    b->ui.onDialog<PlotnoConstDialog>([](PlotnoConstDialog&) { return true; });
+    DensityMeterConstantsCommand(b->state);
+    EXPECT_EQ(b->ui.messageTexts(),
+              (std::vector<std::string>{"Ошибка при перепроверке параметров! Данные не приняты к исполнению!",
+                                        "Данные записаны!"}));
+}
+
+TEST(DensityConstants, VelkorSendsOnlyTheMessage) {
+    auto b = Meter("velkor", 2);
+    const auto reads = CaptureRequests(*b, 191);
+    const auto sent = CaptureRequests(*b, 114);
+    const auto blocks = CaptureRequests(*b, 190);
+    const auto confirms = CaptureRequests(*b, 192);
+    PlotnoConstDialog seen;
+    b->ui.onDialog<PlotnoConstDialog>([&](PlotnoConstDialog& d) {
+        seen = d;
+        d.type = 1;  // hidden: must not reach the device
+        d.useMul = true;
+        d.mnogText = "3";
+        return true;
+    });
+    DensityMeterConstantsCommand(b->state);
+    EXPECT_EQ(reads->size(), 1u) << "no factor block";
+    EXPECT_FALSE(seen.typeVisible);
+    EXPECT_FALSE(seen.mnogVisible);
+    EXPECT_FALSE(seen.useTVisible);
+    ASSERT_EQ(sent->size(), 1u);
+    EXPECT_EQ(sent->at(0), Message114(0, 998.2f, 0, 0.0f));
+    EXPECT_TRUE(blocks->empty());
+    EXPECT_TRUE(confirms->empty());
+    EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{"Данные записаны!"});
+}
+
+TEST(DensityConstants, WriteFailures) {
+    const struct {
+        std::uint8_t silentCommand;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {114, {"Не удалось записать данные!"}},
+        {190, {"Не удалось записать данные!"}},
+        {192, {"Не удалось переопросить параметры!"}},
+    };
+    for (const auto& c : cases) {
+        auto b = Meter("density6", 2);
+        // From this command on the meter falls silent, until the user stops the wait.
+        auto original = b->device().commands()[c.silentCommand];
+        b->device().commands()[c.silentCommand] = [&b, original](sim::SimDevice& d, const sim::HartRequest& q) {
+            b->faults().set(sim::Fault::NoAnswer, true);
+            return original(d, q);
+        };
+        b->ui.onProcessEvents = [&] {
+            if (b->faults().current() == sim::Fault::NoAnswer) b->state.flags.stopRequested = true;
+        };
+        b->ui.onDialog<PlotnoConstDialog>([](PlotnoConstDialog&) { return true; });
+        DensityMeterConstantsCommand(b->state);
+        EXPECT_EQ(b->ui.messageTexts(), c.messages) << int(c.silentCommand);
+    }
+}
+
+TEST(DensityConstants, EndToEndFromTheMenuWithIdentification) {
+    SimBench b("density6", false);
+    b.ui.onDialog<PlotnoConstDialog>([](PlotnoConstDialog& d) {
+        d.temperText = "812,25";
+        d.useMul = true;
+        d.mnogText = "1.5";
+        return true;
+    });
+    RunMenuCommand(b.state, MenuItem::ConstPlotnomerItem);
+    EXPECT_EQ(b.state.identity.densityMeterKind, 2);
+    EXPECT_EQ(b.ui.messageTexts().back(), "Данные записаны!");
+    // The meter took the constant into its block and keeps the new factor.
+    EXPECT_EQ(b.device().blockByte(127), BigEndian(812.25f)[0]);
+    EXPECT_EQ(b.device().blockByte(133 + 2), 0xC0);  // 1.5: mantissa 0x400000 with the leading one
+    EXPECT_EQ(b.device().blockByte(133 + 3), 0x7F);
+}
+
+}  // namespace
+}  // namespace quillon::testing
