@@ -46,7 +46,12 @@ void OpenPort(LinkState& s) {
         OpenError error;
         auto port = s.ports.open(name, error);
         if (port) {
+            // Opening raises RTS on Linux, which keys a HART modem: its carrier
+            // would hold the loop until the first request.
+            port->setRts(false);
             if (port->configure(LineSettingsFor(s.settings))) {
+                // Leaving a zero baud rate raises the lines again on some drivers.
+                port->setRts(false);
                 port->setDtr(true);
                 port->purge(true, true);
                 s.port.handle = std::move(port);
