@@ -79,14 +79,8 @@ void RestartPort(LinkState& s, int newLinkType) {
 void SendFrame(LinkState& s, const std::uint8_t* bytes, std::size_t count) {
     auto& port = s.port.handle;
     if (!port) return;
-    port->setRts(true);
     const std::int64_t ticks = TransmissionTicks(count, LineSettingsFor(s.settings), s.port.performanceFrequency);
-    port->purge(true, true);
-    const std::int64_t deadline = s.clock.counter() + ticks;
-    port->write(bytes, count);
-    s.clock.waitPastCounter(deadline);
-    port->setRts(false);
-    s.port.lastRtsLateness = s.clock.counter() - deadline;
+    s.port.lastRtsLateness = port->sendKeyed(bytes, count, ticks, s.clock);
 }
 
 bool PauseProcessingEvents(LinkState& s, int milliseconds, bool endOnEnter) {
