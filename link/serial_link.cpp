@@ -46,7 +46,12 @@ void OpenPort(LinkState& s) {
         OpenError error;
         auto port = s.ports.open(name, error);
         if (port) {
+            // Opening raises RTS on Linux, which keys a HART modem: its carrier
+            // would hold the loop until the first request.
+            port->setRts(false);
             if (port->configure(LineSettingsFor(s.settings))) {
+                // Leaving a zero baud rate raises the lines again on some drivers.
+                port->setRts(false);
                 port->setDtr(true);
                 port->purge(true, true);
                 s.port.handle = std::move(port);
@@ -74,14 +79,8 @@ void RestartPort(LinkState& s, int newLinkType) {
 void SendFrame(LinkState& s, const std::uint8_t* bytes, std::size_t count) {
     auto& port = s.port.handle;
     if (!port) return;
-    port->setRts(true);
     const std::int64_t ticks = TransmissionTicks(count, LineSettingsFor(s.settings), s.port.performanceFrequency);
-    port->purge(true, true);
-    const std::int64_t deadline = s.clock.counter() + ticks;
-    port->write(bytes, count);
-    s.clock.waitPastCounter(deadline);
-    port->setRts(false);
-    s.port.lastRtsLateness = s.clock.counter() - deadline;
+    s.port.lastRtsLateness = port->sendKeyed(bytes, count, ticks, s.clock);
 }
 
 bool PauseProcessingEvents(LinkState& s, int milliseconds, bool endOnEnter) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "link/clock.h"
+
 namespace quillon {
 
 enum class Parity { None, Odd };
@@ -36,6 +38,13 @@ public:
     virtual void waitForInput(int milliseconds) = 0;
     // The system's words for the last failure (a refused configure, say).
     virtual std::string lastErrorText() const = 0;
+    // Sends a frame with RTS raised from before its first byte until `clock`
+    // passes the frame's wire time, counted from just before the write; returns
+    // how late RTS fell behind that moment, in counter ticks. Backends that can
+    // time the drop better (real-time scheduling, the driver's own RTS control)
+    // do so here.
+    virtual std::int64_t sendKeyed(const std::uint8_t* bytes, std::size_t count, std::int64_t wireTicks,
+                                   Clock& clock);
 };
 
 enum class OpenFailure {

@@ -17,6 +17,7 @@
 #include "link/posix/monotonic.h"
 #include "link/posix/pty_detect.h"
 #include "link/posix/raw_line.h"
+#include "link/posix/rts_window.h"
 
 namespace quillon {
 
@@ -64,6 +65,7 @@ std::unique_ptr<PosixSerialPort> PosixSerialPort::Open(const std::string& path, 
 PosixSerialPort::PosixSerialPort(int fd, bool pty) : fd_(fd), pty_(pty) { counters_ = ReadErrorCounters(fd_); }
 
 PosixSerialPort::~PosixSerialPort() {
+    driverRts_.restore(fd_);
     if (!pty_) ioctl(fd_, TIOCNXCL);
     // Nothing waits for unsent output: the sender already waited for the
     // wire time, and a stuck line must not hang the close.
@@ -95,7 +97,29 @@ bool PosixSerialPort::configure(const LineSettings& settings) {
         return false;
     }
     markErrors_ = request.markErrors;
+    if (rtsTiming_.driverRts && !pty_) driverRts_.enable(fd_);
     return true;
+}
+
+void PosixSerialPort::setRtsTiming(const RtsTiming& timing) {
+    rtsTiming_ = timing;
+    if (!timing.driverRts) driverRts_.restore(fd_);
+    else if (!pty_) driverRts_.enable(fd_);
+}
+
+std::int64_t PosixSerialPort::sendKeyed(const std::uint8_t* bytes, std::size_t count, std::int64_t wireTicks,
+                                        Clock& clock) {
+    if (driverRts_.active()) {
+        // The wait keeps the caller from listening before the frame has left,
+        // so that its echo is still dropped by the purge that starts a receive.
+        purge(true, true);
+        const std::int64_t deadline = clock.counter() + wireTicks;
+        write(bytes, count);
+        clock.waitPastCounter(deadline);
+        return 0;
+    }
+    RtsWindow window(rtsTiming_.realTime);
+    return SerialPort::sendKeyed(bytes, count, wireTicks, clock);
 }
 
 void PosixSerialPort::setModemLine(int line, bool on) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "link/posix/driver_rts.h"
 #include "link/posix/marked_stream.h"
 #include "link/posix/uart_info.h"
 #include "link/serial_port.h"
@@ -18,6 +19,15 @@ namespace quillon {
 // port quietly does without them there.
 class PosixSerialPort : public SerialPort {
 public:
+    // How the RTS drop after a frame is timed. Both fall back silently where
+    // the system or the driver does not offer them.
+    struct RtsTiming {
+        // Real-time scheduling while RTS is raised.
+        bool realTime = true;
+        // The driver's own RTS control on send, where the driver has it.
+        bool driverRts = true;
+    };
+
     // Opens `path` for exclusive use. Null on failure, with `error` = errno.
     static std::unique_ptr<PosixSerialPort> Open(const std::string& path, int& error);
     ~PosixSerialPort() override;
@@ -33,8 +43,15 @@ public:
     bool write(const std::uint8_t* bytes, std::size_t count) override;
     void waitForInput(int milliseconds) override;
     std::string lastErrorText() const override;
+    // Returns 0 when the driver drops RTS itself: it does so when its
+    // transmitter has emptied, which no clock here can improve on.
+    std::int64_t sendKeyed(const std::uint8_t* bytes, std::size_t count, std::int64_t wireTicks,
+                           Clock& clock) override;
 
     bool isPseudoTerminal() const { return pty_; }
+    void setRtsTiming(const RtsTiming& timing);
+    const RtsTiming& rtsTiming() const { return rtsTiming_; }
+    bool driverKeysRts() const { return driverRts_.active(); }
 
 private:
     PosixSerialPort(int fd, bool pty);
@@ -62,6 +79,8 @@ private:
     bool hangupSeen_ = false;
     bool progressSinceWait_ = false;
     int lastError_ = 0;
+    RtsTiming rtsTiming_;
+    DriverRts driverRts_;
 };
 
 }  // namespace quillon

@@ -27,6 +27,9 @@ struct FakeLine {
     bool refuseConfigure = false;
     std::vector<LineSettings> configurations;
     int opens = 0;
+    // Every call on the port in order: "open", "configure", "rts+", "rts-",
+    // "dtr+", "dtr-", "purge", "write".
+    std::vector<std::string> calls;
 
     void schedule(std::int64_t atUs, std::initializer_list<std::uint8_t> bytes, std::int64_t spacingUs = 1000) {
         for (auto b : bytes) {
@@ -47,12 +50,20 @@ public:
     FakePort(FakeLine& line, sim::VirtualClock& clock) : line_(line), clock_(clock) {}
     bool configure(const LineSettings& settings) override {
         line_.configurations.push_back(settings);
+        line_.calls.push_back("configure");
         return !line_.refuseConfigure;
     }
-    void setRts(bool on) override { line_.rts.emplace_back(on, clock_.nowUs()); }
-    void setDtr(bool on) override { line_.dtr = on; }
+    void setRts(bool on) override {
+        line_.rts.emplace_back(on, clock_.nowUs());
+        line_.calls.push_back(on ? "rts+" : "rts-");
+    }
+    void setDtr(bool on) override {
+        line_.dtr = on;
+        line_.calls.push_back(on ? "dtr+" : "dtr-");
+    }
     void purge(bool, bool receive) override {
         ++line_.purges;
+        line_.calls.push_back("purge");
         if (!receive) return;
         while (!line_.incoming.empty() && line_.incoming.front().atUs <= clock_.nowUs()) line_.incoming.pop_front();
     }
@@ -72,6 +83,7 @@ public:
     }
     bool write(const std::uint8_t* bytes, std::size_t count) override {
         line_.writes.emplace_back(bytes, bytes + count);
+        line_.calls.push_back("write");
         line_.writeTimesUs.push_back(clock_.nowUs());
         return true;
     }
@@ -112,6 +124,7 @@ public:
             return nullptr;
         }
         ++it->second.opens;
+        it->second.calls.push_back("open");
         return std::make_unique<FakePort>(it->second, clock_);
     }
 

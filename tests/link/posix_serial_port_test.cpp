@@ -8,6 +8,8 @@
 #include "link/exchange_buffer.h"
 #include "link/posix/line_check.h"
 #include "link/posix/posix_serial_port.h"
+#include "link/posix/steady_clock.h"
+#include "link/line_settings.h"
 #include "link/posix/raw_line.h"
 #include "posix_test_support.h"
 
@@ -219,6 +221,29 @@ TEST(PosixSerialPort, ModemLinesOnAPseudoTerminalAreQuietlyAbsent) {
     port->setRts(false);
     port->purge(true, true);
     EXPECT_EQ(port->lastErrorText(), "");
+}
+
+// A pseudo-terminal has no RTS control of its own: the tool times the drop
+// itself, after the frame's wire time, with or without real-time scheduling.
+TEST(PosixSerialPort, KeyedSendWithoutDriverRtsWaitsTheWireTime) {
+    for (const bool realTime : {false, true}) {
+        PtyPair pty;
+        auto port = OpenSlave(pty);
+        ASSERT_NE(port, nullptr);
+        ASSERT_TRUE(port->configure({19200, Parity::None}));
+        EXPECT_FALSE(port->driverKeysRts());
+        port->setRtsTiming({realTime, true});
+        EXPECT_FALSE(port->driverKeysRts());
+        SteadyClock clock;
+        const std::vector<std::uint8_t> frame{0xFF, 0xFF, 0x02, 0x80, 0x00, 0x00, 0x82};
+        const std::int64_t wire = TransmissionTicks(frame.size(), {19200, Parity::None}, clock.counterFrequency());
+        const std::int64_t start = clock.counter();
+        const std::int64_t lateness = port->sendKeyed(frame.data(), frame.size(), wire, clock);
+        EXPECT_GE(clock.counter() - start, wire);
+        EXPECT_GT(lateness, 0);
+        EXPECT_EQ(pty.readMaster(frame.size()), frame);
+        EXPECT_EQ(port->lastErrorText(), "");
+    }
 }
 
 TEST(PosixSerialPort, WaitForInputEndsWhenBytesArriveOrAtTheTimeout) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "link/frame_codec.h"
 #include "link/line_settings.h"
 #include "link/link_bench.h"
@@ -49,6 +51,7 @@ TEST(LineSettingsFor, SpeedOptionsAndFallbacks) {
 TEST(SendFrame, RaisesRtsJustBeforeTheWriteAndDropsItAtTheDeadline) {
     LinkBench b;
     b.clock.setNowUs(5000);
+    b.line.rts.clear();  // the drop on opening
     const std::uint8_t frame[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     SendFrame(b.s, frame, sizeof frame);
     ASSERT_EQ(b.line.rts.size(), 2u);
@@ -271,6 +274,41 @@ TEST(Ports, OpenRaisesDtrAndUsesTheLinkLineSettings) {
     ASSERT_FALSE(b.line.configurations.empty());
     EXPECT_EQ(b.line.configurations.back().baud, 1200u);
     EXPECT_EQ(b.line.configurations.back().parity, Parity::Odd);
+}
+
+// The system raises RTS on opening; a keyed modem would hold its carrier on
+// the loop until the first request.
+TEST(Ports, EveryOpeningDropsRtsBeforeAnythingElse) {
+    struct Case {
+        const char* name;
+        void (*reopen)(LinkState&);
+    } cases[] = {
+        {"OpenPort", [](LinkState& s) { OpenPort(s); }},
+        {"RestartPort direct", [](LinkState& s) { RestartPort(s, kLinkDirect); }},
+        {"RestartPort tunnel", [](LinkState& s) { RestartPort(s, kLinkTunnel); }},
+        {"EnsurePortOpen", [](LinkState& s) {
+             ClosePort(s);
+             EnsurePortOpen(s);
+         }},
+    };
+    for (const auto& c : cases) {
+        LinkBench b;
+        b.line.calls.clear();
+        c.reopen(b.s);
+        ASSERT_TRUE(PortIsOpen(b.s)) << c.name;
+        ASSERT_GE(b.line.calls.size(), 2u) << c.name;
+        EXPECT_EQ(b.line.calls[0], "open") << c.name;
+        EXPECT_EQ(b.line.calls[1], "rts-") << c.name;
+        // Nothing raises it again until a frame is sent, and DTR is up.
+        EXPECT_EQ(std::count(b.line.calls.begin(), b.line.calls.end(), "rts+"), 0) << c.name;
+        EXPECT_FALSE(b.line.rts.back().first) << c.name;
+        EXPECT_TRUE(b.line.dtr) << c.name;
+
+        const std::uint8_t frame[2] = {0x73, 0x6B};
+        SendFrame(b.s, frame, 2);
+        ASSERT_FALSE(b.line.rts.empty());
+        EXPECT_FALSE(b.line.rts.back().first) << c.name;
+    }
 }
 
 TEST(InterExchangePause, SixtyMillisecondsOnlyForTheRs485SpeedOptions) {
