@@ -1,9 +1,5 @@
 #include "link/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -12,17 +8,15 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <system_error>
 
 #include "link/cp1251.h"
+#include "link/file_access.h"
 
 namespace quillon {
 
 namespace {
 
 constexpr std::size_t npos = std::string::npos;
-
-std::string SystemText(int error) { return std::system_category().message(error); }
 
 std::string_view Trim(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -74,26 +68,6 @@ std::string_view Unquote(std::string_view value) {
     return value;
 }
 
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-std::string ParentFolder(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
 }  // namespace
 
 bool ParseProfileInteger(std::string_view text, int& value) {
@@ -142,39 +116,8 @@ bool ParseDecimal(std::string_view text, char separator, double& value) {
 IniFile::IniFile(std::string path, IniEncoding encoding) : path_(std::move(path)), encoding_(encoding) { load(); }
 
 void IniFile::load() {
-    // Non-blocking, so that a FIFO put in place of the file cannot hang the program.
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno != ENOENT) loadError_ = SystemText(errno);
-        return;
-    }
     std::string content;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        loadError_ = SystemText(errno);
-    } else if (S_ISDIR(info.st_mode)) {
-        loadError_ = SystemText(EISDIR);
-    } else if (!S_ISREG(info.st_mode)) {
-        loadError_ = "Not a regular file";
-    } else {
-        char chunk[65536];
-        for (;;) {
-            const ssize_t n = ::read(fd, chunk, sizeof chunk);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                loadError_ = SystemText(errno);
-                break;
-            }
-            if (n == 0) break;
-            if (content.size() + static_cast<std::size_t>(n) > kMaxFileSize) {
-                loadError_ = SystemText(EFBIG);
-                break;
-            }
-            content.append(chunk, static_cast<std::size_t>(n));
-        }
-    }
-    ::close(fd);
-    if (!loadError_.empty()) return;
+    if (ReadSmallFile(path_, kMaxFileSize, content, loadError_) != SmallFileRead::Read) return;
 
     bool eolSeen = false;
     std::size_t start = 0;
@@ -305,43 +248,7 @@ bool IniFile::Save(std::string& error) const {
         if (line.eol == Eol::CrLf) content += "\r\n";
     }
 
-    // Write beside the real file when the name is a link, so the link survives.
-    std::string target = path_;
-    struct stat info {};
-    if (::lstat(path_.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-        if (char* resolved = ::realpath(path_.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
-    unsigned mode = newFileMode_;
-    if (::stat(target.c_str(), &info) == 0) mode = info.st_mode & 07777;
-
-    std::string temporary = target + ".tmp-XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        error = SystemText(errno);
-        return false;
-    }
-    const auto fail = [&](int code) {
-        error = SystemText(code);
-        ::unlink(temporary.c_str());
-        return false;
-    };
-    if (::fchmod(fd, static_cast<mode_t>(mode)) != 0 || !WriteAll(fd, content) || ::fsync(fd) != 0) {
-        const int code = errno;
-        ::close(fd);
-        return fail(code);
-    }
-    if (::close(fd) != 0) return fail(errno);
-    if (::rename(temporary.c_str(), target.c_str()) != 0) return fail(errno);
-    // The rename itself is only durable once the folder is flushed too.
-    const int folder = ::open(ParentFolder(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
-    return true;
+    return ReplaceSmallFile(path_, content, newFileMode_, error);
 }
 
 double TIniFileVant::ReadFloat(std::string_view section, std::string_view key, double defaultValue) const {

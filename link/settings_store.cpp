@@ -1,8 +1,5 @@
 #include "link/settings_store.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -55,12 +52,6 @@ void WriteScrambled(IniFile& ini, char prefix, const std::string& text, std::uin
     ini.WriteInteger(kSettingsSection, prefix + std::to_string(length), 256);
 }
 
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) return entry->pw_dir;
-    return ".";
-}
-
 }  // namespace
 
 std::uint8_t SettingsKey(const LinkSettings& settings) {
@@ -69,18 +60,6 @@ std::uint8_t SettingsKey(const LinkSettings& settings) {
     unsigned sum = Low(st.portIndex) + Low(st.linkType) + Low(st.portSpeedIndex) + Low(st.hartSpeedIndex) +
                    Low(st.firstByteWait) + Low(st.nextByteWait) + st.shortAddress;
     return static_cast<std::uint8_t>(sum);
-}
-
-std::string SettingsFilePath() {
-    std::string folder;
-    // Relative values are to be ignored, as the base-directory convention says.
-    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/')
-        folder = config;
-    else
-        folder = HomeFolder() + "/.config";
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    return folder + "/" + kSettingsFileName;
 }
 
 void LoadSettings(LinkState& s, const std::string& path, const std::string& programDirectory) {

@@ -16,8 +16,10 @@ inline constexpr std::size_t kPasswordMaxLength = 16;
 inline constexpr std::size_t kSouPasswordMaxLength = 12;
 inline constexpr std::size_t kUserIdMaxLength = 4;
 
-// $XDG_CONFIG_HOME/Quillon.ini, or ~/.config/Quillon.ini; the folder is created
-// when missing (a failure shows later, when the settings are saved).
+// Where the settings live for this user; each platform's backend folder says
+// where. Linux: $XDG_CONFIG_HOME/Quillon.ini, or ~/.config/Quillon.ini.
+// Windows: %LOCALAPPDATA%\Quillon\Quillon.ini. The folder is created when
+// missing (a failure shows later, when the settings are saved).
 std::string SettingsFilePath();
 
 // Reads the link settings, replacing missing, damaged or out-of-range values by

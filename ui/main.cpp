@@ -2,8 +2,7 @@
 #include <QLocale>
 
 #include "app/app_state.h"
-#include "link/posix/posix_port_system.h"
-#include "link/posix/steady_clock.h"
+#include "link/platform.h"
 #include "link/settings_store.h"
 #include "ui/main_form.h"
 #include "ui/qt_text.h"
@@ -14,10 +13,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName("Quillon");
     QApplication::setApplicationVersion("1.38");
 
-    quillon::PosixPortSystem ports;
-    quillon::SteadyClock clock;
+    const auto ports = quillon::MakePlatformPortSystem();
+    const auto clock = quillon::MakePlatformClock();
     quillon::ui::QtUserInterface ui;
-    quillon::AppState state(ui, ports, clock);
+    quillon::AppState state(ui, *ports, *clock);
 
     // Typed numbers use the user's own decimal separator.
     const QString point = QLocale().decimalPoint();

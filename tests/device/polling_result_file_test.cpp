@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "device/result_file.h"
+#include "support/environment.h"
 
 namespace quillon {
 namespace {
@@ -31,7 +32,7 @@ class ResultFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (const char* tz = std::getenv("TZ")) savedTz_ = tz;
-        setenv("TZ", "QLN-3", 1);
+        testing::SetEnvironment("TZ", "QLN-3");
         tzset();
         dir_ = fs::temp_directory_path() / ("quillon-resultfile-" + std::to_string(getpid()) + "-" +
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -39,9 +40,9 @@ protected:
     }
     void TearDown() override {
         if (savedTz_)
-            setenv("TZ", savedTz_->c_str(), 1);
+            testing::SetEnvironment("TZ", *savedTz_);
         else
-            unsetenv("TZ");
+            testing::UnsetEnvironment("TZ");
         tzset();
         fs::remove_all(dir_);
     }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -58,8 +59,18 @@ public:
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quillon-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string{};
+        // A fresh name made here rather than by mkdtemp, which not every system has.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() /
+                                   ("quillon-test-" + std::to_string(random()) + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) {
+                std::filesystem::permissions(candidate, std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::replace, error);
+                path_ = candidate.string();
+            }
+        }
     }
     ~TempFolder() {
         std::error_code ignored;
@@ -89,7 +100,7 @@ inline std::string ReadFileBytes(const std::string& path) {
 
 inline std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
     return names;
 }
 
