@@ -41,6 +41,7 @@ DeviceProfile Family(std::string name, std::uint8_t sw, std::uint8_t hw = 0, std
     // A few settings that a factory leaves entered: measurement count and filter.
     p.settings[0] = 4;
     p.settings[1] = 1;
+    AddOutputSettings(p);
     return p;
 }
 

@@ -71,12 +71,19 @@ struct DeviceProfile {
     LiveInputs live;
     // The calibration in the device's memory.
     CalibrationStore calibration;
+
+    // The loop current as it was before command 40 fixed it; set while fixed.
+    std::optional<ProcessVariable> loopCurrentBeforeFix;
 };
 
 // A preset for each firmware family the tool tells apart. Throws
 // std::invalid_argument for an unknown name.
 DeviceProfile Preset(std::string_view name);
 std::vector<std::string> PresetNames();
+
+// The DAC scaling and PWM settings a factory leaves in a device of the profile's
+// family, and the DAC record of the older transmitters' parameter block.
+void AddOutputSettings(DeviceProfile& p);
 
 // Setting numbers with a meaning of their own.
 inline constexpr std::uint8_t kSettingModbusAddress = 3;
