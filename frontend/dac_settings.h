@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "app/app_state.h"
 
 namespace quillon {
@@ -18,7 +20,8 @@ void DacScalingBySettings0167(AppState& s);
 void DacScalingBySettings17_18_5_13(AppState& s);
 void DacScalingByRecord(AppState& s);
 
-// The slope that variant B offers when the device has none entered.
+// What the settings 17, 18, 5, 13 start from when the device has none entered:
+// the slope is a single on the converter families A and B, an integer elsewhere.
 struct DacDefaults {
     float lowValue;
     float highValue;
