@@ -1,7 +1,10 @@
 #pragma once
 
+#include <array>
+
 #include "calibration/calibration_set.h"
 #include "device/device_identity.h"
+#include "frontend/held_output.h"
 #include "link/link_state.h"
 
 namespace quillon {
@@ -18,7 +21,12 @@ struct AppState : LinkState {
     // Last value of the Modbus address read from the device.
     int modbusAddress = 0;
     // Value the fixed-output dialog offers next; identification resets it.
-    double fixedOutputValue = 4.0;
+    double lastFixedOutput = 4.0;
+    // What the tool has made the device hold (fixed current, voltage or duty).
+    HeldOutput heldOutput;
+    // The PWM calibration procedure's duties and outputs of its two points.
+    std::array<float, 2> pwmPointDuty{0.1f, 0.8f};
+    std::array<float, 2> pwmPointOutput{4.0f, 20.0f};
 };
 
 }  // namespace quillon

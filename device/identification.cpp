@@ -199,7 +199,7 @@ bool ensureIdentified(AppState& s) {
         s.ui.setProgressText("Узнаю длинный адрес");
         runIdentificationExchange(s);
     }
-    s.fixedOutputValue = 4.0;
+    s.lastFixedOutput = 4.0;
     if (s.identity.identified) ShowChannelsAndIdentity(s);
     UpdateMainCaption(s);
     return s.identity.identified;

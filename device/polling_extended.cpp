@@ -7,7 +7,9 @@
 #include "device/polling_format.h"
 #include "device/polling_menu_guard.h"
 #include "device/polling_view_names.h"
+#include "device/response_codes.h"
 #include "device/variant.h"
+#include "frontend/held_output.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/live_view.h"
@@ -53,6 +55,7 @@ private:
         if (result == ExchangeAborted) return false;
         if (result == ExchangeOk) {
             ++answers_;
+            if (AnswerHasStatus(s_.buffer)) NoteDeviceStatus(s_, DeviceStatus(s_.buffer));
             const auto values = ReadExtendedAnswer(s_.buffer);
             // An answer without the four values must not leave the old ones
             // on screen as if they were current.

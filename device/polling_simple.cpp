@@ -12,6 +12,7 @@
 #include "device/response_codes.h"
 #include "device/unit_codes.h"
 #include "device/variant.h"
+#include "frontend/held_output.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/live_view.h"
@@ -126,6 +127,8 @@ private:
         // have always read them; the status line tells a wrong shape apart.
         ++stats_.answers;
         ++stats_.correctAnswers;
+        // A fixed loop current shows in the banner, whoever fixed it.
+        if (AnswerHasStatus(s_.buffer)) NoteDeviceStatus(s_, DeviceStatus(s_.buffer));
         const auto reading = ReadPollAnswer(s_.buffer, request_);
         if (reading) {
             showReading(*reading);

@@ -1,10 +1,37 @@
 #pragma once
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "app/app_state.h"
 
 namespace quillon {
 
+// TFixTokForm: leave or enter the fixed-output mode, and the value to hold.
+struct FixTokDialog {
+    static constexpr const char* kDialogName = "FixTokDialog";
+    std::string caption = "Ток датчика";
+    std::string modeTitle = "Действия :";  // FixedModeRadioGroup
+    std::vector<std::string> modes{"Выйти из режима фиксированного тока", "Войти в режим фиксированного тока"};
+    int mode = 0;                                           // 0 leave, 1 enter
+    std::string valueLabel = "Значение тока (4-20), мА :";  // TokLabel
+    std::string value;                                      // FixedTokEdit
+};
+
 // Menu command "Фиксировать ток ..." (inside the port bracket).
 void FixCurrentMenuCommand(AppState& s);
+
+// The dialog and command 40; also the PWM device menu's entry.
+void FixedOutputDialog(AppState& s);
+
+// The value sent for a typed v: v + 0.000001 as a single, where an exact 20
+// that the addition pushes above 20 stays 20.
+float FixedOutputRequestValue(double typed);
+
+// Sends command 40 with `value` (0.0 leaves the mode) in up to 5 attempts;
+// on success updates `lastFixedOutput` and what the tool holds, otherwise
+// shows "Не могу выполнить запрос!".
+bool SendFixedOutput(AppState& s, float value);
 
 }  // namespace quillon

@@ -9,7 +9,7 @@
 namespace quillon {
 
 enum class MessageIcon { Error, Warning, Information, Confirmation };
-enum class MessageButtons { Ok, Yes, YesNo, OkCancel };
+enum class MessageButtons { Ok, Yes, YesNo, OkCancel, YesNoCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 // Menu items whose visibility or enabling the core changes.
@@ -124,6 +124,10 @@ public:
 
     // Windows of long loops (polling): created hidden, driven through LiveView.
     virtual std::unique_ptr<LiveView> openLiveView(LiveViewKind kind) = 0;
+
+    // The banner that says the device holds a fixed output (main window and
+    // statistics window); empty hides it.
+    virtual void setFixedOutputBanner(const std::string& text) { (void)text; }
 };
 
 }  // namespace quillon

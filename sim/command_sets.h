@@ -17,6 +17,7 @@ void InstallCalibrationWriteCommands(CommandTable& table);  // 115, 182, 82
 void InstallFrontendCommands(CommandTable& table);          // 40, 193-196
 void InstallPwmCommands(CommandTable& table);               // the PWM device's own
 void InstallMeasurementCommands(CommandTable& table);       // 114, 117, 118
+void InstallOutputCommands(CommandTable& table);            // 40
 
 inline HartReply Code(std::uint8_t responseCode) { return HartReply{responseCode, {}}; }
 

@@ -12,6 +12,7 @@ void InstallCommands(CommandTable& table) {
     InstallFrontendCommands(table);
     InstallPwmCommands(table);
     InstallMeasurementCommands(table);
+    InstallOutputCommands(table);
 }
 
 bool IsWriteCommand(std::uint8_t command) {

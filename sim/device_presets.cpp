@@ -42,6 +42,7 @@ DeviceProfile Family(std::string name, std::uint8_t sw, std::uint8_t hw = 0, std
     p.settings[0] = 4;
     p.settings[1] = 1;
     AddMeasurementSettings(p);
+    AddOutputSettings(p);
     return p;
 }
 

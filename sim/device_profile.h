@@ -76,6 +76,8 @@ struct DeviceProfile {
     std::optional<std::uint8_t> measurementCount;
     // The last density-meter constants message (command 114), as sent.
     std::optional<std::array<std::uint8_t, 10>> densityConstants;
+    // The loop current as it was before command 40 fixed it; set while fixed.
+    std::optional<ProcessVariable> loopCurrentBeforeFix;
 };
 
 // The measurement parameters, value correction and density-meter constants a
@@ -86,6 +88,10 @@ void AddMeasurementSettings(DeviceProfile& p);
 // std::invalid_argument for an unknown name.
 DeviceProfile Preset(std::string_view name);
 std::vector<std::string> PresetNames();
+
+// The DAC scaling and PWM settings a factory leaves in a device of the profile's
+// family, and the DAC record of the older transmitters' parameter block.
+void AddOutputSettings(DeviceProfile& p);
 
 // Setting numbers with a meaning of their own.
 inline constexpr std::uint8_t kSettingModbusAddress = 3;

@@ -11,16 +11,19 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <exception>
 
 #include "app/app_state.h"
 #include "device/menu_commands.h"
+#include "frontend/held_output.h"
 #include "link/link_dialog.h"
 #include "link/main_caption.h"
 #include "link/serial_link.h"
 #include "link/settings_store.h"
 #include "ui/about_form.h"
 #include "ui/key_hook_filter.h"
+#include "ui/live_form.h"
 #include "ui/qt_text.h"
 #include "ui/qt_user_interface.h"
 
@@ -69,7 +72,18 @@ TMainForm::TMainForm(AppState& state, QtUserInterface& ui, std::string settingsP
     setObjectName("TMainForm");
     setWindowTitle("Обслуживание датчиков температуры. ");
     mdi_->setObjectName("MdiArea");
-    setCentralWidget(mdi_);
+    auto* central = new QWidget(this);
+    central->setObjectName("CentralPanel");
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    banner_ = new QLabel(central);
+    banner_->setObjectName("FixedOutputBanner");
+    banner_->setStyleSheet("QLabel { background: #c62828; color: white; font-weight: bold; padding: 6px; }");
+    banner_->hide();
+    column->addWidget(banner_);
+    column->addWidget(mdi_, 1);
+    setCentralWidget(central);
     buildMenu();
 
     auto* bar = new QStatusBar(this);
@@ -177,6 +191,16 @@ void TMainForm::setStatusBarText(bool visible, const QString& text) {
     statusBar()->setVisible(visible);
 }
 
+void TMainForm::setFixedOutputBanner(const QString& text) {
+    banner_->setText(text);
+    banner_->setVisible(!text.isEmpty());
+    for (auto* sub : mdi_->subWindowList())
+        if (auto* live = qobject_cast<LiveForm*>(sub->widget())) {
+            live->setComponentText("FixedOutputLabel", text);
+            live->setComponentVisible("FixedOutputLabel", !text.isEmpty());
+        }
+}
+
 void TMainForm::runCommand(const std::function<void()>& command) {
     if (busy_) return;
     busy_ = true;
@@ -228,6 +252,25 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     closePending_ = false;
+    // A device left holding a fixed output holds a plant's loop at a false value.
+    if (ToolHoldsOutput(state_)) {
+        const MessageAnswer answer = ui_.message(MessageIcon::Confirmation, ReleaseBeforeCloseQuestion(state_),
+                                                 MessageButtons::YesNoCancel);
+        if (answer == MessageAnswer::Cancel) {
+            event->ignore();
+            return;
+        }
+        if (answer == MessageAnswer::Yes) {
+            bool released = false;
+            runCommand([this, &released] { released = ReleaseHeldOutput(state_); });
+            // What could not be released has been reported; the tool stays so
+            // that the engineer can try again or close without releasing.
+            if (!released) {
+                event->ignore();
+                return;
+            }
+        }
+    }
     SaveSettings(state_, settingsPath_);
     event->accept();
 }

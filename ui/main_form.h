@@ -45,6 +45,10 @@ public:
     void setMenuItemVisible(MenuItem item, bool visible);
     void setMainMenuPresent(bool present);
     void setStatusBarText(bool visible, const QString& text);
+    // The coloured banner under the menu while the device holds a fixed output;
+    // the polling windows show it too. Empty hides it.
+    void setFixedOutputBanner(const QString& text);
+    QLabel* fixedOutputBanner() const { return banner_; }
 
     // Runs one command with the menu blocked, so that none starts inside it;
     // an error that escapes it is shown and the tool goes on.
@@ -75,6 +79,7 @@ private:
     KeyHookFilter* keyHook_ = nullptr;
     bool busy_ = false;
     bool closePending_ = false;
+    QLabel* banner_ = nullptr;
 };
 
 }  // namespace quillon::ui

@@ -12,6 +12,7 @@
 #include "ui/form2.h"
 #include "ui/get_long_addr_form.h"
 #include "ui/get_serial_string_form.h"
+#include "ui/live_form.h"
 #include "ui/long_addr_form.h"
 #include "ui/main_form.h"
 #include "ui/now_opros_form.h"
@@ -73,6 +74,7 @@ MessageAnswer QtUserInterface::message(MessageIcon icon, const std::string& text
         case MessageButtons::Yes: qtButtons = QMessageBox::Yes; break;
         case MessageButtons::YesNo: qtButtons = QMessageBox::Yes | QMessageBox::No; break;
         case MessageButtons::OkCancel: qtButtons = QMessageBox::Ok | QMessageBox::Cancel; break;
+        case MessageButtons::YesNoCancel: qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
     }
     const QString title = caption.empty() ? QApplication::applicationName() : ToQ(caption);
     QMessageBox box(qtIcon, title, ToQ(text), qtButtons, parentWidget());
@@ -93,7 +95,8 @@ MessageAnswer QtUserInterface::message(MessageIcon icon, const std::string& text
     // Closed without a button: the answer that does nothing.
     switch (buttons) {
         case MessageButtons::YesNo: return MessageAnswer::No;
-        case MessageButtons::OkCancel: return MessageAnswer::Cancel;
+        case MessageButtons::OkCancel:
+        case MessageButtons::YesNoCancel: return MessageAnswer::Cancel;
         case MessageButtons::Yes: return MessageAnswer::Yes;
         case MessageButtons::Ok: break;
     }
@@ -184,6 +187,10 @@ std::unique_ptr<LiveView> QtUserInterface::openLiveView(LiveViewKind kind) {
         return std::make_unique<QtLiveView>(nullptr, nullptr);  // does nothing, never crashes the loop
     }
     LiveForm* form = factory->second(flags);
+    if (!banner_.empty()) {
+        form->setComponentText("FixedOutputLabel", ToQ(banner_));
+        form->setComponentVisible("FixedOutputLabel", true);
+    }
     QMdiSubWindow* sub = nullptr;
     if (mainWindow_) {
         sub = mainWindow_->mdiArea()->addSubWindow(form);
@@ -194,6 +201,11 @@ std::unique_ptr<LiveView> QtUserInterface::openLiveView(LiveViewKind kind) {
         sub->hide();
     }
     return std::make_unique<QtLiveView>(sub, form);
+}
+
+void QtUserInterface::setFixedOutputBanner(const std::string& text) {
+    banner_ = text;
+    if (mainWindow_) mainWindow_->setFixedOutputBanner(ToQ(text));
 }
 
 }  // namespace quillon::ui

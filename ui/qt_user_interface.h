@@ -106,8 +106,10 @@ public:
     using UserInterface::show;
     bool showDialog(const DialogRef& dialog) override;
     std::unique_ptr<LiveView> openLiveView(LiveViewKind kind) override;
+    void setFixedOutputBanner(const std::string& text) override;
 
 private:
+    std::string banner_;
     std::map<std::type_index, std::function<bool(void*)>> runners_;
     std::map<LiveViewKind, LiveFormFactory> liveFactories_;
     AppState* state_ = nullptr;

@@ -72,6 +72,13 @@ TStatistikaForm::TStatistikaForm(InterruptFlags* flags, QWidget* parent) : LiveF
     button_->setObjectName("BitBtn1");
     button_->setGeometry(kLeft, y, 100, 28);
     connect(button_, &QPushButton::clicked, this, &LiveForm::buttonClicked);
+    // Shown while the device holds a fixed output, so that no one takes the
+    // polled loop current for a live one.
+    auto* fixed = new QLabel(this);
+    fixed->setObjectName("FixedOutputLabel");
+    fixed->setStyleSheet("QLabel { background: #c62828; color: white; font-weight: bold; padding: 2px; }");
+    fixed->setGeometry(kLeft + 110, y, kChartX - kLeft - 120, 28);
+    fixed->hide();
     y += 36;
 
     memo_ = new QPlainTextEdit(this);

@@ -32,7 +32,7 @@ TEST(Identification, StoresCommandZeroAndShowsTheIdentity) {
     Blank t("rev6-hw1");
     SimBench& b = t.b;
     b.device().setResponsePreambles(7);
-    b.state.fixedOutputValue = 12.5;
+    b.state.lastFixedOutput = 12.5;
     std::optional<IdentityWindow> shown;
     b.ui.onDialog<IdentityWindow>("IdentityWindow", [&](IdentityWindow& w) {
         shown = w;
@@ -49,7 +49,7 @@ TEST(Identification, StoresCommandZeroAndShowsTheIdentity) {
     EXPECT_EQ(id.responsePreambles, 7);
     EXPECT_TRUE(id.extendedCalibration);
     EXPECT_EQ(id.calibrationPointLimit, 8);
-    EXPECT_EQ(b.state.fixedOutputValue, 4.0);
+    EXPECT_EQ(b.state.lastFixedOutput, 4.0);
 
     EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{"Длинный адрес устройства 26h 16h 01h 01h 20h"});
     EXPECT_EQ(b.ui.progressTexts.at(1), "Узнаю длинный адрес");

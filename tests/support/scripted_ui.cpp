@@ -75,6 +75,7 @@ MessageAnswer ScriptedUi::message(MessageIcon icon, const std::string& text, Mes
         case MessageButtons::Yes: return MessageAnswer::Yes;
         case MessageButtons::YesNo: return MessageAnswer::No;
         case MessageButtons::OkCancel: return MessageAnswer::Cancel;
+        case MessageButtons::YesNoCancel: return MessageAnswer::Cancel;
     }
     return MessageAnswer::Ok;
 }
@@ -139,6 +140,11 @@ bool ScriptedUi::answerDialog(const std::string& name, void* dialog) {
     auto handler = std::move(it->second.front());
     it->second.pop_front();
     return handler(dialog);
+}
+
+void ScriptedUi::setFixedOutputBanner(const std::string& text) {
+    fixedOutputBanner = text;
+    events.push_back("banner: " + text);
 }
 
 }  // namespace quillon::testing

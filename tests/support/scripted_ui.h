@@ -98,6 +98,9 @@ public:
     using UserInterface::show;
     bool showDialog(const DialogRef& dialog) override { return answerDialog(dialog.name, dialog.record); }
     std::unique_ptr<LiveView> openLiveView(LiveViewKind kind) override;
+    void setFixedOutputBanner(const std::string& text) override;
+    // The fixed-output banner as last shown.
+    std::string fixedOutputBanner;
 
 private:
     bool answerDialog(const std::string& name, void* dialog);

@@ -1,10 +1,24 @@
+#include "ui/frontend/dac_form.h"
+#include "ui/frontend/dac_kat_pot_form.h"
+#include "ui/frontend/fix_tok_form.h"
 #include "ui/frontend/get_channel_form.h"
+#include "ui/frontend/pwm_forms.h"
+#include "ui/frontend/select_pwm_doings_form.h"
 #include "ui/qt_user_interface.h"
 #include "ui/registered_forms.h"
 
 namespace quillon::ui {
 
 // The forms of the analog front-end commands.
-void RegisterFrontendForms(QtUserInterface& ui) { ui.registerForm<TGetChannelForm, MeasuringChannelDialog>(); }
+void RegisterFrontendForms(QtUserInterface& ui) {
+    ui.registerForm<TGetChannelForm, MeasuringChannelDialog>();
+    ui.registerForm<TDACKatPotForm, DacScalingDialog>();
+    ui.registerForm<TDACForm, DacRecordDialog>();
+    ui.registerForm<TSelectPWMDoingsForm, PwmMenuDialog>();
+    ui.registerForm<TFixTokForm, FixTokDialog>();
+    ui.registerForm<TPWMForm, PwmDutyDialog>();
+    ui.registerForm<TPWMPointForm, PwmPointDialog>();
+    ui.registerForm<TShowPWMCalibrForm, PwmCalibrationDialog>();
+}
 
 }  // namespace quillon::ui

@@ -1,0 +1,139 @@
+#include <bit>
+#include <optional>
+
+#include "device/number_entry.h"
+#include "device/parameter_access.h"
+#include "device/variant.h"
+#include "frontend/held_output.h"
+#include "frontend/output_fields.h"
+#include "frontend/pwm_calibration.h"
+#include "frontend/pwm_coefficients.h"
+#include "link/message_boxes.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr double kDuty1Limit = 0.999837;
+constexpr std::int64_t kCodeLimit = 4294967295;
+
+std::uint32_t Bits(float v) { return std::bit_cast<std::uint32_t>(v); }
+
+// What the window's edits hold once every field converts.
+struct EnteredCalibration {
+    float duty1, output1, duty2, output2, feedback;
+    std::int64_t code1, code2;
+};
+
+std::string ValueText(AppState& s, const PwmCalibration& c, std::size_t i, const char* absent) {
+    if (!c.present[i]) return absent;
+    if (i == kCode1 || i == kCode2) return FormatDecimals(c.values[i], 0, s.decimalSeparator);
+    return FormatDecimals(c.values[i], 5, s.decimalSeparator);
+}
+
+std::optional<EnteredCalibration> ConvertFields(AppState& s, PwmCalibrationDialog& d, bool voltage) {
+    EnteredCalibration e{};
+    const auto duty1 = TakeSingleField(s, d.duty1, "Введены неправильные цифры в поле скважности 1!");
+    if (!duty1) return std::nullopt;
+    const auto duty2 = TakeSingleField(s, d.duty2, "Введены неправильные цифры в поле скважности 2!");
+    if (!duty2) return std::nullopt;
+    const auto output1 = TakeSingleField(
+        s, d.output1,
+        voltage ? "Введены неправильные цифры в поле напряжения 1!" : "Введены неправильные цифры в поле тока 1!");
+    if (!output1) return std::nullopt;
+    const auto output2 = TakeSingleField(
+        s, d.output2,
+        voltage ? "Введены неправильные цифры в поле напряжения 2!" : "Введены неправильные цифры в поле тока 2!");
+    if (!output2) return std::nullopt;
+    const auto code1 = TakeWholeField(s, d.code1, "Введены неправильные цифры в поле кода АЦП 1!");
+    if (!code1) return std::nullopt;
+    const auto code2 = TakeWholeField(s, d.code2, "Введены неправильные цифры в поле кода АЦП 2!");
+    if (!code2) return std::nullopt;
+    const auto feedback =
+        TakeSingleField(s, d.feedback, "Введены неправильные цифры в поле коэффициента обратной связи!");
+    if (!feedback) return std::nullopt;
+    e = {*duty1, *output1, *duty2, *output2, *feedback, *code1, *code2};
+    return e;
+}
+
+// The first rule the entry breaks, or nothing.
+std::optional<std::string> FirstBrokenRule(AppState& s, const EnteredCalibration& e, bool voltage) {
+    const char sep = s.decimalSeparator;
+    if (e.duty1 < 0.0f || e.duty1 > kDuty1Limit)
+        return "Скважность 1 должна быть в диапазоне [0-" + FormatGeneral(kDuty1Limit, 15, sep) + "]!";
+    if (e.duty2 < 0.0f || e.duty2 > 1.0f)
+        return "Скважность 2 должна быть в диапазоне [0-" + FormatGeneral(1.0, 15, sep) + "]!";
+    if (e.output1 < 0.0f || e.output1 > 30.0f)
+        return voltage ? "Напряжение 1 должно быть в диапазоне [0-30]!" : "Ток 1 должен быть в диапазоне [0-30]!";
+    if (e.output2 < 0.0f || e.output2 > 30.0f)
+        return voltage ? "Напряжение 2 должно быть в диапазоне [0-30]!" : "Ток 2 должен быть в диапазоне [0-30]!";
+    if (e.code1 < 0 || e.code1 > kCodeLimit) return "Код АЦП 1 должен быть в диапазоне [0-4294967295]!";
+    if (e.code2 < 0 || e.code2 > kCodeLimit) return "Код АЦП 2 должен быть в диапазоне [0-4294967295]!";
+    if (e.duty1 == e.duty2) return "Значения скважности должны отличаться!";
+    if (e.duty1 < e.duty2) {
+        if (e.code1 >= e.code2) return "Значение кода АЦП в точке 1 должно быть меньше значения в точке 2!";
+        if (e.output1 >= e.output2)
+            return voltage ? "Значение напряжения в точке 1 должно быть меньше значения в точке 2!"
+                           : "Значение тока в точке 1 должно быть меньше значения в точке 2!";
+    } else {
+        if (e.code1 <= e.code2) return "Значение кода АЦП в точке 1 должно быть больше значения в точке 2!";
+        if (e.output1 <= e.output2) return "Значение тока в точке 1 должно быть больше значения в точке 2!";
+    }
+    if (e.feedback < 0.0f || e.feedback > 1.0f) return "Коэффициент обратной связи должен быть в диапазоне [0-1]!";
+    return std::nullopt;
+}
+
+bool WriteAll(AppState& s, const std::uint8_t* numbers, const std::uint32_t* values, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const int result = writeSetting(s, numbers[i], values[i], "Запись параметра " + std::to_string(i));
+        if (numbers[i] == kFixedDutySetting && result == kSettingWritten) NoteFixedDuty(s, std::nullopt);
+        if (result != kSettingWritten) {
+            ErrorBox(s, "Не удалось записать параметры!");
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void PwmCalibrationWindow(AppState& s, const PwmCalibration& c) {
+    const bool voltage = isRev6Hw1(s.identity);
+    PwmCalibrationDialog d;
+    d.duty1 = ValueText(s, c, kDuty1, "Не задана");
+    d.duty2 = ValueText(s, c, kDuty2, "Не задана");
+    d.output1 = ValueText(s, c, kOutput1, "Не задан");
+    d.output2 = ValueText(s, c, kOutput2, "Не задан");
+    d.code1 = ValueText(s, c, kCode1, "Не задан");
+    d.code2 = ValueText(s, c, kCode2, "Не задан");
+    d.feedback = ValueText(s, c, kFeedback, "Не задан");
+    d.feedbackVisible = true;
+    if (voltage) d.output1Label = d.output2Label = "Напряжение, В";
+
+    EnteredCalibration e{};
+    for (;;) {
+        if (!s.ui.show(d)) return;
+        const auto entered = ConvertFields(s, d, voltage);
+        if (!entered) continue;
+        if (const auto broken = FirstBrokenRule(s, *entered, voltage)) {
+            ErrorBox(s, *broken);
+            continue;
+        }
+        e = *entered;
+        break;
+    }
+
+    const auto code1 = static_cast<std::uint32_t>(e.code1);
+    const auto code2 = static_cast<std::uint32_t>(e.code2);
+    const std::uint8_t points[] = {0, 1, 2, 3, 4, 5, 25};
+    const std::uint32_t pointValues[] = {Bits(e.duty1),   Bits(e.output1), code1,           Bits(e.duty2),
+                                         Bits(e.output2), code2,           Bits(e.feedback)};
+    if (!WriteAll(s, points, pointValues, 7)) return;
+
+    const PwmCoefficients k = ComputePwmCoefficients(e.duty1, e.output1, code1, e.duty2, e.output2, code2, e.feedback);
+    const std::uint8_t coefficients[] = {kFixedDutySetting, 26, 27, 28};
+    const std::uint32_t coefficientValues[] = {kNoFixedDuty, Bits(k.k26), Bits(k.k27), Bits(k.k28)};
+    WriteAll(s, coefficients, coefficientValues, 4);
+}
+
+}  // namespace quillon

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "device/menu_commands.h"
+#include "frontend/held_output.h"
+#include "link/live_view.h"
+#include "ui/qt_text.h"
+#include "ui/radio_group.h"
+#include "ui_bench.h"
+
+namespace quillon::uitest {
+namespace {
+
+using ui::FromQ;
+
+// Fixes 12 mA through the real TFixTokForm from the menu command.
+void FixTwelve(UiBench& b, bool& editEnabledAtFirst, bool& hasCloseBox) {
+    b.ui.onDialogShown = [&](QDialog& d) {
+        if (d.objectName() != "TFixTokForm") return d.accept();  // the identity window
+        hasCloseBox = d.windowFlags().testFlag(Qt::WindowCloseButtonHint);
+        auto* edit = Child<QLineEdit>(&d, "FixedTokEdit");
+        auto* group = Child<ui::RadioGroup>(&d, "FixedModeRadioGroup");
+        ASSERT_NE(edit, nullptr);
+        ASSERT_NE(group, nullptr);
+        editEnabledAtFirst = edit->isEnabled();
+        EXPECT_EQ(FromQ(edit->text()), "4.0000");
+        EXPECT_EQ(group->itemIndex(), 0);
+        group->button(1)->click();
+        EXPECT_TRUE(edit->isEnabled());
+        edit->setText("12");
+        Click(&d, "OkBitBtn");
+    };
+    RunMenuCommand(b.state, MenuItem::FixTokMenuItem);
+    b.ui.onDialogShown = nullptr;
+}
+
+TEST(FixedOutputGui, BannerInMainAndStatisticsWindowsAndTheCloseQuestion) {
+    const struct {
+        MessageAnswer answer;
+        bool closed;
+        bool stillFixed;
+    } cases[] = {
+        {MessageAnswer::Cancel, false, true},
+        {MessageAnswer::No, true, true},
+        {MessageAnswer::Yes, true, false},
+    };
+    for (const auto& c : cases) {
+        UiBench b("rev8");
+        b.writeSettings("num_port=1\r\nshort_addr=0\r\n");
+        auto& form = b.start();
+        form.show();
+        bool editEnabled = true, closeBox = true;
+        FixTwelve(b, editEnabled, closeBox);
+        EXPECT_FALSE(editEnabled);
+        EXPECT_FALSE(closeBox);
+        EXPECT_NE(b.device->profile().deviceStatus & 0x08, 0);
+
+        QLabel* banner = form.fixedOutputBanner();
+        EXPECT_TRUE(banner->isVisible());
+        EXPECT_EQ(FromQ(banner->text()), "Ток зафиксирован: 12.0000 мА");
+        auto view = b.ui.openLiveView(LiveViewKind::Statistics);
+        view->show();
+        auto* label = form.findChild<QLabel*>("FixedOutputLabel");
+        ASSERT_NE(label, nullptr);
+        EXPECT_TRUE(label->isVisible());
+        EXPECT_EQ(FromQ(label->text()), "Ток зафиксирован: 12.0000 мА");
+        view.reset();
+
+        b.boxes.clear();
+        b.answers = {c.answer};
+        EXPECT_EQ(form.close(), c.closed);
+        ASSERT_FALSE(b.boxes.empty());
+        EXPECT_EQ(b.boxes[0].buttons, MessageButtons::YesNoCancel);
+        EXPECT_NE(b.boxes[0].text.find("ток 12.0000 мА"), std::string::npos);
+        EXPECT_EQ((b.device->profile().deviceStatus & 0x08) != 0, c.stillFixed);
+        if (!c.closed) {
+            EXPECT_TRUE(banner->isVisible());
+            b.answers = {MessageAnswer::No};
+            form.close();
+        }
+    }
+}
+
+TEST(FixedOutputGui, LeavingHidesTheBanner) {
+    UiBench b("rev8");
+    b.writeSettings("num_port=1\r\nshort_addr=0\r\n");
+    auto& form = b.start();
+    form.show();
+    bool editEnabled = true, closeBox = true;
+    FixTwelve(b, editEnabled, closeBox);
+    ASSERT_TRUE(form.fixedOutputBanner()->isVisible());
+    b.ui.onDialogShown = [](QDialog& d) {
+        Click(&d, "OkBitBtn");  // "leave" is preselected
+    };
+    RunMenuCommand(b.state, MenuItem::FixTokMenuItem);
+    EXPECT_FALSE(form.fixedOutputBanner()->isVisible());
+    b.boxes.clear();
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(b.boxes.empty());  // nothing held, nothing asked
+}
+
+}  // namespace
+}  // namespace quillon::uitest
