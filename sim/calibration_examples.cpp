@@ -147,6 +147,7 @@ std::string CalibrationPresetTable() {
         if (p.softwareRevision == 3 && p.hardwareRevision == 1) line += " and an extra point";
         if (p.softwareRevision == 16) line += " (converter channel; 8 with sensor id on I2C)";
         if (p.softwareRevision == 13) line += " (command 81)";
+        if (In(p.softwareRevision, {10, 13, 15})) line += "; the tool does not calibrate this family";
         out += line + "\n";
     }
     return out;

@@ -49,7 +49,14 @@ bool RunFileDialog(QtUserInterface& ui, CalibrationFileDialog& record) {
 // The forms of the calibration commands.
 void RegisterCalibrationForms(QtUserInterface& ui) {
     ui.registerForm<TGetTypeCalibrForm, CalibrationTypeDialog>();
-    ui.registerForm<TShowCalibrForm, ShowCalibrationDialog>();
+    // Closing the view is "Выход"; the enable box is taken however the view is left.
+    ui.registerDialog<ShowCalibrationDialog>([&ui](ShowCalibrationDialog& r) {
+        TShowCalibrForm form(ui.parentWidget());
+        form.load(r);
+        ui.runDialog(form);
+        form.store(r);
+        return true;
+    });
     ui.registerForm<TGetCalibrPointForm, CalibrationPointDialog>();
     ui.registerDialog<CalibrationFileDialog>([&ui](CalibrationFileDialog& r) { return RunFileDialog(ui, r); });
 }
