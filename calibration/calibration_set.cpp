@@ -1,5 +1,7 @@
 #include "calibration/calibration_set.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace quillon {
@@ -41,6 +43,28 @@ bool PointsFromSegments(CalibrationSet& set) {
     points.push_back({static_cast<std::uint32_t>(code), static_cast<float>(last.startValue + 10.0), last.slope});
     set.codePoints = std::move(points);
     return true;
+}
+
+double PairReading(const CalibrationSet& set, const TemperaturePair& pair) {
+    if (set.readingsAreCodes) return static_cast<double>(std::bit_cast<std::int32_t>(pair.sensorReading));
+    return pair.sensorReading;
+}
+
+float PairReadingBits(const CalibrationSet& set, double reading) {
+    if (set.readingsAreCodes) {
+        const double code = std::isfinite(reading) ? std::clamp(std::trunc(reading), -2147483648.0, 2147483647.0) : 0.0;
+        return std::bit_cast<float>(static_cast<std::int32_t>(code));
+    }
+    return static_cast<float>(reading);
+}
+
+void SortPairsByValue(std::vector<TemperaturePair>& pairs) {
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [](const TemperaturePair& a, const TemperaturePair& b) { return a.value < b.value; });
+}
+
+void SortPointsByCode(std::vector<CodePoint>& points) {
+    std::stable_sort(points.begin(), points.end(), [](const CodePoint& a, const CodePoint& b) { return a.code < b.code; });
 }
 
 std::uint8_t IdCrc8(const std::uint8_t* bytes, std::size_t n) {

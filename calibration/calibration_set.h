@@ -23,7 +23,7 @@ struct CodePoint {
 
 // A temperature-pair-form point: the reference and the transmitter's own
 // reading there. Lists read from an integer-code file carry the code's 32 bits
-// in `sensorReading` (see `readingIsCode`).
+// in `sensorReading` (see `CalibrationSet::readingsAreCodes`).
 struct TemperaturePair {
     float value = 0.0f;
     float sensorReading = 0.0f;
@@ -49,11 +49,15 @@ struct CalibrationSet {
     // Kind of the calibration file loaded last: 0 binary segments, 1 INI code
     // points, 2 INI temperature pairs with float readings, 3 with integer codes.
     int calibrationFileKind = 0;
+    // The temperature pairs carry integer converter codes (bit for bit) rather
+    // than float readings: true only for a list loaded from an integer-code file.
+    bool readingsAreCodes = false;
 
     void clearLists() {
         segmentTable.clear();
         codePoints.clear();
         temperaturePairs.clear();
+        readingsAreCodes = false;
     }
 };
 
@@ -68,6 +72,16 @@ bool SegmentsFromPoints(CalibrationSet& set, int pointCount);
 // when the table is empty or that last point cannot be placed (a flat or
 // non-finite last slope, or a code outside 32 bits).
 bool PointsFromSegments(CalibrationSet& set);
+
+// The reading of a pair as a number, whichever way the list carries it.
+double PairReading(const CalibrationSet& set, const TemperaturePair& pair);
+// Stores `reading` in the way the list carries readings.
+float PairReadingBits(const CalibrationSet& set, double reading);
+
+// Orders the pairs by reference value, smaller first (stable).
+void SortPairsByValue(std::vector<TemperaturePair>& pairs);
+// Orders the points by code, smaller first (stable).
+void SortPointsByCode(std::vector<CodePoint>& points);
 
 // CRC-8 of a sensor id: polynomial 0x31, initial 0, most significant bit first, no final XOR.
 std::uint8_t IdCrc8(const std::uint8_t* bytes, std::size_t n);

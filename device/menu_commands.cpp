@@ -27,7 +27,9 @@ bool MenuCommandAvailable(MenuItem item) {
 
 void RunMenuCommand(AppState& s, MenuItem item) {
     WithPortOpen(s, [&] {
-        if (!ensureIdentified(s)) return;
+        // A calibration file can be opened and viewed with no device attached,
+        // so that command goes on when identification fails.
+        if (!ensureIdentified(s) && item != MenuItem::Calibrovka) return;
         switch (item) {
             case MenuItem::Statistika: StatistikaCommand(s); break;
             case MenuItem::AskReq3Item: AskReq3Command(s); break;

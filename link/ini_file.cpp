@@ -235,6 +235,20 @@ bool IniFile::WriteInteger(std::string_view section, std::string_view key, int v
     return WriteString(section, key, std::to_string(value));
 }
 
+void IniFile::EraseSection(std::string_view section) {
+    const std::string fileSection = toFile(section);
+    for (auto header = findSection(fileSection); header != npos; header = findSection(fileSection))
+        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(header),
+                     lines_.begin() + static_cast<std::ptrdiff_t>(sectionEnd(header)));
+}
+
+void IniFile::DeleteKey(std::string_view section, std::string_view key) {
+    const auto header = findSection(toFile(section));
+    if (header == npos) return;
+    if (const auto at = findKey(header, toFile(key)); at != npos)
+        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
 bool IniFile::Save(std::string& error) const {
     if (!loadError_.empty()) {
         // Replacing a file we could not read would destroy whatever it holds.

@@ -47,6 +47,10 @@ public:
     // "]" in a section. Line breaks in a value become spaces.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     bool WriteInteger(std::string_view section, std::string_view key, int value);
+    // Removes the section with all its lines up to the next section header
+    // (every occurrence), or one key of a section; nothing else moves.
+    void EraseSection(std::string_view section);
+    void DeleteKey(std::string_view section, std::string_view key);
 
     // Permissions of a file Save creates; an existing file keeps its own.
     void setNewFileMode(unsigned mode) { newFileMode_ = mode; }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "link/crc16.h"
+#include "sim/calibration_examples.h"
 #include "sim/device_profile.h"
 
 namespace quillon::sim {
@@ -164,7 +165,11 @@ const std::vector<std::pair<std::string_view, Maker>>& Table() {
 
 DeviceProfile Preset(std::string_view name) {
     for (const auto& [presetName, make] : Table())
-        if (presetName == name) return make();
+        if (presetName == name) {
+            DeviceProfile p = make();
+            GiveExampleCalibration(p);
+            return p;
+        }
     throw std::invalid_argument("unknown device preset: " + std::string(name));
 }
 

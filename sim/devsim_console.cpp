@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "sim/calibration_examples.h"
 #include "sim/hex_log.h"
 
 namespace quillon::sim {
@@ -20,7 +21,7 @@ std::vector<std::string> Words(std::string_view line) {
 
 constexpr const char* kHelp =
     "commands: button | lock [7|16] | fault NAME [always] | fault off | fc-fault NAME [always] | "
-    "fc-fault off | reference VALUE | ambient VALUE | status | help | quit";
+    "fc-fault off | reference VALUE | ambient VALUE | calibration [load FILE | clear] | status | help | quit";
 
 // "reference 100.0": the value the engineer's reference source now applies to the sensor.
 std::string SetLiveInput(double& input, const char* what, const std::vector<std::string>& w) {
@@ -81,6 +82,18 @@ ConsoleResult RunConsoleCommand(std::string_view line, ConsoleTarget& t) {
         return {"locked: writes answer code " + std::to_string(code)};
     }
     if (c == "fault") return {SetFault(t.deviceFaults, w)};
+    if (c == "calibration") {
+        DeviceProfile& p = t.device.profile();
+        if (w.size() >= 3 && w[1] == "load") {
+            const std::string error = LoadCalibrationFileIntoDevice(p, w[2]);
+            return {error.empty() ? "loaded " + w[2] + "; " + DescribeCalibration(p) : "not loaded: " + error};
+        }
+        if (w.size() >= 2 && w[1] == "clear") {
+            ClearCalibration(p);
+            return {"calibration cleared"};
+        }
+        return {DescribeCalibration(p)};
+    }
     if (c == "reference") return {SetLiveInput(t.device.profile().live.reference, "reference", w)};
     if (c == "ambient") return {SetLiveInput(t.device.profile().live.ambient, "ambient", w)};
     if (c == "fc-fault") {

@@ -7,6 +7,7 @@
 
 #include "link/line_settings.h"
 #include "link/link_settings.h"
+#include "sim/calibration_examples.h"
 
 namespace quillon::sim {
 
@@ -66,6 +67,13 @@ DeviceProfile DevsimOptions::profile() const {
     }
     if (tag) p.tag = *tag;
     p.protection = {locked, refusalCode};
+    // The calibration follows the final revisions, so it is made last.
+    ClearCalibration(p);
+    if (!noCalibration) GiveExampleCalibration(p);
+    if (calibrationFile) {
+        const std::string error = LoadCalibrationFileIntoDevice(p, *calibrationFile);
+        if (!error.empty()) throw std::invalid_argument("--calibration: " + error);
+    }
     return p;
 }
 
@@ -141,6 +149,11 @@ std::optional<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& 
          [&](const std::string& v) {
              return ParseNumber(v, 11, 33, o.fc.format) && (o.fc.format == 11 || o.fc.format == 33);
          }},
+        {"--calibration",
+         [&](const std::string& v) {
+             o.calibrationFile = v;
+             return !v.empty();
+         }},
         {"--fc-line", [&](const std::string& v) { return ParseNumber(v, 1, 4, o.fc.line); }},
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -151,6 +164,8 @@ std::optional<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& 
             o.log = true;
         else if (a == "--locked")
             o.locked = true;
+        else if (a == "--no-calibration")
+            o.noCalibration = true;
         else if (a == "--flow-computer")
             o.flowComputer = true;
         else if (auto it = withValue.find(a); it != withValue.end()) {
@@ -196,6 +211,10 @@ std::string DevsimUsage() {
            "  --tag TEXT                 --seed N (noise of the live values)\n"
            "  --locked                   start write-protected (press the button to write)\n"
            "  --refusal-code 7|16        code of a refused write\n"
+           "Calibration (each preset starts with a factory calibration of its form):\n" +
+           CalibrationPresetTable() +
+           "  --calibration FILE         put a .clb file into the device's memory\n"
+           "  --no-calibration           start uncalibrated (reads answer as a new device)\n"
            "Line:\n"
            "  --baud N  --parity odd|none    pacing of the answers (default 1200 odd)\n"
            "  --hart-speed INDEX         speed option 0-5 of the link dialog\n"
@@ -212,7 +231,7 @@ std::string DevsimUsage() {
            "  --log                      hex log of every request and answer on stderr\n"
            "\n"
            "Console commands: button, lock [7|16], fault NAME [always], fault off,\n"
-           "status, help, quit. SIGUSR1 presses the button; SIGINT/SIGTERM quit.\n";
+           "calibration [load FILE | clear], status, help, quit. SIGUSR1 presses the button; SIGINT/SIGTERM quit.\n";
 }
 
 }  // namespace quillon::sim

@@ -35,6 +35,9 @@ struct DevsimOptions {
     FlowComputerConfig fc;
     bool log = false;
     bool help = false;
+    // A .clb file put into the device's memory at start, or none at all.
+    std::optional<std::string> calibrationFile;
+    bool noCalibration = false;
 
     // The line the simulator paces its answers at.
     LineSettings line() const;

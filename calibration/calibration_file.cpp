@@ -1,0 +1,328 @@
+#include "calibration/calibration_file.h"
+
+#include <algorithm>
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "device/number_entry.h"
+#include "device/parameter_access.h"
+#include "device/variant.h"
+#include "link/atomic_file.h"
+#include "link/message_boxes.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr const char* kTypeSection = "Type_Calibr";
+constexpr const char* kPointsSection = "Temperature_Calibration";
+constexpr const char* kIdSection = "SensorIDSection";
+constexpr int kMaxCode = 16777215;
+constexpr int kNoDeviceYet = 255;
+
+void PutLe(std::string& out, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+std::uint32_t GetLe(const std::uint8_t* p, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+    return v;
+}
+
+std::string IdText(const std::array<std::uint8_t, 8>& id) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2Xh %.2Xh %.2Xh %.2Xh %.2Xh %.2Xh %.2Xh %.2Xh", id[0], id[1], id[2], id[3],
+                  id[4], id[5], id[6], id[7]);
+    return text;
+}
+
+std::string Key(const char* stem, int k) { return stem + std::to_string(k); }
+
+// A float key of the file; none when absent, not a number, or beyond a float.
+std::optional<float> ReadFloatKey(const TIniFileVant& ini, const std::string& key) {
+    if (!ini.ValueExists(kPointsSection, key)) return std::nullopt;
+    const double v = ini.ReadFloat(kPointsSection, key, NAN);
+    if (!std::isfinite(v) || std::fabs(v) > FLT_MAX) return std::nullopt;
+    return static_cast<float>(v);
+}
+
+bool NoDeviceIdentified(const AppState& s) { return s.identity.softwareRevision == kNoDeviceYet; }
+
+std::string FloatText(float v, char sep) { return FormatGeneral(static_cast<double>(v), 15, sep); }
+
+}  // namespace
+
+std::string EncodeSegmentRecords(const std::vector<CalibrationSegment>& table) {
+    std::string out;
+    for (const CalibrationSegment& seg : table) {
+        const std::size_t start = out.size();
+        PutLe(out, seg.startCode & 0xFFFFFF, 3);
+        PutLe(out, std::bit_cast<std::uint32_t>(seg.startValue), 4);
+        PutLe(out, std::bit_cast<std::uint32_t>(seg.slope), 4);
+        out.push_back(static_cast<char>(XorCheck(reinterpret_cast<const std::uint8_t*>(out.data() + start), 11)));
+    }
+    return out;
+}
+
+bool DecodeSegmentRecords(std::string_view bytes, std::vector<CalibrationSegment>& table) {
+    table.clear();
+    for (std::size_t at = 0; at + kSegmentRecordSize <= bytes.size(); at += kSegmentRecordSize) {
+        const auto* r = reinterpret_cast<const std::uint8_t*>(bytes.data() + at);
+        if (!VerifyXorCheck(r, kSegmentRecordSize)) {
+            table.clear();
+            return false;
+        }
+        table.push_back({GetLe(r, 3), std::bit_cast<float>(GetLe(r + 3, 4)), std::bit_cast<float>(GetLe(r + 7, 4))});
+    }
+    return true;
+}
+
+int CalibrationFileKindOf(const TIniFileVant& ini) {
+    if (!ini.loadError().empty()) return kFileBinarySegments;
+    switch (ini.ReadInteger(kTypeSection, "Ver", -1)) {
+        case 1: return kFileIniFloatPairs;
+        case 2: return kFileIniCodePairs;
+        default: break;
+    }
+    return ini.ReadInteger(kPointsSection, "T_code0", -1) != -1 ? kFileIniCodePoints : kFileBinarySegments;
+}
+
+IniCalibration ReadIniCalibration(const TIniFileVant& ini, int kind, int limit) {
+    IniCalibration c;
+    c.kind = kind;
+    std::array<std::uint8_t, 8> id{};
+    bool idComplete = true;
+    for (int k = 0; k < 8; ++k) {
+        const int byte = ini.ReadInteger(kIdSection, Key("ID", k + 1), -1);
+        if (byte < 0 || byte > 255) idComplete = false;
+        id[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(byte & 0xFF);
+    }
+    if (idComplete) c.sensorId = id;
+
+    for (int k = 0; k < limit && !c.error; ++k) {
+        float reading = 0.0f;
+        int code = -1;
+        if (kind == kFileIniFloatPairs) {
+            const auto r = ReadFloatKey(ini, Key("T_code", k));
+            if (!r) break;
+            reading = *r;
+        } else {
+            code = ini.ReadInteger(kPointsSection, Key("T_code", k), -1);
+            if (code == -1) break;
+            if (code < 0 || (kind == kFileIniCodePoints && code > kMaxCode)) c.error = true;
+        }
+        const auto value = ReadFloatKey(ini, Key("T_value", k));
+        if (!value) c.error = true;
+        if (c.error) break;
+        if (kind == kFileIniCodePoints) {
+            // The tool writes code points in ascending order; anything else
+            // would give a characteristic with wrapped code spans.
+            if (!c.codePoints.empty() && static_cast<std::uint32_t>(code) <= c.codePoints.back().code) {
+                c.error = true;
+                break;
+            }
+            c.codePoints.push_back({static_cast<std::uint32_t>(code), *value, 0.0f});
+        } else if (kind == kFileIniCodePairs) {
+            c.temperaturePairs.push_back({*value, std::bit_cast<float>(static_cast<std::int32_t>(code))});
+        } else {
+            c.temperaturePairs.push_back({*value, reading});
+        }
+    }
+    const int enabled = ini.ReadInteger(kPointsSection, "ClbEnabled", -1);
+    c.enabled = enabled == -1 ? 1 : (enabled != 0 ? 1 : 0);
+    return c;
+}
+
+std::optional<std::string> ChooseSaveFile(AppState& s, const std::string& proposedName) {
+    CalibrationFileDialog dialog;
+    dialog.save = true;
+    dialog.title = "Запись калибровки в файл";
+    dialog.filters = {"Calibr files (*.clb)"};
+    dialog.directory = s.settings.settingsDirectory;
+    dialog.fileName = proposedName;
+    if (!s.ui.show(dialog) || dialog.fileName.empty()) return std::nullopt;
+    std::error_code ec;
+    if (std::filesystem::exists(dialog.fileName, ec) &&
+        s.ui.message(MessageIcon::Confirmation, "Файл " + dialog.fileName + " уже существует. Отменить запись?",
+                     MessageButtons::YesNo) == MessageAnswer::Yes)
+        return std::nullopt;
+    const std::string folder = std::filesystem::path(dialog.fileName).parent_path().string();
+    if (!folder.empty()) s.settings.settingsDirectory = folder;
+    return dialog.fileName;
+}
+
+namespace {
+
+bool SaveIni(AppState& s, const std::string& name) {
+    const CalibrationSet& set = s.calibration;
+    const char sep = s.decimalSeparator;
+    TIniFileVant ini(name, sep);
+    if (!ini.loadError().empty()) {
+        ErrorBox(s, "Не могу открыть файл " + name + " !");
+        return false;
+    }
+    ini.EraseSection(kPointsSection);
+    ini.EraseSection(kIdSection);
+    if (set.calibrationHasSensorId)
+        for (int k = 0; k < 8; ++k) ini.WriteInteger(kIdSection, Key("ID", k + 1), set.calibrationSensorId[k]);
+    if (isRev14or16(s.identity, set.calibrationFileKind)) {
+        // The kind follows what the list carries, so that codes are never written as floats.
+        const bool codes = set.readingsAreCodes;
+        ini.WriteInteger(kTypeSection, "Ver", codes ? 2 : 1);
+        for (std::size_t k = 0; k < set.temperaturePairs.size(); ++k) {
+            const TemperaturePair& p = set.temperaturePairs[k];
+            const int n = static_cast<int>(k);
+            if (codes)
+                ini.WriteInteger(kPointsSection, Key("T_code", n), std::bit_cast<std::int32_t>(p.sensorReading));
+            else
+                ini.WriteString(kPointsSection, Key("T_code", n), FloatText(p.sensorReading, sep));
+            ini.WriteString(kPointsSection, Key("T_value", n), FloatText(p.value, sep));
+        }
+    } else {
+        // A Ver left from an older temperature-pair file would make these codes read as readings.
+        ini.DeleteKey(kTypeSection, "Ver");
+        for (std::size_t k = 0; k < set.codePoints.size(); ++k) {
+            const int n = static_cast<int>(k);
+            ini.WriteInteger(kPointsSection, Key("T_code", n), static_cast<int>(set.codePoints[k].code));
+            ini.WriteString(kPointsSection, Key("T_value", n), FloatText(set.codePoints[k].value, sep));
+        }
+    }
+    std::string error;
+    if (!ini.Save(error)) {
+        ErrorBox(s, "Произошла ошибка записи файла!");
+        return false;
+    }
+    return true;
+}
+
+bool SaveBinary(AppState& s, const std::string& name) {
+    std::string error;
+    switch (ReplaceFileAtomically(name, EncodeSegmentRecords(s.calibration.segmentTable), error)) {
+        case FileReplaceResult::CannotCreate: ErrorBox(s, "Не могу открыть файл " + name + " !"); return false;
+        case FileReplaceResult::WriteFailed: ErrorBox(s, "Произошла ошибка записи файла!"); return false;
+        case FileReplaceResult::Done: break;
+    }
+    InfoBox(s, "Данные были успешно записаны в файл " + name + " .");
+    return true;
+}
+
+}  // namespace
+
+bool SaveCalibrationFile(AppState& s, const std::string& proposedName) {
+    const auto name = ChooseSaveFile(s, proposedName);
+    if (!name) return false;
+    return s.identity.extendedCalibration ? SaveIni(s, *name) : SaveBinary(s, *name);
+}
+
+namespace {
+
+bool LoadIni(AppState& s, const TIniFileVant& ini, int kind) {
+    CalibrationSet& set = s.calibration;
+    DeviceIdentity& id = s.identity;
+    const bool noDevice = NoDeviceIdentified(s);
+    const int limit = noDevice ? kMaxIniPoints : std::clamp(id.calibrationPointCount, 1, kMaxIniPoints);
+    IniCalibration c = ReadIniCalibration(ini, kind, limit);
+    if (c.sensorId) {
+        set.calibrationSensorId = *c.sensorId;
+        set.calibrationHasSensorId = true;
+        InfoBox(s, "Калибровка сделана для сенсора с ID = " + IdText(*c.sensorId));
+    }
+    if (c.error) {
+        ErrorBox(s, "Ошибка вычитывания калибровки из данного файла!");
+        return false;
+    }
+    set.calibrationEnabled = c.enabled;
+    if (id.sensorIdKnown && set.calibrationHasSensorId && id.sensorId != set.calibrationSensorId)
+        InfoBox(s,
+                "Серийный номер подключенного датчика и серийный номер калибровки не совпадают! Запись этой "
+                "калибровки в датчик будет невозможной!");
+    if (noDevice) id.extendedCalibration = true;
+    if (kind == kFileIniCodePoints) {
+        if (c.codePoints.size() < 2) return false;
+        set.codePoints = std::move(c.codePoints);
+        SegmentsFromPoints(set, std::max<int>(id.calibrationPointCount, static_cast<int>(set.codePoints.size())));
+        return true;
+    }
+    if (c.temperaturePairs.size() < 2) return false;
+    set.temperaturePairs = std::move(c.temperaturePairs);
+    set.readingsAreCodes = kind == kFileIniCodePairs;
+    SortPairsByValue(set.temperaturePairs);
+    return true;
+}
+
+bool LoadBinary(AppState& s, const std::string& name) {
+    CalibrationSet& set = s.calibration;
+    const bool noDevice = NoDeviceIdentified(s);
+    std::error_code ec;
+    const bool regular = std::filesystem::is_regular_file(name, ec);
+    std::ifstream in;
+    if (regular) in.open(name, std::ios::binary);
+    if (!regular || !in) {
+        ErrorBox(s, "Не могу открыть файл " + name + " !");
+        return false;
+    }
+    const std::uintmax_t size = std::filesystem::file_size(name, ec);
+    if (ec) {
+        ErrorBox(s, "Произошла ошибка считывания файла!");
+        return false;
+    }
+    std::size_t records = 0;
+    if (noDevice) {
+        // Without a device the file says how many segments it holds.
+        if (size > kMaxSegmentRecords * kSegmentRecordSize) {
+            ErrorBox(s, "Размер файла не соответствует файлу калибровки!");
+            return false;
+        }
+        records = size % kSegmentRecordSize == 0 ? static_cast<std::size_t>(size / kSegmentRecordSize) : 0;
+    } else {
+        records = static_cast<std::size_t>(std::clamp(s.identity.calibrationPointCount - 1, 1, 24));
+        if (size > records * kSegmentRecordSize) {
+            // The rest would be lost silently: a file for a device with more points.
+            ErrorBox(s, "Размер файла не соответствует количеству точек калибровки датчика!");
+            return false;
+        }
+    }
+    std::string bytes(records * kSegmentRecordSize, '\0');
+    if (records == 0 || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+        ErrorBox(s, "Произошла ошибка считывания файла!");
+        return false;
+    }
+    if (!DecodeSegmentRecords(bytes, set.segmentTable)) {
+        ErrorBox(s, "Ошибка контрольной суммы !");
+        return false;
+    }
+    if (noDevice) s.identity.extendedCalibration = false;
+    PointsFromSegments(set);
+    InfoBox(s, "Данные из файла были успешно считаны!");
+    return true;
+}
+
+}  // namespace
+
+bool LoadCalibrationFile(AppState& s, std::string* openedName) {
+    CalibrationSet& set = s.calibration;
+    set.clearLists();
+    set.calibrationHasSensorId = false;
+    set.extraPoint = {};
+    CalibrationFileDialog dialog;
+    dialog.title = "Открытие файла с калибровкой";
+    dialog.filters = {"Calibr files (*.clb)", "All files (*.*)"};
+    dialog.directory = s.settings.settingsDirectory;
+    if (!s.ui.show(dialog) || dialog.fileName.empty()) return false;
+    if (openedName) *openedName = dialog.fileName;
+
+    const TIniFileVant ini(dialog.fileName, s.decimalSeparator);
+    const int kind = CalibrationFileKindOf(ini);
+    set.calibrationFileKind = kind;
+    const bool ok = kind == kFileBinarySegments ? LoadBinary(s, dialog.fileName) : LoadIni(s, ini, kind);
+    if (!ok) set.clearLists();
+    return ok;
+}
+
+}  // namespace quillon

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/app_state.h"
+#include "calibration/calibration_set.h"
+#include "link/ini_file.h"
+
+namespace quillon {
+
+// The open and save dialogs of calibration files (OpenDialog1, SaveDialog1).
+struct CalibrationFileDialog {
+    static constexpr const char* kDialogName = "CalibrationFileDialog";
+    bool save = false;
+    std::string title;
+    std::string defaultExtension = "clb";
+    std::vector<std::string> filters;  // "description (*.ext)"
+    std::string directory;             // where the dialog starts
+    std::string fileName;              // proposed name in, chosen path out
+};
+
+// Kinds of calibration file (kept as `calibrationFileKind`).
+inline constexpr int kFileBinarySegments = 0;
+inline constexpr int kFileIniCodePoints = 1;
+inline constexpr int kFileIniFloatPairs = 2;
+inline constexpr int kFileIniCodePairs = 3;
+
+inline constexpr std::size_t kSegmentRecordSize = 12;
+// No device keeps more than 25 points, so no file holds more than 24 segments.
+inline constexpr std::size_t kMaxSegmentRecords = 24;
+inline constexpr int kMaxIniPoints = 25;
+
+// Binary records: start code (3 bytes), start value and slope (floats), all
+// least significant byte first, then the check byte of the 11 before it.
+std::string EncodeSegmentRecords(const std::vector<CalibrationSegment>& table);
+// False when a record's check byte is wrong; `bytes` holds whole records.
+bool DecodeSegmentRecords(std::string_view bytes, std::vector<CalibrationSegment>& table);
+
+// What an INI calibration file holds.
+struct IniCalibration {
+    int kind = kFileIniCodePoints;
+    std::vector<CodePoint> codePoints;              // kind 1
+    std::vector<TemperaturePair> temperaturePairs;  // kinds 2, 3 (kind 3: codes bit for bit)
+    std::optional<std::array<std::uint8_t, 8>> sensorId;
+    std::uint8_t enabled = 1;
+    bool error = false;  // a point without its value, or a value out of range
+};
+
+// Kind of the file behind `ini`: 1, 2, 3, or 0 when it is no INI calibration.
+int CalibrationFileKindOf(const TIniFileVant& ini);
+// Reads up to `limit` points of an INI calibration of kind 1, 2 or 3.
+IniCalibration ReadIniCalibration(const TIniFileVant& ini, int kind, int limit);
+
+// Asks for the file to save into; none when cancelled or when the engineer
+// keeps an existing file. The folder becomes the dialogs' starting folder.
+std::optional<std::string> ChooseSaveFile(AppState& s, const std::string& proposedName);
+
+// Writes the calibration in memory in the device's file form; true when written.
+bool SaveCalibrationFile(AppState& s, const std::string& proposedName);
+
+// Asks for a file and loads it into the calibration in memory; true when a
+// usable calibration of at least two points is there now. `openedName` gets
+// the chosen path.
+bool LoadCalibrationFile(AppState& s, std::string* openedName = nullptr);
+
+}  // namespace quillon
