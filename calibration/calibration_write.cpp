@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "calibration/calibration_point_entry.h"
 #include "device/identification.h"
+#include "device/number_entry.h"
 #include "device/parameter_access.h"
 #include "device/response_codes.h"
 #include "device/sensor_id.h"
@@ -404,6 +406,21 @@ bool CheckCalibrationValid(AppState& s) {
     return true;
 }
 
-bool EditCalibrationPoint(AppState& s, int index) { return (void)s, (void)index, false; }
+bool EditCalibrationPoint(AppState& s, int index) {
+    auto& points = s.calibration.codePoints;
+    if (index < 0 || static_cast<std::size_t>(index) >= points.size()) return false;
+    // The point leaves the list while it is edited, so that the entry's own
+    // checks (code range, direction) see the others only; a cancelled edit
+    // puts the list back as it was.
+    const std::vector<CodePoint> kept = points;
+    const CodePoint point = kept[static_cast<std::size_t>(index)];
+    points.erase(points.begin() + index);
+    const int r = EnterCalibrationPointInto(s, std::to_string(point.code),
+                                            FormatDecimals(point.value, 6, s.decimalSeparator), true,
+                                            PointTarget::CodePoints);
+    if (r == kPointAccepted) return true;
+    points = kept;
+    return false;
+}
 
 }  // namespace quillon

@@ -2,6 +2,7 @@
 
 #include <bit>
 
+#include "calibration/calibration_point_entry.h"
 #include "calibration/calibration_write.h"
 #include "device/device_test_support.h"
 #include "device/variant.h"
@@ -363,6 +364,47 @@ TEST(CheckCalibrationValid, AnswersOfSetting23) {
     EXPECT_TRUE(CheckCalibrationValid(t.b.state));
     EXPECT_EQ(t.b.ui.messageTexts(), (std::vector<std::string>{"Ошибка! Датчик не откалиброван", "Калибровка OK!"}));
     EXPECT_EQ(t.b.ui.progressTexts.at(1), "Переопрос калибровки : Попытка 1");
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(EditCalibrationPoint, AcceptedPointReplacesTheOldOneCancelledEditRestoresTheList) {
+    struct Case {
+        int result;
+        bool accepted;
+        std::vector<std::uint32_t> codes;
+    } cases[] = {
+        {CalibrationPointDialog::kOk, true, {1000, 2500, 3000}},
+        {CalibrationPointDialog::kContinue, false, {1000, 2000, 3000}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.result);
+        Known t("rev6");
+        t.b.state.calibration.codePoints = {{1000, 1.0f, 0}, {2000, 2.0f, 0}, {3000, 3.0f, 0}};
+        std::string shownCode, shownValue;
+        t.b.ui.onDialog<CalibrationPointDialog>([&](CalibrationPointDialog& d) {
+            shownCode = d.adText;
+            shownValue = d.valueText;
+            EXPECT_TRUE(d.editMode);
+            d.adText = "2500";
+            d.valueText = "2,5";
+            d.result = c.result;
+            return true;
+        });
+        EXPECT_EQ(EditCalibrationPoint(t.b.state, 1), c.accepted);
+        EXPECT_EQ(shownCode, "2000");
+        EXPECT_EQ(shownValue, "2.000000");
+        std::vector<std::uint32_t> codes;
+        for (const auto& p : t.b.state.calibration.codePoints) codes.push_back(p.code);
+        EXPECT_EQ(codes, c.codes);
+    }
+    Known t("rev6");
+    EXPECT_FALSE(EditCalibrationPoint(t.b.state, 0));  // nothing selected in an empty list
+    EXPECT_TRUE(t.b.ui.dialogsShown.empty());
 }
 
 }  // namespace
