@@ -33,7 +33,7 @@ std::string ChosenPortName(const LinkState& s) {
     const auto& list = s.port.portList;
     const int index = s.settings.portIndex;
     return index > 0 && static_cast<std::size_t>(index) < list.size() ? list[static_cast<std::size_t>(index)]
-                                                                       : std::string{};
+                                                                      : std::string{};
 }
 
 int PortIndexOfName(const std::vector<std::string>& portList, const std::string& name) {

@@ -62,9 +62,7 @@ namespace {
 class KeysSeenByTheBox {
 public:
     explicit KeysSeenByTheBox(InterruptFlags* flags)
-        : flags_(flags),
-          enter_(flags && flags->enterPressed),
-          stop_(flags && flags->stopRequested) {}
+        : flags_(flags), enter_(flags && flags->enterPressed), stop_(flags && flags->stopRequested) {}
     ~KeysSeenByTheBox() {
         if (!flags_) return;
         flags_->enterPressed = enter_;

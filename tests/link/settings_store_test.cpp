@@ -263,8 +263,8 @@ TEST_F(SettingsStore, ThePortIsFoundByNameWhenTheScanChanged) {
     } cases[] = {
         {{"/dev/ttyS0", "/dev/ttyUSB0"}, 2, "Порт ttyUSB0."},
         {{"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyUSB0"}, 3, "Порт ttyUSB0."},  // a port came before it
-        {{"/dev/ttyUSB0"}, 1, "Порт ttyUSB0."},                               // one before it went away
-        {{"/dev/ttyS0", "/dev/ttyS1"}, 0, "Порт не выбран."},  // it went away; index 2 is another port
+        {{"/dev/ttyUSB0"}, 1, "Порт ttyUSB0."},                                // one before it went away
+        {{"/dev/ttyS0", "/dev/ttyS1"}, 0, "Порт не выбран."},                  // it went away; index 2 is another port
         {{}, 0, "Порт не выбран."},
     };
     for (const auto& c : cases) {
