@@ -4,6 +4,7 @@
 #include "device/dialogs.h"
 #include "device/identification.h"
 #include "device/parameter_access.h"
+#include "device/variant.h"
 #include "link/exchange.h"
 #include "link/message_boxes.h"
 
@@ -13,6 +14,7 @@ namespace {
 
 constexpr std::uint8_t kModbusAddressSetting = 3;
 
+constexpr const char* kNotAvailable = "Эта функция недоступна для текущей версии датчика!";
 constexpr const char* kReadProgress = "Читаю Modbus-адрес: ";
 constexpr const char* kReadStopped = "Не удалось прочитать Modbus-адрес!";
 constexpr const char* kNotSupportedParameter = "Датчик не поддерживает данный параметр!";
@@ -48,6 +50,12 @@ bool ReadModbusAddress(AppState& s) {
 void ChangeModbusAddrCommand(AppState& s) {
     // Like every device command it needs the long address of an identified device.
     if (!ensureIdentified(s)) return;
+    // The menu item may still be showing from an earlier device; only the
+    // device identified now decides.
+    if (!hasModbusAddress(s.identity, s.settings)) {
+        InfoBox(s, kNotAvailable);
+        return;
+    }
     if (!ReadModbusAddress(s)) return;
 
     ShortAddressDialog dialog;

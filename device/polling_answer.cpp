@@ -14,13 +14,7 @@ std::uint8_t PollCommandNumber(PollRequest request) {
     return 1;
 }
 
-bool AnswerWithinReceived(const ExchangeBuffer& b) {
-    const bool longAnswer = b.response[0] == kLongAnswerDelimiter;
-    const std::size_t header = longAnswer ? 8 : 4;
-    if (b.responseCount < header) return false;
-    const std::size_t length = header + AnswerByteCount(b) + 1;
-    return length <= b.responseCount && length <= kFrameCapacity;
-}
+bool AnswerWithinReceived(const ExchangeBuffer& b) { return AnswerWithinCount(b); }
 
 std::uint8_t PollResponseCode(const ExchangeBuffer& b) {
     return AnswerWithinReceived(b) && AnswerByteCount(b) >= 2 ? ResponseCode(b) : 0;

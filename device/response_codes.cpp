@@ -14,7 +14,7 @@ std::string Hex2(const char* prefix, unsigned value) {
 
 }  // namespace
 
-bool AnswerHasStatus(const ExchangeBuffer& b) { return AnswerByteCount(b) >= 2; }
+bool AnswerHasStatus(const ExchangeBuffer& b) { return AnswerWithinCount(b) && AnswerByteCount(b) >= 2; }
 
 std::string ResponseCodeMessageText(std::uint8_t code) {
     switch (code) {
@@ -31,12 +31,12 @@ std::string ResponseCodeMessageText(std::uint8_t code) {
 
 bool ShowResponseCode(AppState& s) {
     // An answer too short to carry a response code must not pass for a
-    // success (nor for the lock) on whatever byte happens to sit at 8.
+    // success (nor for the lock) on whatever byte happens to sit there.
     if (!AnswerHasStatus(s.buffer)) {
         s.ui.message(MessageIcon::Error, "Неизвестная ошибка!", MessageButtons::Yes);
         return false;
     }
-    const std::uint8_t code = s.buffer.response[8];
+    const std::uint8_t code = ResponseCode(s.buffer);
     const MessageIcon icon = code == 0 ? MessageIcon::Information : MessageIcon::Error;
     s.ui.message(icon, ResponseCodeMessageText(code), MessageButtons::Yes);
     return code == 7 || code == 16;

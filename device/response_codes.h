@@ -18,14 +18,15 @@ inline constexpr const char* kWriteProtectedQuestion =
 inline constexpr const char* kRepeatQuestion = "Повторить попытку?";
 
 // True when the answer in the buffer is long enough to carry its two status
-// bytes; a shorter one has no response code to judge.
+// bytes and lies within what was accepted; otherwise there is no response
+// code to judge.
 bool AnswerHasStatus(const ExchangeBuffer& b);
 
 // Text of the message box for a response code after a write.
 std::string ResponseCodeMessageText(std::uint8_t code);
 
-// Reports the response code of the long answer in the buffer (byte 8) in a
-// box with a single Yes button. True only for the write lock (7, 16), where a
+// Reports the response code of the answer in the buffer (byte 8 of a long
+// answer, 4 of a short one) in a box with a single Yes button. True only for the write lock (7, 16), where a
 // repeat after pressing the device's button may succeed.
 bool ShowResponseCode(AppState& s);
 

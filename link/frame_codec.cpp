@@ -63,6 +63,25 @@ bool AnswerAddressAccepted(const AnswerFilter& filter, const std::uint8_t* frame
     return true;
 }
 
+bool AnswerMatchesFilter(const AnswerFilter& filter, const std::uint8_t* frame, std::size_t count) {
+    if (count == 0 || frame[0] != filter.startByte) return false;
+    for (std::size_t k = 2; k <= std::min<std::size_t>(count, 6); ++k)
+        if (!AnswerAddressAccepted(filter, frame, k)) return false;
+    return true;
+}
+
+std::size_t AnswerOwnLength(const ExchangeBuffer& b) {
+    const bool longAnswer = b.response[0] == kLongAnswerDelimiter;
+    const std::size_t header = longAnswer ? 8 : 4;
+    if (b.responseCount < header) return 0;
+    return header + AnswerByteCount(b) + 1;
+}
+
+bool AnswerWithinCount(const ExchangeBuffer& b) {
+    const std::size_t length = AnswerOwnLength(b);
+    return length != 0 && length <= b.responseCount && length <= kFrameCapacity;
+}
+
 std::size_t CompleteAnswerLength(std::uint8_t startByte, const std::uint8_t* frame, std::size_t count) {
     if (startByte == kShortAnswerDelimiter) {
         if (count >= 4 && count >= frame[3] + 5u) return frame[3] + 5u;

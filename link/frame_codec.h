@@ -32,6 +32,11 @@ AnswerFilter PrepareAnswerFilter(const ExchangeBuffer& buffer);
 // the bytes collected so far must be discarded.
 bool AnswerAddressAccepted(const AnswerFilter& filter, const std::uint8_t* frame, std::size_t count);
 
+// The receiver's rules applied to a whole frame: the answer type the request
+// asks for and every address byte the filter checks. Used where the answer
+// arrives in one piece, inside a flow-computer wrapper.
+bool AnswerMatchesFilter(const AnswerFilter& filter, const std::uint8_t* frame, std::size_t count);
+
 // Length of a complete answer once it can be told from the bytes in, or 0.
 std::size_t CompleteAnswerLength(std::uint8_t startByte, const std::uint8_t* frame, std::size_t count);
 
@@ -40,7 +45,15 @@ int CheckAnswer(std::size_t count, const std::uint8_t* frame);
 
 std::uint8_t XorOf(const std::uint8_t* bytes, std::size_t count);
 
-// Offsets of the status bytes and data in a long or short answer.
+// Length the answer in the buffer claims for itself (delimiter to check byte),
+// or 0 when `responseCount` does not even hold its header.
+std::size_t AnswerOwnLength(const ExchangeBuffer& b);
+// True when every byte the answer's byte count promises lies inside what was
+// accepted (`responseCount`); nothing past that may be read as status or data.
+bool AnswerWithinCount(const ExchangeBuffer& b);
+
+// Offsets of the status bytes and data in a long or short answer, taken from
+// the frame type of the answer actually accepted.
 inline std::size_t ResponseCodeIndex(const ExchangeBuffer& b) { return b.response[0] == kLongAnswerDelimiter ? 8 : 4; }
 inline std::size_t AnswerDataIndex(const ExchangeBuffer& b) { return b.response[0] == kLongAnswerDelimiter ? 10 : 6; }
 inline std::uint8_t ResponseCode(const ExchangeBuffer& b) { return b.response[ResponseCodeIndex(b)]; }
@@ -49,10 +62,11 @@ inline std::uint8_t DeviceStatus(const ExchangeBuffer& b) { return b.response[Re
 inline std::uint8_t AnswerByteCount(const ExchangeBuffer& b) {
     return b.response[b.response[0] == kLongAnswerDelimiter ? 7 : 3];
 }
-// Number of data bytes after the status bytes (0 when the answer is too short to have any).
+// Number of data bytes after the status bytes (0 when the answer is too short
+// to have any, or claims more than was accepted).
 inline std::size_t AnswerDataCount(const ExchangeBuffer& b) {
     std::uint8_t m = AnswerByteCount(b);
-    return m >= 2 ? m - 2u : 0u;
+    return m >= 2 && AnswerWithinCount(b) ? m - 2u : 0u;
 }
 
 // Starts a request from a template: delimiter, placeholder address, command, data.

@@ -169,17 +169,19 @@ std::size_t IniFile::findKey(std::size_t header, std::string_view fileKey) const
     return npos;
 }
 
-bool IniFile::SectionExists(std::string_view section) const { return findSection(toFile(section)) != npos; }
+std::string IniFile::toFileName(std::string_view name) const { return std::string(Trim(toFile(name))); }
+
+bool IniFile::SectionExists(std::string_view section) const { return findSection(toFileName(section)) != npos; }
 
 bool IniFile::ValueExists(std::string_view section, std::string_view key) const {
-    const auto header = findSection(toFile(section));
-    return header != npos && findKey(header, toFile(key)) != npos;
+    const auto header = findSection(toFileName(section));
+    return header != npos && findKey(header, toFileName(key)) != npos;
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const {
-    const auto header = findSection(toFile(section));
+    const auto header = findSection(toFileName(section));
     if (header == npos) return std::string(defaultValue);
-    const auto at = findKey(header, toFile(key));
+    const auto at = findKey(header, toFileName(key));
     if (at == npos) return std::string(defaultValue);
     std::string_view name, value;
     KeyLine(lines_[at].text, name, value);
@@ -187,9 +189,9 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key, 
 }
 
 int IniFile::ReadInteger(std::string_view section, std::string_view key, int defaultValue) const {
-    const auto header = findSection(toFile(section));
+    const auto header = findSection(toFileName(section));
     if (header == npos) return defaultValue;
-    const auto at = findKey(header, toFile(key));
+    const auto at = findKey(header, toFileName(key));
     if (at == npos) return defaultValue;
     std::string_view name, value;
     KeyLine(lines_[at].text, name, value);
@@ -203,14 +205,18 @@ void IniFile::insertLine(std::size_t at, std::string text) {
 }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string fileSection(Trim(toFile(section)));
-    const std::string fileKey(Trim(toFile(key)));
+    const std::string fileSection = toFileName(section);
+    const std::string fileKey = toFileName(key);
     const auto breaks = [](std::string_view s) { return s.find_first_of("\r\n") != npos; };
     if (fileSection.empty() || breaks(fileSection) || fileSection.find(']') != npos) return false;
     if (fileKey.empty() || breaks(fileKey) || fileKey.find('=') != npos || fileKey.front() == '[') return false;
     std::string fileValue = toFile(value);
     for (char& c : fileValue)
         if (c == '\r' || c == '\n') c = ' ';
+    // A read trims blanks and strips one pair of enclosing quotes; a value
+    // that would lose something that way goes in one pair of quotes of its
+    // own, which the read strips again.
+    if (Unquote(Trim(fileValue)) != fileValue) fileValue = '"' + fileValue + '"';
 
     auto header = findSection(fileSection);
     if (header == npos) {

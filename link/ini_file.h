@@ -36,6 +36,7 @@ public:
     bool SectionExists(std::string_view section) const;
     bool ValueExists(std::string_view section, std::string_view key) const;
 
+    // Section and key names are taken without surrounding blanks on every call.
     // The value without surrounding blanks or one pair of enclosing quotes.
     std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
     // Leading decimal digits with an optional sign, or "0x" and hex digits.
@@ -44,7 +45,9 @@ public:
 
     // False (and nothing changed) when the section or key name could not be
     // written back unambiguously: empty, or holding a line break, "=" in a key,
-    // "]" in a section. Line breaks in a value become spaces.
+    // "]" in a section. Line breaks in a value become spaces. A value with
+    // blanks or quotes at its ends is written in quotes, so that it reads back
+    // as it was given.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     bool WriteInteger(std::string_view section, std::string_view key, int value);
     // Removes the section with all its lines up to the next section header
@@ -70,6 +73,8 @@ private:
 
     void load();
     std::string toFile(std::string_view text) const;
+    // A section or key name as the file holds it: blanks around it do not count.
+    std::string toFileName(std::string_view name) const;
     std::string fromFile(std::string_view bytes) const;
     // Index of the header line of the section, or npos.
     std::size_t findSection(std::string_view fileSection) const;

@@ -24,20 +24,24 @@ constexpr const char* kTunnelWaitWarning =
     "При связи через Brenta время ожидания первого байта ответа желательно установить не менее 7000 мс! "
     "Иначе можно не дождаться ответа.";
 
+// True when requests now go somewhere else: another port, link, speed, flow
+// computer or line may well mean another device, whose long address and
+// variant the identity does not know.
+bool RouteChanged(const LinkSettings& a, const std::string& portA, const LinkSettings& b, const std::string& portB) {
+    return portA != portB || a.linkType != b.linkType || a.hartSpeedIndex != b.hartSpeedIndex ||
+           a.portSpeedIndex != b.portSpeedIndex || a.tunnelAddress != b.tunnelAddress ||
+           a.tunnelRequestFormat != b.tunnelRequestFormat || a.tunnelLine != b.tunnelLine;
+}
+
 // The port index means a position in the list, so a rescan that adds or loses
 // a port would silently move the choice to another device. Follow the name.
 void RescanKeepingChosenPort(LinkState& s) {
     auto& list = s.port.portList;
     auto& index = s.settings.portIndex;
-    const bool inRange = index > 0 && static_cast<std::size_t>(index) < list.size();
-    const std::string chosen = inRange ? list[static_cast<std::size_t>(index)] : std::string{};
+    const std::string chosen = ChosenPortName(s);
     ScanPorts(s);
     if (index == 0) return;
-    int found = 0;
-    if (!chosen.empty()) {
-        const auto it = std::find(list.begin() + 1, list.end(), chosen);
-        if (it != list.end()) found = static_cast<int>(it - list.begin());
-    }
+    const int found = chosen.empty() ? 0 : PortIndexOfName(list, chosen);
     if (found != index) {
         index = found;
         UpdateMainCaption(s);
@@ -107,19 +111,24 @@ std::string Credential(const std::string& typed, std::size_t limit) {
 
 void TakeOver(LinkState& s, const LinkDialog& d, const Accepted& a) {
     LinkSettings& st = s.settings;
+    // A radio group that shows no item (a stored value it has no item for)
+    // keeps what was stored: the user did not choose anything there.
+    const auto keepUnlessChosen = [](int& field, int chosen) {
+        if (chosen >= 0) field = chosen;
+    };
     st.firstByteWait = a.firstByteWait;
     st.nextByteWait = a.nextByteWait;
-    st.linkType = d.linkType;
-    st.hartSpeedIndex = d.hartSpeedIndex;
-    st.portSpeedIndex = d.portSpeedIndex;
+    keepUnlessChosen(st.linkType, d.linkType);
+    keepUnlessChosen(st.hartSpeedIndex, d.hartSpeedIndex);
+    keepUnlessChosen(st.portSpeedIndex, d.portSpeedIndex);
     st.portIndex = d.portIndex >= 0 && static_cast<std::size_t>(d.portIndex) < s.port.portList.size() ? d.portIndex : 0;
-    st.masterAddress = d.masterAddress;
+    keepUnlessChosen(st.masterAddress, d.masterAddress);
     st.tunnelAddress = static_cast<std::uint8_t>(std::clamp(d.tunnelAddress, 0, 255));
     st.souMode = d.souMode;
     st.tunnelPassword = Credential(d.password, d.souMode ? kSouPasswordMaxLength : kPasswordMaxLength);
     if (d.souMode) st.tunnelUserId = Credential(d.userId, kUserIdMaxLength);
-    st.tunnelRequestFormat = d.requestFormat;
-    st.tunnelLine = d.tunnelLine;
+    keepUnlessChosen(st.tunnelRequestFormat, d.requestFormat);
+    keepUnlessChosen(st.tunnelLine, d.tunnelLine);
     st.resultFileEnabled = d.writeFile;
     st.resultFileName = d.fileName;
 }
@@ -127,6 +136,8 @@ void TakeOver(LinkState& s, const LinkDialog& d, const Accepted& a) {
 }  // namespace
 
 void ApplyLinkDialog(LinkState& s, const std::string& settingsPath) {
+    const LinkSettings before = s.settings;
+    const std::string portBefore = ChosenPortName(s);
     RescanKeepingChosenPort(s);
     LinkDialog d = FilledDialog(s);
     Accepted a;
@@ -143,6 +154,7 @@ void ApplyLinkDialog(LinkState& s, const std::string& settingsPath) {
         // Another address may well be another device.
         s.target.identified = false;
     }
+    if (RouteChanged(before, portBefore, s.settings, ChosenPortName(s))) s.target.identified = false;
     RestartPort(s, s.settings.linkType);
     SaveSettings(s, settingsPath);
     UpdateMainCaption(s);

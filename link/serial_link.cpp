@@ -5,6 +5,7 @@
 
 #include "link/frame_codec.h"
 #include "link/line_settings.h"
+#include "link/main_caption.h"
 
 namespace quillon {
 
@@ -26,6 +27,19 @@ std::string PortNameFromIndex(LinkState& s) {
     auto& index = s.settings.portIndex;
     if (index < 0 || static_cast<std::size_t>(index) >= s.port.portList.size()) index = 0;
     return s.port.portList[static_cast<std::size_t>(index)];
+}
+
+std::string ChosenPortName(const LinkState& s) {
+    const auto& list = s.port.portList;
+    const int index = s.settings.portIndex;
+    return index > 0 && static_cast<std::size_t>(index) < list.size() ? list[static_cast<std::size_t>(index)]
+                                                                      : std::string{};
+}
+
+int PortIndexOfName(const std::vector<std::string>& portList, const std::string& name) {
+    for (std::size_t i = 1; i < portList.size(); ++i)
+        if (portList[i] == name) return static_cast<int>(i);
+    return 0;
 }
 
 std::string PortDisplayName(const std::string& portName) {
@@ -65,6 +79,9 @@ void OpenPort(LinkState& s) {
     s.port.handle.reset();
     s.settings.portIndex = 0;
     s.ui.message(MessageIcon::Information, errorText, MessageButtons::Ok, "GetLastError");
+    // Wherever this happens (start-up, a command, a recovery inside a poll),
+    // the caption must stop naming the port.
+    UpdateMainCaption(s);
 }
 
 void EnsurePortOpen(LinkState& s) {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "link/link_state.h"
 
@@ -15,6 +16,11 @@ void ScanPorts(LinkState& s);
 bool PortExists(LinkState& s, const std::string& name);
 // Name of the chosen port; falls back to no port when portIndex is out of range.
 std::string PortNameFromIndex(LinkState& s);
+// Name of the chosen port without touching the settings: "" when none is
+// chosen or the index lies beyond the last scan.
+std::string ChosenPortName(const LinkState& s);
+// Position of the port called `name` in the last scan, 0 (no port) when absent.
+int PortIndexOfName(const std::vector<std::string>& portList, const std::string& name);
 // The name shown to the user: "COM3" on Windows, the device name ("ttyUSB0") here.
 std::string PortDisplayName(const std::string& portName);
 

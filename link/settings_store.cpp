@@ -72,8 +72,17 @@ void LoadSettings(LinkState& s, const std::string& path, const std::string& prog
 
     st.settingsDirectory = ini.ReadString(kSettingsSection, "ini_dir_ident", programDirectory);
     st.linkType = integer("type_connect", 0);
-    st.portIndex = integer("num_port", 0);
-    PortNameFromIndex(s);  // its range check puts a port that is gone back to none
+    const int storedPortIndex = integer("num_port", 0);
+    st.portIndex = storedPortIndex;
+    const std::string portName = ini.ReadString(kSettingsSection, kPortNameKey, "");
+    if (!portName.empty()) {
+        // The index is only a position in the scan: a port that appeared or
+        // went away since would make it point at another device. The name
+        // says which device the user chose; when it is gone, no port is.
+        st.portIndex = PortIndexOfName(s.port.portList, portName);
+    } else {
+        PortNameFromIndex(s);  // its range check puts a port that is gone back to none
+    }
     st.hartSpeedIndex = integer("hart_speed", 0);
     st.masterAddress = integer("MasterAddr", 0);
     st.portSpeedIndex = integer("speed", 0);
@@ -88,7 +97,12 @@ void LoadSettings(LinkState& s, const std::string& path, const std::string& prog
     st.tunnelLine = integer("fl_num_line", 0);
     CorrectLoaded(st);
 
-    const std::uint8_t key = SettingsKey(st);
+    // The credentials were scrambled with the port index as it was written,
+    // whatever the ports present now make of it; otherwise a port that went
+    // away would silently alter the password, and the next save keep it so.
+    LinkSettings asWritten = st;
+    asWritten.portIndex = storedPortIndex;
+    const std::uint8_t key = SettingsKey(asWritten);
     st.tunnelPassword = ReadScrambled(ini, 'p', key, kPasswordMaxLength);
     st.tunnelUserId = ReadScrambled(ini, 'i', key, kUserIdMaxLength);
 
@@ -107,6 +121,7 @@ bool SaveSettings(LinkState& s, const std::string& path) {
     integer("type_fl_request", st.tunnelRequestFormat);
     integer("fl_num_line", st.tunnelLine);
     integer("num_port", st.portIndex);
+    ini.WriteString(kSettingsSection, kPortNameKey, ChosenPortName(s));
     integer("hart_speed", st.hartSpeedIndex);
     integer("speed", st.portSpeedIndex);
     integer("MasterAddr", st.masterAddress);

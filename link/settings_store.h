@@ -9,6 +9,8 @@ namespace quillon {
 
 inline constexpr const char* kSettingsSection = "ini_dir_section";
 inline constexpr const char* kSettingsFileName = "Quillon.ini";
+// The chosen port by name, beside `num_port`, which other installations read.
+inline constexpr const char* kPortNameKey = "port_name";
 
 // Longest credentials the file can give back: the password fills at most the
 // 16-byte credential field of a tunnel request, the user ID its last 4 bytes.

@@ -54,7 +54,17 @@ int UnwrapAnswer(LinkState& s, std::size_t count) {
     const std::size_t hartLength = count - header - 2;
     std::memmove(r.data(), r.data() + header, count - header);
     s.buffer.responseCount = static_cast<std::uint8_t>(hartLength);
-    return CheckAnswer(hartLength, r.data());
+    // The flow computer forwards whatever answered on its line: the frame
+    // type and address get the same rules as on the direct link, so that an
+    // answer from another device or of the other frame type is never read
+    // with the wrong layout.
+    if (!AnswerMatchesFilter(PrepareAnswerFilter(s.buffer), r.data(), hartLength)) return ExchangeBadAnswer;
+    if (CheckAnswer(hartLength, r.data()) != kAnswerValid) return ExchangeBadAnswer;
+    // Bytes after the HART check byte (a modem's trailing noise, forwarded
+    // with the frame) are dropped, as the direct link's receiver drops them:
+    // the answer ends at its own length.
+    s.buffer.responseCount = static_cast<std::uint8_t>(AnswerOwnLength(s.buffer));
+    return ExchangeOk;
 }
 
 }  // namespace quillon

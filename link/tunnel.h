@@ -17,7 +17,9 @@ std::size_t TunnelAnswerHeaderLength(const LinkSettings& settings);
 std::vector<std::uint8_t> WrapRequest(const LinkSettings& settings, const std::uint8_t* hart, std::size_t length);
 
 // Checks the answer wrapper of `count` bytes in the response buffer, moves the
-// HART answer to its start and checks it. Returns an exchange result.
+// HART answer to its start and checks it by the direct link's rules (frame
+// type and address against the request in the buffer, check byte). On success
+// `responseCount` is the HART answer's own length. Returns an exchange result.
 int UnwrapAnswer(LinkState& s, std::size_t count);
 
 }  // namespace quillon

@@ -194,14 +194,19 @@ void TForm2::store(LinkDialog& d) const {
     d.shortAddressText = FromQ(edit1_->text());
     d.writeFile = writeFile_->isChecked();
     d.fileName = FromQ(fileName_->text());
-    d.linkType = typeConnect_->itemIndex();
-    d.hartSpeedIndex = hartSpeed_->itemIndex();
-    d.masterAddress = masterAddr_->itemIndex();
-    d.requestFormat = reqFormat_->itemIndex();
+    // A group that shows no item had a stored value it cannot show; the
+    // record keeps that value unless the user picks an item.
+    const auto chosen = [](const RadioGroup* group, int& field) {
+        if (group->itemIndex() >= 0) field = group->itemIndex();
+    };
+    chosen(typeConnect_, d.linkType);
+    chosen(hartSpeed_, d.hartSpeedIndex);
+    chosen(masterAddr_, d.masterAddress);
+    chosen(reqFormat_, d.requestFormat);
     // A stored line beyond the list shows as no choice; it stays as stored unless one is picked.
     if (numLine_->currentIndex() >= 0) d.tunnelLine = numLine_->currentIndex();
     d.portIndex = comPort_->itemIndex();
-    d.portSpeedIndex = speed_->itemIndex();
+    chosen(speed_, d.portSpeedIndex);
     d.firstByteText = FromQ(firstByte_->text());
     d.nextByteText = FromQ(nextByte_->text());
     d.password = FromQ(password_->text());
@@ -213,6 +218,8 @@ void TForm2::store(LinkDialog& d) const {
 
 void TForm2::applyRules() {
     LinkDialog d;
+    d.linkType = -1;  // no link type item selected hides the link's groups
+    d.requestFormat = -1;
     store(d);
     const LinkDialogVisibility v = LinkDialogVisibilityFor(d);
     hartSpeed_->setVisible(v.hartSpeed);

@@ -57,6 +57,29 @@ QWidget* QtUserInterface::parentWidget() const {
     return mainWindow_.data();
 }
 
+namespace {
+
+// Puts the Enter and Stop flags back as they were before a box opened.
+class KeysSeenByTheBox {
+public:
+    explicit KeysSeenByTheBox(InterruptFlags* flags)
+        : flags_(flags), enter_(flags && flags->enterPressed), stop_(flags && flags->stopRequested) {}
+    ~KeysSeenByTheBox() {
+        if (!flags_) return;
+        flags_->enterPressed = enter_;
+        flags_->stopRequested = stop_;
+    }
+    KeysSeenByTheBox(const KeysSeenByTheBox&) = delete;
+    KeysSeenByTheBox& operator=(const KeysSeenByTheBox&) = delete;
+
+private:
+    InterruptFlags* flags_;
+    bool enter_;
+    bool stop_;
+};
+
+}  // namespace
+
 MessageAnswer QtUserInterface::message(MessageIcon icon, const std::string& text, MessageButtons buttons,
                                        const std::string& caption) {
     if (answerMessage) return answerMessage(icon, text, buttons, caption);
@@ -84,7 +107,13 @@ MessageAnswer QtUserInterface::message(MessageIcon icon, const std::string& text
         messagePlace_.reset();
     }
     if (onDialogShown) QTimer::singleShot(0, &box, [this, &box] { onDialogShown(box); });
-    box.exec();
+    {
+        // The key hook sees the Enter or Esc that answers the box too. That
+        // key belongs to the box: a wait or a poll the box was shown in must
+        // only end for a key pressed while it waits.
+        const KeysSeenByTheBox keys(state_ ? &state_->flags : nullptr);
+        box.exec();
+    }
     switch (box.standardButton(box.clickedButton())) {
         case QMessageBox::Yes: return MessageAnswer::Yes;
         case QMessageBox::No: return MessageAnswer::No;

@@ -113,6 +113,28 @@ TEST(ShortAddress, WriteProtectionAsksToRepeat) {
     EXPECT_TRUE(no.state.identity.identified);
 }
 
+TEST(ShortAddress, WriteProtectionThroughTheFlowComputerAsksToRepeat) {
+    // Code 16 read from the answer's own layout after the tunnel unwrapped it.
+    for (int format : {11, 33}) {
+        SimBench b("rev6");
+        b.useFlowComputer({.address = 9, .password = "pw", .format = format, .line = 2});
+        MarkIdentified(b);
+        b.device().lock(16);
+        ChooseShortAddress(b, 7);
+        b.ui.onProcessEvents = [&] {
+            if (b.device().answered >= 1) b.device().pressButton();
+        };
+        b.ui.answerMessages({MessageAnswer::Yes, MessageAnswer::Yes});
+        ChangeShortAddrCommand(b.state);
+        EXPECT_EQ(b.ui.messageTexts(),
+                  (std::vector<std::string>{kLocked, "Повторить попытку?", "Данные успешно записаны!"}))
+            << format;
+        EXPECT_EQ(b.device().answered, 2u) << format;
+        EXPECT_EQ(b.device().profile().shortAddress, 7) << format;
+        EXPECT_EQ(b.state.settings.shortAddress, 7) << format;
+    }
+}
+
 TEST(ShortAddress, FailuresLeaveTheAddress) {
     struct Case {
         const char* preset;

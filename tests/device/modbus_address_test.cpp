@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "device/dialogs.h"
 #include "device/modbus_address.h"
 #include "polling_test_support.h"
@@ -7,8 +9,12 @@
 namespace quillon::testing {
 namespace {
 
+// Revision 10 has a Modbus address on the direct link's RS-485 speed options.
+constexpr int kRs485Speed = 2;
+
 TEST(ModbusAddress, ReadChooseAndWrite) {
     SimBench b("rev10");
+    b.state.settings.hartSpeedIndex = kRs485Speed;
     MarkIdentified(b);
     b.device().profile().settings[3] = 0x00000711;  // only the low byte is the address
     b.ui.onDialog<ShortAddressDialog>("ShortAddressDialog", [](ShortAddressDialog& d) {
@@ -29,9 +35,37 @@ TEST(ModbusAddress, ReadChooseAndWrite) {
     EXPECT_TRUE(b.ui.mainMenuPresent);
 }
 
+TEST(ModbusAddress, ADeviceWithoutOneIsRefusedAfterIdentification) {
+    // The item stayed visible from an earlier device; the link then led to
+    // another, which identification finds to have no Modbus address.
+    struct Case {
+        const char* preset;
+        int hartSpeed;
+        bool allowed;
+    } cases[] = {
+        {"rev10", kRs485Speed, true}, {"rev10", 0, false}, {"rev11-hw1", 0, true}, {"rev6", kRs485Speed, false}};
+    for (const auto& c : cases) {
+        SimBench b(c.preset, true);
+        b.state.settings.hartSpeedIndex = c.hartSpeed;
+        b.state.identity.identified = false;  // the link changed since the item was shown
+        b.ui.onDialog<ShortAddressDialog>("ShortAddressDialog", [](ShortAddressDialog&) { return false; });
+        ChangeModbusAddrCommand(b.state);
+        EXPECT_TRUE(b.state.identity.identified) << c.preset;
+        EXPECT_FALSE(b.ui.menuVisible.at(MenuItem::ChangeModbusAddrItem) && !c.allowed) << c.preset;
+        const bool read = std::find(b.ui.progressTexts.begin(), b.ui.progressTexts.end(), "Читаю Modbus-адрес: 1") !=
+                          b.ui.progressTexts.end();
+        EXPECT_EQ(read, c.allowed) << c.preset;
+        const auto texts = b.ui.messageTexts();
+        const bool refused =
+            std::find(texts.begin(), texts.end(), "Эта функция недоступна для текущей версии датчика!") != texts.end();
+        EXPECT_EQ(refused, !c.allowed) << c.preset;
+    }
+}
+
 TEST(ModbusAddress, UnchangedOrCancelledWritesNothing) {
     for (bool ok : {true, false}) {
         SimBench b("rev10");
+        b.state.settings.hartSpeedIndex = kRs485Speed;
         MarkIdentified(b);
         b.ui.onDialog<ShortAddressDialog>("ShortAddressDialog", [ok](ShortAddressDialog&) { return ok; });
         ChangeModbusAddrCommand(b.state);
@@ -55,6 +89,7 @@ TEST(ModbusAddress, ReadFailures) {
     };
     for (const auto& c : cases) {
         SimBench b("rev10");
+        b.state.settings.hartSpeedIndex = kRs485Speed;
         MarkIdentified(b);
         if (c.reply) {
             b.device().commands()[176] = [r = *c.reply](sim::SimDevice&, const sim::HartRequest&) { return r; };
@@ -72,6 +107,7 @@ TEST(ModbusAddress, ReadFailures) {
 
 TEST(ModbusAddress, WriteRefused) {
     SimBench b("rev10");
+    b.state.settings.hartSpeedIndex = kRs485Speed;
     MarkIdentified(b);
     b.device().commands()[177] = [](sim::SimDevice&, const sim::HartRequest&) { return sim::HartReply{3, {}}; };
     b.ui.onDialog<ShortAddressDialog>("ShortAddressDialog", [](ShortAddressDialog& d) {

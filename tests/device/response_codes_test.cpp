@@ -33,11 +33,43 @@ TEST(ShowResponseCode, TextIconAndRepeatPerCode) {
         b.state.buffer.response[0] = 0x86;
         b.state.buffer.response[7] = 2;
         b.state.buffer.response[8] = c.code;
+        b.state.buffer.responseCount = 11;
         EXPECT_EQ(ShowResponseCode(b.state), c.repeat) << int(c.code);
         ASSERT_EQ(b.ui.messages.size(), 1u);
         EXPECT_EQ(b.ui.messages[0].text, c.text) << int(c.code);
         EXPECT_EQ(b.ui.messages[0].icon, c.icon) << int(c.code);
         EXPECT_EQ(b.ui.messages[0].buttons, MessageButtons::Yes);
+    }
+}
+
+TEST(ShowResponseCode, ReadsTheCodeWhereTheAcceptedAnswerHasIt) {
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> answer;
+        std::uint8_t responseCount;
+        bool repeat;
+        const char* text;
+    } cases[] = {
+        // Short answer: code 16 at byte 4; byte 8 is past its end.
+        {"short answer",
+         {0x06, 0x80, 0x06, 0x03, 0x10, 0x00, 0x05, 0x96, 0x00},
+         8,
+         true,
+         "Запрещена запись/корректировка калибровки. Для разрешения необходимо нажать кнопку на корпусе датчика."},
+        {"long answer",
+         {0x86, 0xA6, 0x0F, 0x00, 0x00, 0x01, 0x06, 0x03, 0x40, 0x00, 0x05, 0x00},
+         12,
+         false,
+         "Ошибка! Команда не задействована!"},
+        // The byte count promises more than was accepted: no code to read.
+        {"cut short", {0x86, 0xA6, 0x0F, 0x00, 0x00, 0x01, 0x06, 0x03, 0x10, 0x00}, 10, false, "Неизвестная ошибка!"},
+    };
+    for (const auto& c : cases) {
+        SimBench b;
+        std::copy(c.answer.begin(), c.answer.end(), b.state.buffer.response.begin());
+        b.state.buffer.responseCount = c.responseCount;
+        EXPECT_EQ(ShowResponseCode(b.state), c.repeat) << c.what;
+        EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{c.text}) << c.what;
     }
 }
 

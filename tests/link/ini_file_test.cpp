@@ -150,6 +150,58 @@ TEST(IniFile, WrittenValuesCannotForgeLinesAndBadNamesAreRefused) {
     EXPECT_EQ(ReadFileBytes(path), "[s]\r\nname=a  [evil] k=1\r\n");
 }
 
+TEST(IniFile, EveryWrittenKeyReadsBackEqualAfterASaveAndLoad) {
+    // Names are taken without surrounding blanks on both sides; a value that a
+    // read would trim or unquote is written in one pair of quotes of its own.
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* value;
+        const char* line;  // as it stands in the file
+    } cases[] = {
+        {"s", "plain", "value", "plain=value"},
+        {"s", " spaced key ", "v", "spaced key=v"},
+        {" s ", "in spaced section", "v", "in spaced section=v"},
+        {"s", "quoted", "\"abc\"", "quoted=\"\"abc\"\""},
+        {"s", "single", "'abc'", "single=\"'abc'\""},
+        {"s", "blanks", "  two  ", "blanks=\"  two  \""},
+        {"s", "tab", "\tx", "tab=\"\tx\""},
+        {"s", "open quote", "\"abc", "open quote=\"abc"},
+        {"s", "inner quotes", "a \"b\" c", "inner quotes=a \"b\" c"},
+        {"s", "lone quote", "\"", "lone quote=\""},
+        {"s", "quote and blank", "\"a ", "quote and blank=\"\"a \""},
+        {"s", "empty", "", "empty="},
+        {"s", "path", "/home/инженер/prot.ctr", "path=/home/инженер/prot.ctr"},
+    };
+    TempFolder folder;
+    const auto path = folder.file("round.ini");
+    {
+        IniFile ini(path, IniEncoding::Utf8);
+        for (const auto& c : cases) ASSERT_TRUE(ini.WriteString(c.section, c.key, c.value)) << c.key;
+        std::string error;
+        ASSERT_TRUE(ini.Save(error)) << error;
+    }
+    const std::string text = ReadFileBytes(path);
+    for (const auto& c : cases) EXPECT_NE(text.find(std::string(c.line) + "\r\n"), std::string::npos) << c.line;
+    for (int round = 0; round < 2; ++round) {
+        IniFile ini(path, IniEncoding::Utf8);
+        for (const auto& c : cases) {
+            EXPECT_TRUE(ini.ValueExists(c.section, c.key)) << c.key;
+            EXPECT_EQ(ini.ReadString(c.section, c.key, "-"), c.value) << c.key << " round " << round;
+            // Writing back what was read must not change the file.
+            ASSERT_TRUE(ini.WriteString(c.section, c.key, ini.ReadString(c.section, c.key, "-")));
+        }
+        std::string error;
+        ASSERT_TRUE(ini.Save(error)) << error;
+        EXPECT_EQ(ReadFileBytes(path), text) << "round " << round;
+    }
+    // Integers written with spaced names read back too.
+    IniFile ini(path, IniEncoding::Utf8);
+    ASSERT_TRUE(ini.WriteInteger(" s ", " n ", -17));
+    EXPECT_EQ(ini.ReadInteger("s", "n", 0), -17);
+    EXPECT_EQ(ini.ReadInteger("  s", "n  ", 0), -17);
+}
+
 TEST(IniFile, TextIsWindows1251OnDiskAndUtf8InTheProgram) {
     TempFolder folder;
     const auto path = folder.file("ru.ini");

@@ -323,6 +323,70 @@ TEST_F(LinkDialogTest, ALinkTypeWithoutAnItemShowsNoneSelected) {
     EXPECT_EQ(shown, -1);
 }
 
+TEST_F(LinkDialogTest, IdentityIsForgottenWhenRequestsGoSomewhereElse) {
+    struct Case {
+        const char* field;
+        void (*change)(LinkDialog&);
+        bool forgotten;
+    } cases[] = {
+        {"nothing", [](LinkDialog&) {}, false},
+        {"port", [](LinkDialog& d) { d.portIndex = 2; }, true},
+        {"no port", [](LinkDialog& d) { d.portIndex = 0; }, true},
+        {"link type", [](LinkDialog& d) { d.linkType = 1; }, true},
+        {"HART speed", [](LinkDialog& d) { d.hartSpeedIndex = 2; }, true},
+        {"port speed", [](LinkDialog& d) { d.portSpeedIndex = 11; }, true},
+        {"flow-computer address", [](LinkDialog& d) { d.tunnelAddress = 7; }, true},
+        {"line", [](LinkDialog& d) { d.tunnelLine = 3; }, true},
+        {"request format", [](LinkDialog& d) { d.requestFormat = 1; }, true},
+        {"short address", [](LinkDialog& d) { d.shortAddressText = "4"; }, true},
+        // Neither changes which device answers.
+        {"master bit", [](LinkDialog& d) { d.masterAddress = 1; }, false},
+        {"waits", [](LinkDialog& d) { d.firstByteText = "2000"; }, false},
+        {"password", [](LinkDialog& d) { d.password = "new"; }, false},
+        {"result file", [](LinkDialog& d) { d.writeFile = true; }, false},
+    };
+    for (const auto& c : cases) {
+        s.settings = LinkSettings{};
+        s.settings.portIndex = 1;
+        s.identity.identified = true;
+        onDialog([&](LinkDialog& d) {
+            c.change(d);
+            return true;
+        });
+        run();
+        EXPECT_EQ(s.identity.identified, !c.forgotten) << c.field;
+    }
+}
+
+TEST_F(LinkDialogTest, AChoiceTheFormCannotShowIsKeptOnOk) {
+    // The form reports -1 for a radio group with no item selected.
+    s.settings.linkType = 2;
+    s.settings.portSpeedIndex = 20;
+    s.settings.hartSpeedIndex = 5;
+    onDialog([](LinkDialog& d) {
+        EXPECT_EQ(d.linkType, -1);
+        d.portSpeedIndex = -1;
+        d.hartSpeedIndex = -1;
+        d.masterAddress = -1;
+        d.requestFormat = -1;
+        d.tunnelLine = -1;
+        return true;
+    });
+    run();
+    EXPECT_EQ(s.settings.linkType, 2);
+    EXPECT_EQ(s.settings.portSpeedIndex, 20);
+    EXPECT_EQ(s.settings.hartSpeedIndex, 5);
+    EXPECT_EQ(s.settings.masterAddress, 0);
+    EXPECT_EQ(s.settings.tunnelRequestFormat, 0);
+    EXPECT_EQ(s.settings.tunnelLine, 0);
+    EXPECT_TRUE(s.identity.identified) << "nothing was chosen, so nothing moved";
+
+    s.settings = LinkSettings{};
+    LoadSettings(s, path, folder.path());
+    EXPECT_EQ(s.settings.linkType, 2);
+    EXPECT_EQ(s.settings.portSpeedIndex, 20);
+}
+
 TEST(LinkDialogVisibility, FollowsLinkTypeFormatSouAndFileTick) {
     struct Case {
         int linkType, requestFormat;

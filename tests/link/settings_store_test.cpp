@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "link/link_test_support.h"
+#include "link/main_caption.h"
 #include "link/serial_link.h"
 #include "link/settings_store.h"
 #include "sim/virtual_clock.h"
@@ -151,6 +152,7 @@ TEST_F(SettingsStore, SavesEveryKeyInItsOrderWithScrambledCredentials) {
               "type_fl_request=1\r\n"
               "fl_num_line=2\r\n"
               "num_port=1\r\n"
+              "port_name=/dev/ttyS0\r\n"
               "hart_speed=0\r\n"
               "speed=9\r\n"
               "MasterAddr=1\r\n"
@@ -220,22 +222,67 @@ TEST_F(SettingsStore, EmptyPasswordIsATerminatorAloneAndOldLongerKeysStay) {
     EXPECT_EQ(s.settings.tunnelPassword, "");
 }
 
-TEST_F(SettingsStore, AVanishedPortFallsBackToNoneAndThePasswordReadsBackAltered) {
-    s.settings.portIndex = 2;
-    s.settings.tunnelPassword = "secret";
-    const std::uint8_t oldKey = SettingsKey(s.settings);
-    ASSERT_TRUE(SaveSettings(s, path));
+TEST_F(SettingsStore, AVanishedPortFallsBackToNoneAndThePasswordStillReadsBack) {
+    // Written by this tool (with the port's name) and by one that writes only
+    // the index: either way the password was scrambled with num_port as
+    // written, and reads back unchanged when the port is gone.
+    for (bool withName : {true, false}) {
+        ports.present = {"/dev/ttyS0", "/dev/ttyUSB0"};
+        ScanPorts(s);
+        s.settings = LinkSettings{};
+        s.settings.portIndex = 2;
+        s.settings.tunnelPassword = "secret";
+        std::filesystem::remove(path);
+        ASSERT_TRUE(SaveSettings(s, path));
+        if (!withName) {
+            std::string text = fileText();
+            const auto at = text.find("port_name=");
+            text.erase(at, text.find('\n', at) + 1 - at);
+            testing::WriteFileBytes(path, text);
+        }
 
-    ports.present = {"/dev/ttyS0"};
-    ScanPorts(s);
-    load();
-    EXPECT_EQ(s.settings.portIndex, 0);
-    const std::uint8_t newKey = SettingsKey(s.settings);
-    ASSERT_EQ(static_cast<std::uint8_t>(oldKey - newKey), 2);
-    std::string expected = "secret";
-    for (char& c : expected) c = static_cast<char>(static_cast<std::uint8_t>(c) ^ oldKey ^ newKey);
-    EXPECT_EQ(s.settings.tunnelPassword, expected);
+        ports.present = {"/dev/ttyS0"};
+        ScanPorts(s);
+        load();
+        EXPECT_EQ(s.settings.portIndex, 0) << withName;
+        EXPECT_EQ(s.settings.tunnelPassword, "secret") << withName;
+    }
     EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SettingsStore, ThePortIsFoundByNameWhenTheScanChanged) {
+    s.settings.portIndex = 2;  // /dev/ttyUSB0
+    s.settings.tunnelPassword = "pw";
+    ASSERT_TRUE(SaveSettings(s, path));
+    EXPECT_NE(fileText().find("num_port=2\r\nport_name=/dev/ttyUSB0\r\n"), std::string::npos);
+
+    struct Case {
+        std::vector<std::string> present;
+        int index;
+        const char* caption;
+    } cases[] = {
+        {{"/dev/ttyS0", "/dev/ttyUSB0"}, 2, "Порт ttyUSB0."},
+        {{"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyUSB0"}, 3, "Порт ttyUSB0."},  // a port came before it
+        {{"/dev/ttyUSB0"}, 1, "Порт ttyUSB0."},                                // one before it went away
+        {{"/dev/ttyS0", "/dev/ttyS1"}, 0, "Порт не выбран."},                  // it went away; index 2 is another port
+        {{}, 0, "Порт не выбран."},
+    };
+    for (const auto& c : cases) {
+        ports.present = c.present;
+        ScanPorts(s);
+        s.settings = LinkSettings{};
+        load();
+        EXPECT_EQ(s.settings.portIndex, c.index) << c.caption;
+        EXPECT_EQ(s.settings.tunnelPassword, "pw") << c.caption;
+        EXPECT_EQ(MainCaptionText(s), std::string("Обслуживание датчиков температуры. ") + c.caption + " Адрес 1");
+    }
+    EXPECT_TRUE(ui.messages.empty());
+
+    // A file without the name (another installation's) still goes by the index.
+    ports.present = {"/dev/ttyS0", "/dev/ttyUSB0"};
+    ScanPorts(s);
+    load("[ini_dir_section]\r\nnum_port=1\r\n");
+    EXPECT_EQ(s.settings.portIndex, 1);
 }
 
 TEST_F(SettingsStore, ValuesTheNextLoadCorrectsDoNotScrambleThePassword) {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "link/crc16.h"
 #include "link/exchange.h"
+#include "link/frame_codec.h"
 #include "link/link_test_support.h"
 #include "link/tunnel.h"
 #include "sim/virtual_clock.h"
@@ -87,7 +89,18 @@ TEST(WrapRequest, CredentialField) {
 
 class Unwrap : public ::testing::Test {
 protected:
-    Unwrap() { s.settings.tunnelAddress = 0x05; }
+    // The answers below come from polling address 0 to a short command 0.
+    Unwrap() {
+        s.settings.tunnelAddress = 0x05;
+        ask(false, 0);
+    }
+    void ask(bool longFrame, std::uint8_t shortAddress, std::array<std::uint8_t, 5> longAddress = {}) {
+        if (longFrame)
+            BuildLongRequest(s.buffer, 0);
+        else
+            BuildShortRequest(s.buffer, 0);
+        FinishRequest(s.buffer, shortAddress, longAddress, 1);
+    }
 
     int unwrap(const Bytes& answer, std::size_t count) {
         std::copy(answer.begin(), answer.end(), s.buffer.response.begin());

@@ -85,5 +85,28 @@ TEST(SimFlowComputer, ErrorsThatGiveNoTunnelAnswerOrNoAnswer) {
     }
 }
 
+// The device's own faults reach the tool inside an intact wrapper; the HART
+// frame inside gets the direct link's rules.
+TEST(SimFlowComputer, TheHartAnswerInsideIsJudgedLikeADirectOne) {
+    struct Case {
+        const char* what;
+        sim::Fault fault;
+        int expected;
+    } cases[] = {
+        {"answer under another address", sim::Fault::WrongAddress, ExchangeBadAnswer},
+        {"one byte after the check byte", sim::Fault::ExtraByte, ExchangeOk},
+    };
+    for (const auto& c : cases) {
+        SimBench b("rev6");
+        b.useFlowComputer({.address = 5});
+        b.faults().set(c.fault);
+        BuildLongRequest(b.state.buffer, 1);
+        EXPECT_EQ(Exchange(b.state), c.expected) << c.what;
+        if (c.expected == ExchangeOk) {
+            EXPECT_EQ(b.state.buffer.responseCount, AnswerByteCount(b.state.buffer) + 9u) << c.what;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quillon

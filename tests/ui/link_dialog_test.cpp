@@ -216,6 +216,22 @@ TEST(LinkDialog, ChoosingAPortShowsItInTheCaption) {
     EXPECT_EQ(b.state.settings.portIndex, 1);
 }
 
+TEST(LinkDialog, StoredChoicesWithoutAnItemSurviveOk) {
+    UiBench b;
+    b.writeSettings("type_connect=2\r\nspeed=20\r\n");
+    b.start();
+    RunLinkCommand(b, {[&](QDialog& d) {
+                       EXPECT_EQ(Child<RadioGroup>(&d, "TypeConnectRadioGroup")->itemIndex(), -1);
+                       EXPECT_EQ(Child<RadioGroup>(&d, "SpeedRadioGroup")->itemIndex(), -1);
+                       ExpectGroups(d, {false, false, false, false}, "link type without an item");
+                       Click(&d, "OkBitBtn");
+                   }});
+    EXPECT_EQ(b.state.settings.linkType, 2);
+    EXPECT_EQ(b.state.settings.portSpeedIndex, 20);
+    EXPECT_NE(b.readSettings().find("type_connect=2\r\n"), std::string::npos);
+    EXPECT_NE(b.readSettings().find("speed=20\r\n"), std::string::npos);
+}
+
 TEST(LinkDialog, CloseChangesNothing) {
     UiBench b;
     b.start();
