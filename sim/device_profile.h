@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sim/calibration_store.h"
+#include "sim/converter_store.h"
 #include "sim/live_readings.h"
 
 namespace quillon::sim {
@@ -71,6 +72,8 @@ struct DeviceProfile {
     LiveInputs live;
     // The calibration in the device's memory.
     CalibrationStore calibration;
+    // Converter settings and current-to-value conversion (commands 193-196).
+    ConverterStore converter;
 };
 
 // A preset for each firmware family the tool tells apart. Throws
