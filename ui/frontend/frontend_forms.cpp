@@ -1,5 +1,6 @@
 #include "ui/frontend/adc_settings_forms.h"
 #include "ui/frontend/get_channel_form.h"
+#include "ui/frontend/show_code_form.h"
 #include "ui/qt_user_interface.h"
 #include "ui/registered_forms.h"
 
@@ -11,6 +12,7 @@ void RegisterFrontendForms(QtUserInterface& ui) {
     ui.registerForm<TVelkorADForm, VelkorAdcDialog>();
     ui.registerForm<TUnitsMeasureForm, UnitsMeasureDialog>();
     ui.registerForm<TIValueForm, CurrentToValueDialog>();
+    ui.registerLiveView(LiveViewKind::CodeView, [](InterruptFlags* flags) { return new TShowCodeForm(flags); });
 }
 
 }  // namespace quillon::ui
