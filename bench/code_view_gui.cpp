@@ -94,6 +94,7 @@ Figures Run(QApplication& app, const char* preset, int channels, double seconds)
     WallClock::time_point start, end;
     double cpuStart = 0, cpuEnd = 0;
     long answersStart = -1, answersEnd = -1, requestsStart = 0, requestsEnd = 0;
+    long lastSeen = -1;
     bool stopped = false;
     QTimer driver;
     driver.setInterval(20);
@@ -104,10 +105,14 @@ Figures Run(QApplication& app, const char* preset, int channels, double seconds)
         }
         auto* view = form.findChild<ui::TShowCodeForm*>();
         if (!view || !view->isVisible()) return;
+        // The window shows the counts of a pass as the pass begins, so both
+        // ends of the measurement are taken as a count changes: the times are
+        // then those of whole passes, give or take one tick of this timer.
+        const long a = Answers(view, channels);
+        const bool changed = a != lastSeen;
+        lastSeen = a;
         if (answersStart < 0) {
-            // The first answers, once the view runs, start the measurement.
-            const long a = Answers(view, channels);
-            if (a < channels) return;
+            if (a < channels || !changed) return;
             answersStart = a;
             requestsStart = Requests(view, channels);
             start = WallClock::now();
@@ -116,8 +121,8 @@ Figures Run(QApplication& app, const char* preset, int channels, double seconds)
         }
         const double elapsed = std::chrono::duration<double>(WallClock::now() - start).count();
         if (f.rssEarly < 0 && elapsed >= kRssProbeSeconds) f.rssEarly = ResidentKilobytes();
-        if (elapsed >= seconds) {
-            answersEnd = Answers(view, channels);
+        if (elapsed >= seconds && changed) {
+            answersEnd = a;
             requestsEnd = Requests(view, channels);
             end = WallClock::now();
             cpuEnd = CpuSeconds();

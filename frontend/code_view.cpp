@@ -62,9 +62,9 @@ private:
             view_.show();
             shown_ = true;
         }
-        // The counts just set reach the screen before the exchange blocks;
-        // a key or Stop seen here must not be cleared unseen by the exchange.
-        s_.ui.processEvents();
+        // The window repaints while the exchange waits for the answer, off the
+        // request's path. A key caught by the pause before must not be cleared
+        // unseen by the exchange.
         if (s_.flags.stopRequested || s_.flags.enterPressed) return false;
 
         BuildCodeRequest(s_, k);
