@@ -63,9 +63,9 @@ private:
             shown_ = true;
         }
         // The window repaints while the exchange waits for the answer, off the
-        // request's path. A key caught by the pause before must not be cleared
-        // unseen by the exchange.
-        if (s_.flags.stopRequested || s_.flags.enterPressed) return false;
+        // request's path. Keys are not looked at here: the Enter that closed
+        // the channel question is still in the flags, and the exchange clears
+        // them; those pressed during a pass are seen by the pause after it.
 
         BuildCodeRequest(s_, k);
         const int result = Exchange(s_);

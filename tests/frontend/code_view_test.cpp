@@ -248,6 +248,21 @@ TEST(CodeView, CancelledChannelQuestionOpensNothing) {
     EXPECT_TRUE(b.ui.mainMenuPresent);
 }
 
+// Enter confirms the channel question; the key must not end the view it opens.
+TEST(CodeView, EnterThatConfirmedTheChannelDoesNotEndTheView) {
+    CodeViewBench b("rev16");
+    b.state.identity.channelConfig = {0, 0x03, 0, 0};
+    b.ui.onDialog<MeasuringChannelDialog>([&b](MeasuringChannelDialog&) {
+        KeyHook(b.state.flags, kKeyEnter);
+        return true;
+    });
+    const unsigned before = b.device().answered;
+    ViewRecord& view = b.run(before + 4);
+    // Four passes answered; each channel shows its counts as its turn comes.
+    EXPECT_EQ(view.texts[v::kAnswers[0]], "2");
+    EXPECT_EQ(view.texts[v::kAnswers[1]], "1");
+}
+
 // Simulated devices report codes near their reference, floats as temperatures.
 TEST(CodeView, SimulatedDevicesAnswerEveryChannel) {
     const struct {
