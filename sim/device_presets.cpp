@@ -69,6 +69,18 @@ DeviceProfile DensityMeter(std::string name, std::uint8_t generationByte) {
     return p;
 }
 
+// Gain byte 0x06 (gain code 2, an unrelated high bit set), 4 averaging points;
+// unit code 39 (mA) in parameter block 109; the conversion maps 4-20 mA to a
+// period of 1000-2000 us.
+void VelkorConverter(DeviceProfile& p) {
+    p.converter.present = true;
+    p.converter.settings = std::array<std::uint8_t, 2>{0x06, 4};
+    p.converter.conversion = std::array<std::uint8_t, 17>{1,    0x40, 0x80, 0, 0, 0x44, 0x7A, 0, 0,
+                                                          0x41, 0xA0, 0,    0, 0x44, 0xFA, 0, 0};
+    p.parameterBlock[109] = 39;
+    p.parameterBlock[110] = 39 ^ 0x4D;
+}
+
 using Maker = std::function<DeviceProfile()>;
 
 const std::vector<std::pair<std::string_view, Maker>>& Table() {
@@ -98,6 +110,7 @@ const std::vector<std::pair<std::string_view, Maker>>& Table() {
              p.variables = {ProcessVariable{39, 12.0f, 0.001f, 0.05f, 600.0},
                             ProcessVariable{32, 22.0f, 0.05f, 0.5f, 1800.0}};
              p.period = ProcessVariable{0, 1500.0f, 0.01f, 0.5f, 900.0};
+             VelkorConverter(p);
              return p;
          }},
         {"rev4", [] { return Family("rev4", 4); }},

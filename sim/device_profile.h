@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "sim/calibration_store.h"
+#include "sim/converter_store.h"
 #include "sim/live_readings.h"
 
 namespace quillon::sim {
@@ -78,6 +79,8 @@ struct DeviceProfile {
     std::optional<std::array<std::uint8_t, 10>> densityConstants;
     // The loop current as it was before command 40 fixed it; set while fixed.
     std::optional<ProcessVariable> loopCurrentBeforeFix;
+    // Converter settings and current-to-value conversion (commands 193-196).
+    ConverterStore converter;
 };
 
 // The measurement parameters, value correction and density-meter constants a

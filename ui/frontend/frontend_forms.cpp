@@ -1,9 +1,11 @@
+#include "ui/frontend/adc_settings_forms.h"
 #include "ui/frontend/dac_form.h"
 #include "ui/frontend/dac_kat_pot_form.h"
 #include "ui/frontend/fix_tok_form.h"
 #include "ui/frontend/get_channel_form.h"
 #include "ui/frontend/pwm_forms.h"
 #include "ui/frontend/select_pwm_doings_form.h"
+#include "ui/frontend/show_code_form.h"
 #include "ui/qt_user_interface.h"
 #include "ui/registered_forms.h"
 
@@ -19,6 +21,10 @@ void RegisterFrontendForms(QtUserInterface& ui) {
     ui.registerForm<TPWMForm, PwmDutyDialog>();
     ui.registerForm<TPWMPointForm, PwmPointDialog>();
     ui.registerForm<TShowPWMCalibrForm, PwmCalibrationDialog>();
+    ui.registerForm<TVelkorADForm, VelkorAdcDialog>();
+    ui.registerForm<TUnitsMeasureForm, UnitsMeasureDialog>();
+    ui.registerForm<TIValueForm, CurrentToValueDialog>();
+    ui.registerLiveView(LiveViewKind::CodeView, [](InterruptFlags* flags) { return new TShowCodeForm(flags); });
 }
 
 }  // namespace quillon::ui
