@@ -77,11 +77,13 @@ void SendFrame(LinkState& s, const std::uint8_t* bytes, std::size_t count) {
     port->setRts(true);
     const std::int64_t ticks = TransmissionTicks(count, LineSettingsFor(s.settings), s.port.performanceFrequency);
     port->purge(true, true);
+    if (s.tap) s.tap->purged(true, true);
     const std::int64_t deadline = s.clock.counter() + ticks;
     port->write(bytes, count);
     s.clock.waitPastCounter(deadline);
     port->setRts(false);
     s.port.lastRtsLateness = s.clock.counter() - deadline;
+    if (s.tap) s.tap->frameSent(bytes, count, deadline + s.port.lastRtsLateness);
 }
 
 bool PauseProcessingEvents(LinkState& s, int milliseconds, bool endOnEnter) {
@@ -126,6 +128,7 @@ std::size_t ReceiveAnswer(LinkState& s, int firstWait, int nextWait, std::uint8_
     if (port) {
         port->takeLineErrors();
         port->purge(false, true);  // drops our own echo and anything stale
+        if (s.tap) s.tap->purged(false, true);
     }
     if (s.settings.linkType == kLinkDirect && s.settings.hartSpeedIndex == 1) {
         if (!PauseProcessingEvents(s, 120, true)) return 0;
@@ -149,6 +152,7 @@ std::size_t ReceiveAnswer(LinkState& s, int firstWait, int nextWait, std::uint8_
         const std::uint32_t now = s.clock.tickMs();
 
         if (n > 0) {
+            if (s.tap) s.tap->bytesReceived(chunk.data(), static_cast<std::size_t>(n), s.clock.counter());
             readAnything = true;
             for (long i = 0; i < n; ++i) {
                 const std::uint8_t c = chunk[static_cast<std::size_t>(i)];
@@ -205,6 +209,7 @@ void InterExchangePause(LinkState& s) {
 
 void RecoverPort(LinkState& s) {
     if (!s.port.handle) return;
+    if (s.tap) s.tap->recoveryStarted();
     const int savedLinkType = s.settings.linkType;
     const int savedSpeed = s.settings.portSpeedIndex;
     s.settings.linkType = kLinkTunnel;
