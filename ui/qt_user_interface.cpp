@@ -14,6 +14,7 @@
 #include "ui/get_serial_string_form.h"
 #include "ui/long_addr_form.h"
 #include "ui/main_form.h"
+#include "ui/monitor/link_tools_menu.h"
 #include "ui/now_opros_form.h"
 #include "ui/preambles_form.h"
 #include "ui/qt_live_view.h"
@@ -33,6 +34,7 @@ QtUserInterface::QtUserInterface() {
     RegisterCalibrationForms(*this);
     RegisterFrontendForms(*this);
     RegisterDeviceSettingsForms(*this);
+    RegisterMonitorForms(*this);
 }
 
 QtUserInterface::~QtUserInterface() {
