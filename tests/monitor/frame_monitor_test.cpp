@@ -126,6 +126,34 @@ TEST(FrameMonitor, ReceiveErrorsAndAbortByKey) {
     EXPECT_NE(lines.back().find("Ожидание прервано"), std::string::npos) << lines.back();
 }
 
+TEST(FrameMonitor, WakeUpOfASilentLineAndARequestNeverSent) {
+    SimBench b("rev6");
+    FrameMonitor monitor(b.state);
+    monitor.attach();
+    b.faults().set(sim::Fault::NoAnswer, true);
+    for (int i = 0; i < 3; ++i) {
+        BuildShortRequest(b.state.buffer, 0);
+        EXPECT_EQ(Exchange(b.state), ExchangeNoAnswer);
+    }
+    int wakeUps = 0;
+    bool announced = false;
+    for (const auto& l : Lines(monitor.entries())) {
+        announced |= l.find("Восстановление связи: «sk» на скоростях 300-3200") != std::string::npos;
+        if (l.find("Пробуждение вычислителя «sk» (восстановление)") != std::string::npos &&
+            l.find("| 73 6B") != std::string::npos)
+            ++wakeUps;
+    }
+    EXPECT_TRUE(announced);
+    EXPECT_EQ(wakeUps, 5);
+
+    monitor.clear();
+    b.state.buffer.request[0] = 0x07;
+    EXPECT_EQ(Exchange(b.state), ExchangeBadRequest);
+    const auto lines = Lines(monitor.entries());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("Запрос не отправлен: неверный разделитель 07"), std::string::npos) << lines[0];
+}
+
 TEST(FrameMonitor, NoiseBeforeTheAnswerIsShownAndDecodedPastIt) {
     SimBench b("rev6");
     FrameMonitor monitor(b.state);
