@@ -78,7 +78,6 @@ void FrameMonitor::pushEvent(MonitorEvent event, int detail) {
 void FrameMonitor::purged(bool transmit, bool receive) {
     if (paused_) return;
     pendingNote_ = transmit && receive ? "очищены передача и приём" : transmit ? "очищена передача" : "очищен приём";
-    (void)receive;
 }
 
 void FrameMonitor::frameSent(const std::uint8_t* bytes, std::size_t count, std::int64_t rtsDropCounter) {

@@ -32,7 +32,9 @@ enum class MonitorEvent : std::uint8_t {
 struct MonitorEntry {
     EntryKind kind = EntryKind::Event;
     MonitorEvent event = MonitorEvent::None;
-    std::int64_t atUs = 0;  // since the monitor started
+    // Since the monitor started: a sent frame when RTS fell (its last bit
+    // left), a received one at its first read, an event when it happened.
+    std::int64_t atUs = 0;
     std::string port;
     std::vector<std::uint8_t> bytes;  // raw, as on the wire (capped; see droppedBytes)
     std::size_t droppedBytes = 0;
