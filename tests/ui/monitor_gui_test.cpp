@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QListView>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -88,6 +89,12 @@ TEST(MonitorWindow, OpenedDuringAPollShowsItsFramesDecoded) {
     }
     EXPECT_GE(requests, 2) << FromQ(seen.join('\n'));
     EXPECT_GE(answers, 2) << FromQ(seen.join('\n'));
+
+    // A chosen line shows in full below the list, one part a line.
+    auto* list = Child<QListView>(monitor, "FramesList");
+    list->setCurrentIndex(list->model()->index(1, 0));
+    const std::string detail = FromQ(Child<QPlainTextEdit>(monitor, "DetailMemo")->toPlainText());
+    EXPECT_NE(detail.find("\nконтрольный байт"), std::string::npos) << detail;
 
     // Pause keeps the list as it is; closing the window stops the watching.
     Click(monitor, "PauseBitBtn");

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
@@ -100,8 +101,18 @@ TMonitorForm::TMonitorForm(AppState& state, QWidget* parent)
     list_->setUniformItemSizes(true);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    list_->setTextElideMode(Qt::ElideRight);
     layout->addWidget(list_, 1);
+    // The whole of the chosen entry, one part a line: list rows are cut at the window's edge.
+    detail_ = new QPlainTextEdit(this);
+    detail_->setObjectName("DetailMemo");
+    detail_->setReadOnly(true);
+    detail_->setFont(list_->font());
+    detail_->setMaximumHeight(140);
+    layout->addWidget(detail_);
 
+    connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& index) { showDetail(index.row()); });
     connect(pause_, &QPushButton::toggled, this, &TMonitorForm::pauseClick);
     connect(clear, &QPushButton::clicked, this, &TMonitorForm::clearClick);
     connect(copy, &QPushButton::clicked, this, &TMonitorForm::copyClick);
@@ -139,6 +150,21 @@ void TMonitorForm::refresh() {
                              .arg(monitor_->entries().capacity()));
 }
 
+void TMonitorForm::showDetail(int row) {
+    const auto& ring = monitor_->entries();
+    if (row < 0 || static_cast<std::size_t>(row) >= ring.size()) {
+        detail_->clear();
+        return;
+    }
+    const MonitorEntry& e = ring.at(static_cast<std::size_t>(row));
+    std::string text = EntryTimeText(e) + " мс  " + EntryDirectionText(e) + "  " + (e.port.empty() ? "-" : e.port);
+    std::string decoded = EntryDecodedText(e);
+    for (std::size_t at; (at = decoded.find("; ")) != std::string::npos;) decoded.replace(at, 2, "\n");
+    text += "\n" + decoded;
+    if (!e.bytes.empty()) text += "\n" + EntryRawText(e);
+    detail_->setPlainText(ToQ(text));
+}
+
 QStringList TMonitorForm::selectedLines() const {
     QModelIndexList rows = list_->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
@@ -157,6 +183,7 @@ void TMonitorForm::pauseClick(bool paused) {
 
 void TMonitorForm::clearClick() {
     monitor_->clear();
+    detail_->clear();
     refresh();
 }
 

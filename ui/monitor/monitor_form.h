@@ -7,6 +7,7 @@
 
 class QLabel;
 class QListView;
+class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 
@@ -43,9 +44,12 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    void showDetail(int row);
+
     std::unique_ptr<FrameMonitor> monitor_;
     MonitorListModel* model_;
     QListView* list_;
+    QPlainTextEdit* detail_;
     QLabel* countLabel_;
     QPushButton* pause_;
     QTimer* timer_;
