@@ -48,9 +48,7 @@ int ExchangeTunnel(LinkState& s, std::size_t length) {
     return UnwrapAnswer(s, count);
 }
 
-}  // namespace
-
-int Exchange(LinkState& s) {
+int ExchangeOnce(LinkState& s) {
     const std::size_t length =
         FinishRequest(s.buffer, s.settings.shortAddress, s.target.longAddress, s.settings.masterAddress);
     if (length == 0) {
@@ -62,6 +60,14 @@ int Exchange(LinkState& s) {
     if (s.settings.linkType == kLinkDirect) return ExchangeDirect(s, length);
     if (s.settings.linkType == kLinkTunnel) return ExchangeTunnel(s, length);
     return ExchangeNoAnswer;
+}
+
+}  // namespace
+
+int Exchange(LinkState& s) {
+    const int result = ExchangeOnce(s);
+    if (s.tap) s.tap->exchangeEnded(result, s.buffer);
+    return result;
 }
 
 }  // namespace quillon

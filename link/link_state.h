@@ -2,6 +2,7 @@
 
 #include "link/clock.h"
 #include "link/exchange_buffer.h"
+#include "link/frame_tap.h"
 #include "link/interrupt_flags.h"
 #include "link/link_settings.h"
 #include "link/link_target.h"
@@ -34,6 +35,9 @@ struct LinkState {
 
     // The user's decimal separator, taken from the locale once at start-up.
     char decimalSeparator = '.';
+
+    // Observer of the wire (the frame monitor); null when nothing watches.
+    FrameTap* tap = nullptr;
 };
 
 }  // namespace quillon

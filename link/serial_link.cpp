@@ -97,7 +97,14 @@ void SendFrame(LinkState& s, const std::uint8_t* bytes, std::size_t count) {
     auto& port = s.port.handle;
     if (!port) return;
     const std::int64_t ticks = TransmissionTicks(count, LineSettingsFor(s.settings), s.port.performanceFrequency);
+    const std::int64_t sendStart = s.clock.counter();
     s.port.lastRtsLateness = port->sendKeyed(bytes, count, ticks, s.clock);
+    if (s.tap) {
+        // The port purges before it sends; the drop time counts from the start
+        // of the send, a few microseconds before the port's own deadline.
+        s.tap->purged(true, true);
+        s.tap->frameSent(bytes, count, sendStart + ticks + s.port.lastRtsLateness);
+    }
 }
 
 bool PauseProcessingEvents(LinkState& s, int milliseconds, bool endOnEnter) {
@@ -142,6 +149,7 @@ std::size_t ReceiveAnswer(LinkState& s, int firstWait, int nextWait, std::uint8_
     if (port) {
         port->takeLineErrors();
         port->purge(false, true);  // drops our own echo and anything stale
+        if (s.tap) s.tap->purged(false, true);
     }
     if (s.settings.linkType == kLinkDirect && s.settings.hartSpeedIndex == 1) {
         if (!PauseProcessingEvents(s, 120, true)) return 0;
@@ -165,6 +173,7 @@ std::size_t ReceiveAnswer(LinkState& s, int firstWait, int nextWait, std::uint8_
         const std::uint32_t now = s.clock.tickMs();
 
         if (n > 0) {
+            if (s.tap) s.tap->bytesReceived(chunk.data(), static_cast<std::size_t>(n), s.clock.counter());
             readAnything = true;
             for (long i = 0; i < n; ++i) {
                 const std::uint8_t c = chunk[static_cast<std::size_t>(i)];
@@ -221,6 +230,7 @@ void InterExchangePause(LinkState& s) {
 
 void RecoverPort(LinkState& s) {
     if (!s.port.handle) return;
+    if (s.tap) s.tap->recoveryStarted();
     const int savedLinkType = s.settings.linkType;
     const int savedSpeed = s.settings.portSpeedIndex;
     s.settings.linkType = kLinkTunnel;

@@ -16,6 +16,7 @@
 #include "sim/device_endpoint.h"
 #include "sim/devsim_console.h"
 #include "sim/flow_computer.h"
+#include "sim/multidrop_line.h"
 #include "sim/pty_server.h"
 #include "sim/real_time_wire.h"
 
@@ -88,6 +89,18 @@ int RunDevsim(const DevsimOptions& o, int consoleFd, std::ostream& out, std::ost
         fc = std::make_unique<FlowComputer>(o.fc, deviceEnd, log);
         endpoint = fc.get();
     }
+    std::vector<std::unique_ptr<SimDevice>> extraDevices;
+    std::vector<std::unique_ptr<DeviceEndpoint>> extraEnds;
+    MultiDropLine multidrop;
+    if (!o.extraDevices.empty()) {
+        multidrop.add(deviceEnd);
+        for (std::size_t i = 0; i < o.extraDevices.size(); ++i) {
+            extraDevices.push_back(std::make_unique<SimDevice>(o.extraProfile(i), o.seed + 1 + std::uint32_t(i)));
+            extraEnds.push_back(std::make_unique<DeviceEndpoint>(*extraDevices.back(), log));
+            multidrop.add(*extraEnds.back());
+        }
+        endpoint = &multidrop;
+    }
     const LineSettings line = o.line();
     RealTimeWire wire(*endpoint, line, static_cast<std::int64_t>(o.turnaroundMs) * 1000);
 
@@ -99,6 +112,7 @@ int RunDevsim(const DevsimOptions& o, int consoleFd, std::ostream& out, std::ost
     out << "serving " << DescribeDevice(device) << " on " << pty.slavePath() << " at " << line.baud
         << (line.parity == Parity::Odd ? " 8O1" : " 8N1") << (fc ? ", behind a flow computer" : "")
         << "; type help for commands" << std::endl;
+    for (const auto& extra : extraDevices) out << "also serving " << DescribeDevice(*extra) << std::endl;
 
     ConsoleTarget target{device, deviceEnd.faults(), fc ? &fc->faults() : nullptr};
     std::string typed;

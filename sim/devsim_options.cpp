@@ -33,7 +33,37 @@ bool ParseLongAddress(const std::string& text, std::array<std::uint8_t, 5>& out)
     return true;
 }
 
+// PRESET,ADDRESS[,LONGADDRESS[,TAG]]
+bool ParseExtraDevice(const std::string& text, DevsimOptions::ExtraDevice& out) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    for (std::size_t comma; (comma = text.find(',', from)) != std::string::npos; from = comma + 1)
+        parts.push_back(text.substr(from, comma - from));
+    parts.push_back(text.substr(from));
+    if (parts.size() < 2 || parts.size() > 4 || parts[0].empty()) return false;
+    out.preset = parts[0];
+    if (!ParseNumber(parts[1], 0, 63, out.shortAddress)) return false;
+    if (parts.size() >= 3 && !parts[2].empty() && !ParseLongAddress(parts[2], out.longAddress.emplace())) return false;
+    if (parts.size() == 4) out.tag = parts[3];
+    return true;
+}
+
 }  // namespace
+
+DeviceProfile DevsimOptions::extraProfile(std::size_t index) const {
+    const ExtraDevice& e = extraDevices.at(index);
+    DeviceProfile p = Preset(e.preset);
+    if (e.longAddress) {
+        p.longAddress = *e.longAddress;
+    } else {
+        // Devices on one line must differ in their long address too.
+        p.longAddress[4] = static_cast<std::uint8_t>(p.longAddress[4] + 1 + index);
+    }
+    p.shortAddress = e.shortAddress;
+    if (e.shortAddress > 15) p.pollingAddressBits = 6;
+    if (e.tag) p.tag = *e.tag;
+    return p;
+}
 
 LineSettings DevsimOptions::line() const {
     LineSettings l{1200, Parity::Odd};
@@ -155,6 +185,8 @@ std::optional<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& 
              return !v.empty();
          }},
         {"--fc-line", [&](const std::string& v) { return ParseNumber(v, 1, 4, o.fc.line); }},
+        {"--add-device",
+         [&](const std::string& v) { return ParseExtraDevice(v, o.extraDevices.emplace_back()); }},
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -182,8 +214,13 @@ std::optional<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& 
             return std::nullopt;
         }
     }
+    if (!o.extraDevices.empty() && o.flowComputer) {
+        error = "--add-device serves a HART modem line, not one behind --flow-computer";
+        return std::nullopt;
+    }
     try {
         (void)o.profile();
+        for (std::size_t i = 0; i < o.extraDevices.size(); ++i) (void)o.extraProfile(i);
     } catch (const std::invalid_argument& e) {
         error = e.what();
         return std::nullopt;
@@ -209,6 +246,8 @@ std::string DevsimUsage() {
            "  --short-address N          polling address (default from the preset, 0)\n"
            "  --preambles N              preambles before each answer\n"
            "  --tag TEXT                 --seed N (noise of the live values)\n"
+           "  --add-device PRESET,ADDR[,HEX10[,TAG]]  one more device on the same line\n"
+           "                             at short address ADDR (repeatable)\n"
            "  --locked                   start write-protected (press the button to write)\n"
            "  --refusal-code 7|16        code of a refused write\n"
            "Calibration (each preset starts with a factory calibration of its form):\n" +

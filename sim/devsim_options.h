@@ -39,6 +39,17 @@ struct DevsimOptions {
     std::optional<std::string> calibrationFile;
     bool noCalibration = false;
 
+    // More devices on the same line, each at its own short address.
+    struct ExtraDevice {
+        std::string preset;
+        std::uint8_t shortAddress = 0;
+        std::optional<std::array<std::uint8_t, 5>> longAddress;
+        std::optional<std::string> tag;
+    };
+    std::vector<ExtraDevice> extraDevices;
+    // The profile of extra device `index`: a long address of its own unless given.
+    DeviceProfile extraProfile(std::size_t index) const;
+
     // The line the simulator paces its answers at.
     LineSettings line() const;
     // The preset with every identity option applied.

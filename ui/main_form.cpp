@@ -24,6 +24,7 @@
 #include "ui/about_form.h"
 #include "ui/key_hook_filter.h"
 #include "ui/live_form.h"
+#include "ui/monitor/link_tools_menu.h"
 #include "ui/qt_text.h"
 #include "ui/qt_user_interface.h"
 
@@ -137,6 +138,7 @@ void TMainForm::buildMenu() {
     items_[MenuItem::ParamConnect] = paramConnect;
     // Commands are queued, so they run from the main loop and never inside the menu's own handling.
     connect(paramConnect, &QAction::triggered, this, &TMainForm::paramConnectClick, Qt::QueuedConnection);
+    AddLinkToolItems(this, n1, state_);
     QAction* n3 = addItem(n1, "N3", "Выход");
     connect(n3, &QAction::triggered, this, &TMainForm::n3Click, Qt::QueuedConnection);
 

@@ -15,6 +15,7 @@
 #include "ui/live_form.h"
 #include "ui/long_addr_form.h"
 #include "ui/main_form.h"
+#include "ui/monitor/link_tools_menu.h"
 #include "ui/now_opros_form.h"
 #include "ui/preambles_form.h"
 #include "ui/qt_live_view.h"
@@ -34,6 +35,7 @@ QtUserInterface::QtUserInterface() {
     RegisterCalibrationForms(*this);
     RegisterFrontendForms(*this);
     RegisterDeviceSettingsForms(*this);
+    RegisterMonitorForms(*this);
 }
 
 QtUserInterface::~QtUserInterface() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "device/loop_scan.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/posix/posix_port_system.h"
@@ -176,6 +177,29 @@ TEST(DevsimProcess, TunnelsThroughItsFlowComputer) {
     ASSERT_EQ(Exchange(link.state), ExchangeOk);
     EXPECT_EQ(link.state.buffer.response[0], 0x06);
     EXPECT_EQ(link.state.buffer.response[12], 16);  // software revision, short frame
+}
+
+TEST(DevsimProcess, ServesSeveralDevicesOnOneLineForTheLoopScan) {
+    DevsimProcess sim({"--preset", "rev6", "--add-device", "rev14,5,,TT-102", "--hart-speed", "3", "--turnaround-ms",
+                       "2", "--name", "loop"});
+    ASSERT_GT(sim.pid(), 0);
+    const std::string path = sim.line();
+    ASSERT_EQ(path, sim.folder() + "/loop");
+    RealLink link(path, {});
+    auto& st = link.state.settings;
+    st.hartSpeedIndex = 3;  // 38400, no parity
+    st.firstByteWait = 150;
+    st.nextByteWait = 50;
+    OpenPort(link.state);
+    ASSERT_TRUE(PortIsOpen(link.state));
+    LoopScanDialog d;
+    RunLoopScan(link.state, d);
+    ASSERT_EQ(d.rows.size(), 2u);
+    EXPECT_EQ(d.rows[0].shortAddress, 0);
+    EXPECT_EQ(d.rows[0].softwareRevision, 6);
+    EXPECT_EQ(d.rows[1].shortAddress, 5);
+    EXPECT_EQ(d.rows[1].softwareRevision, 14);
+    EXPECT_EQ(d.rows[1].tag, "TT-102");
 }
 
 }  // namespace

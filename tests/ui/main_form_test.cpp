@@ -29,6 +29,8 @@ struct MenuEntry {
 
 const MenuEntry kMenu[] = {
     {"N1", "ParamConnect", "Установить параметры связи", true},
+    {"N1", "MonitorItem", "Монитор обмена", true},
+    {"N1", "LoopScanItem", "Поиск устройств на линии", true},
     {"N1", "N3", "Выход", true},
     {"N4", "Statistika", "Статистика обмена", true},
     {"N4", "SelectChannelMenu", "Выбор активных каналов", false},

@@ -1,0 +1,170 @@
+#include "device/loop_scan.h"
+
+#include <cstdio>
+
+#include "device/identification.h"
+#include "device/polling_answer.h"
+#include "device/tag.h"
+#include "device/variant.h"
+#include "link/exchange.h"
+#include "link/frame_codec.h"
+#include "link/main_caption.h"
+#include "link/serial_link.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr std::uint8_t kIdentifyCommand = 0;
+constexpr std::uint8_t kReadTagCommand = 20;
+// Command 0 data: 254, manufacturer, device type, preambles, universal,
+// device, software and hardware revisions, flags, device id (3 bytes).
+constexpr std::size_t kIdentityDataBytes = 12;
+
+// Puts back what the scan borrowed, however it ends.
+struct Borrowed {
+    AppState& s;
+    std::uint8_t shortAddress;
+    std::array<std::uint8_t, 5> longAddress;
+    explicit Borrowed(AppState& state)
+        : s(state), shortAddress(state.settings.shortAddress), longAddress(state.identity.longAddress) {}
+    ~Borrowed() {
+        s.settings.shortAddress = shortAddress;
+        s.identity.longAddress = longAddress;
+    }
+};
+
+// Sends the request in the buffer up to `attempts` times; result of the last.
+int Attempts(AppState& s, const std::function<void()>& build, int attempts) {
+    int result = ExchangeNoAnswer;
+    for (int n = 0; n < attempts; ++n) {
+        build();
+        result = Exchange(s);
+        if (result == ExchangeOk || result == ExchangeAborted) break;
+    }
+    return result;
+}
+
+bool AnswerComplete(const ExchangeBuffer& b) { return AnswerWithinReceived(b) && AnswerByteCount(b) >= 2; }
+
+std::optional<LoopScanRow> RowFromIdentityAnswer(const ExchangeBuffer& b, std::uint8_t polled) {
+    if (b.response[0] != kShortAnswerDelimiter || !AnswerComplete(b)) return std::nullopt;
+    // A device that answers under another address is listed when its own is polled.
+    if ((b.response[1] & 0x3F) != polled) return std::nullopt;
+    if (ResponseCode(b) != 0 || AnswerDataCount(b) < kIdentityDataBytes) return std::nullopt;
+    const std::uint8_t* d = b.response.data() + AnswerDataIndex(b);
+    LoopScanRow row;
+    row.shortAddress = polled;
+    row.longAddress = {d[1], d[2], d[9], d[10], d[11]};
+    row.universalRevision = d[4];
+    row.deviceRevision = d[5];
+    row.softwareRevision = d[6];
+    row.hardwareRevision = d[7];
+    DeviceIdentity id;
+    id.longAddress = row.longAddress;
+    id.softwareRevision = row.softwareRevision;
+    id.hardwareRevision = row.hardwareRevision;
+    id.deviceRevision = row.deviceRevision;
+    row.variant = DerivedVariantText(id);
+    return row;
+}
+
+void SetProgress(LoopScanDialog& d, std::uint8_t address, int done, int total) {
+    d.progressDone = done;
+    d.progressTotal = total;
+    d.progressText = "Адрес " + std::to_string(address) + " (" + std::to_string(done + 1) + " из " +
+                     std::to_string(total) + "), найдено устройств: " + std::to_string(d.rows.size());
+    if (d.changed) d.changed();
+}
+
+}  // namespace
+
+std::string DerivedVariantText(const DeviceIdentity& source) {
+    DeviceIdentity id = source;
+    id.calibrationPointCount = derivedCalibrationPointCount(id);
+    std::string text;
+    switch (id.softwareRevision) {
+        case 14: text = "T версии 911 " + std::to_string(id.calibrationPointCount) + " точек калибровки"; break;
+        case 15: text = "T версии 911 с многотемпературной калибровкой"; break;
+        case 16: text = "T версии 16 с работой АЦП и датчика I2C"; break;
+        default:
+            text = "ПО " + std::to_string(id.softwareRevision) + ", точек калибровки " +
+                   std::to_string(id.calibrationPointCount);
+            break;
+    }
+    if (isVelkor(id))
+        text += "; Velkor, имитирующий плотномер";
+    else if (id.longAddress[1] == 4 && id.longAddress[0] == 35)
+        text += "; плотномер";
+    text += isStandardCommandFamily(id) ? "; стандартные команды" : "; свои команды";
+    return text;
+}
+
+std::string LoopScanLongAddressText(const LoopScanRow& row) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2Xh %.2Xh %.2Xh %.2Xh %.2Xh", row.longAddress[0], row.longAddress[1],
+                  row.longAddress[2], row.longAddress[3], row.longAddress[4]);
+    return text;
+}
+
+std::string LoopScanRevisionsText(const LoopScanRow& row) {
+    return "ПО " + std::to_string(row.softwareRevision) + ", устр. " + std::to_string(row.deviceRevision) + ", апп. " +
+           std::to_string(row.hardwareRevision) + ", униф. " + std::to_string(row.universalRevision);
+}
+
+void RunLoopScan(AppState& s, LoopScanDialog& d) {
+    Borrowed borrowed(s);
+    d.rows.clear();
+    d.stopped = false;
+    d.running = true;
+    const int total = d.wideRange ? 64 : 16;
+    for (int address = 0; address < total; ++address) {
+        SetProgress(d, static_cast<std::uint8_t>(address), address, total);
+        s.settings.shortAddress = static_cast<std::uint8_t>(address);
+        const int result = Attempts(
+            s, [&] { BuildShortRequest(s.buffer, kIdentifyCommand); }, kLoopScanAttempts);
+        if (result == ExchangeAborted) {
+            d.stopped = true;
+            break;
+        }
+        if (result != ExchangeOk) continue;
+        auto row = RowFromIdentityAnswer(s.buffer, static_cast<std::uint8_t>(address));
+        if (!row) continue;
+
+        // The tag needs a long frame to this very device.
+        s.identity.longAddress = row->longAddress;
+        const int tagResult = Attempts(
+            s, [&] { BuildLongRequest(s.buffer, kReadTagCommand); }, kLoopScanAttempts);
+        if (tagResult == ExchangeOk && AnswerComplete(s.buffer) && ResponseCode(s.buffer) == 0 &&
+            AnswerDataCount(s.buffer) > 0)
+            row->tag = TagText(s.buffer.response.data() + AnswerDataIndex(s.buffer), AnswerDataCount(s.buffer));
+        d.rows.push_back(std::move(*row));
+        if (d.changed) d.changed();
+        if (tagResult == ExchangeAborted) {
+            d.stopped = true;
+            break;
+        }
+    }
+    d.running = false;
+    d.progressDone = d.stopped ? d.progressDone : total;
+    d.progressText = (d.stopped ? "Поиск прерван, найдено устройств: " : "Поиск завершён, найдено устройств: ") +
+                     std::to_string(d.rows.size());
+    if (d.changed) d.changed();
+}
+
+void ChooseScannedDevice(AppState& s, const LoopScanRow& row) {
+    s.settings.shortAddress = row.shortAddress;
+    invalidateIdentity(s);
+    UpdateMainCaption(s);
+}
+
+void LoopScanCommand(AppState& s) {
+    LoopScanDialog dialog;
+    dialog.scan = [&s](LoopScanDialog& d) { WithPortOpen(s, [&] { RunLoopScan(s, d); }); };
+    dialog.stop = [&s] { s.flags.stopRequested = true; };
+    if (!s.ui.show(dialog)) return;
+    if (dialog.selectedRow < 0 || static_cast<std::size_t>(dialog.selectedRow) >= dialog.rows.size()) return;
+    ChooseScannedDevice(s, dialog.rows[static_cast<std::size_t>(dialog.selectedRow)]);
+}
+
+}  // namespace quillon

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "device/device_identity.h"
+
+namespace quillon {
+
+// One device that answered command 0 during a loop scan.
+struct LoopScanRow {
+    std::uint8_t shortAddress = 0;
+    std::array<std::uint8_t, 5> longAddress{};
+    std::uint8_t universalRevision = 0;
+    std::uint8_t deviceRevision = 0;
+    std::uint8_t softwareRevision = 0;
+    std::uint8_t hardwareRevision = 0;
+    std::string variant;             // as identification would derive it
+    std::optional<std::string> tag;  // when the device answered command 20
+};
+
+// The window "Поиск устройств на линии". The core fills `scan` and `stop`;
+// the form runs `scan` when the user starts it, calls `stop` from its Stop
+// button, and is told through `changed` when rows or progress moved on.
+struct LoopScanDialog {
+    static constexpr const char* kDialogName = "LoopScanDialog";
+    std::string caption = "Поиск устройств на линии";
+    bool wideRange = false;  // addresses 0-63 instead of 0-15
+    std::vector<LoopScanRow> rows;
+    std::string progressText;
+    int progressDone = 0;
+    int progressTotal = 0;
+    bool running = false;
+    bool stopped = false;  // the last scan ended early
+    int selectedRow = -1;  // the user's choice when the window is confirmed
+
+    std::function<void(LoopScanDialog&)> scan;
+    std::function<void()> stop;
+    std::function<void()> changed;
+};
+
+// Attempts for each address: a silent address costs at most this many waits.
+inline constexpr int kLoopScanAttempts = 2;
+
+// Addresses 0-15 (0-63 with `wideRange`), command 0 to each, command 20 to
+// each that answers. Ends early on Enter, Esc or Stop (result 4 of an
+// exchange). The link settings and the identity are left as they were.
+void RunLoopScan(AppState& s, LoopScanDialog& dialog);
+
+// Row texts as the window lists them.
+std::string LoopScanLongAddressText(const LoopScanRow& row);
+std::string LoopScanRevisionsText(const LoopScanRow& row);
+// What identification would make of a device with these revisions and address.
+std::string DerivedVariantText(const DeviceIdentity& id);
+
+// Makes the chosen device the current one: its short address, a fresh
+// identification next time, the caption.
+void ChooseScannedDevice(AppState& s, const LoopScanRow& row);
+
+// The menu command: the window, the scan inside the port bracket, the choice.
+void LoopScanCommand(AppState& s);
+
+}  // namespace quillon

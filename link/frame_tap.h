@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "link/exchange_buffer.h"
+
+namespace quillon {
+
+// An observer of everything the link puts on and takes off the wire. The link
+// calls it only when one is attached (a null check otherwise), always from the
+// thread that runs the exchange. Counter values are the link clock's
+// high-resolution counter, so an observer can time the device's turnaround.
+class FrameTap {
+public:
+    virtual ~FrameTap() = default;
+    // A port purge: `transmit`/`receive` tell which sides were cleared.
+    virtual void purged(bool transmit, bool receive) = 0;
+    // Bytes written with RTS raised (preambles and wrapper included); RTS fell at `rtsDropCounter`.
+    virtual void frameSent(const std::uint8_t* bytes, std::size_t count, std::int64_t rtsDropCounter) = 0;
+    // One read of the receive loop, every byte as it came, noise included.
+    virtual void bytesReceived(const std::uint8_t* bytes, std::size_t count, std::int64_t counter) = 0;
+    // The "sk" wake-up of a silent line is about to be sent.
+    virtual void recoveryStarted() = 0;
+    // The exchange is over: its result and the buffer as the engine left it.
+    virtual void exchangeEnded(int result, const ExchangeBuffer& buffer) = 0;
+};
+
+}  // namespace quillon
