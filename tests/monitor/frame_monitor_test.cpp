@@ -1,7 +1,8 @@
 #include "monitor/frame_monitor.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
+
+#include <random>
 
 #include <filesystem>
 #include <fstream>
@@ -209,7 +210,7 @@ TEST(MonitorFile, SavesOneLinePerEntryAtomically) {
     Exchange(b.state);
     ASSERT_EQ(monitor.entries().size(), 2u);
 
-    const auto dir = std::filesystem::temp_directory_path() / ("quillon-monitor-" + std::to_string(::getpid()));
+    const auto dir = std::filesystem::temp_directory_path() / ("quillon-monitor-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(dir);
     const auto path = dir / "обмен.txt";
     {
