@@ -1,6 +1,8 @@
 #include <bit>
 
+#include "calibration/calibration_set.h"
 #include "device/device_identity.h"
+#include "device/parameter_access.h"
 #include "device/variant.h"
 #include "sim/command_sets.h"
 
@@ -28,11 +30,8 @@ std::uint32_t Big32(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
 
-bool XorValid(const std::uint8_t* p, std::size_t covered) {
-    std::uint8_t x = 0x4D;
-    for (std::size_t i = 0; i < covered; ++i) x ^= p[i];
-    return x == p[covered];
-}
+// The covered bytes and the check byte after them.
+bool XorValid(const std::uint8_t* p, std::size_t covered) { return VerifyXorCheck(p, covered + 1); }
 
 int PointCount(const SimDevice& d) {
     DeviceIdentity id;
@@ -140,13 +139,7 @@ HartReply WritePairs(SimTemperatureCalibration& cal, int capacity, SimDevice& d,
         }
         case 3: {
             if (v.size() < 10) return Code(kCodeTooFewBytes);
-            std::uint8_t crc = 0;
-            for (std::size_t i = 1; i <= 8; ++i) {
-                crc ^= v[i];
-                for (int b = 0; b < 8; ++b)
-                    crc = static_cast<std::uint8_t>((crc & 0x80) ? (crc << 1) ^ 0x31 : crc << 1);
-            }
-            if (crc != v[9]) return Code(kCodeBadCheck);
+            if (IdCrc8(v.data() + 1, 8) != v[9]) return Code(kCodeBadCheck);
             std::array<std::uint8_t, 8> id{};
             std::copy(v.begin() + 1, v.begin() + 9, id.begin());
             cal.sensorId = id;
