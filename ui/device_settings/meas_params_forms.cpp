@@ -10,18 +10,6 @@
 
 namespace quillon::ui {
 
-namespace {
-
-void AddOkCancel(QDialog* dialog, QVBoxLayout* layout) {
-    auto* row = new QHBoxLayout;
-    AddDialogButton(dialog, row, "OkBitBtn", "OK", true);
-    AddDialogButton(dialog, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-}  // namespace
-
 TMeasParamsForm::TMeasParamsForm(QWidget* parent) : QDialog(parent) {
     setObjectName("TMeasParamsForm");
     auto* layout = new QVBoxLayout(this);

@@ -17,13 +17,6 @@ namespace quillon::ui {
 
 namespace {
 
-void AddOkCancel(QDialog* dialog, QVBoxLayout* layout) {
-    auto* row = new QHBoxLayout;
-    AddDialogButton(dialog, row, "OkBitBtn", "OK", true);
-    AddDialogButton(dialog, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-}
 
 QSpinBox* SpinEdit(QWidget* parent, int minimum, int maximum) {
     auto* spin = new QSpinBox(parent);

@@ -9,18 +9,6 @@
 
 namespace quillon::ui {
 
-namespace {
-
-void AddOkCancel(QDialog* dialog, QBoxLayout* layout) {
-    auto* row = new QHBoxLayout;
-    AddDialogButton(dialog, row, "OkBitBtn", "OK", true);
-    AddDialogButton(dialog, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-}  // namespace
-
 TPWMForm::TPWMForm(QWidget* parent) : QDialog(parent) {
     setObjectName("TPWMForm");
     auto* layout = new QVBoxLayout(this);
