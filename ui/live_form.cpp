@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 
 #include "link/interrupt_flags.h"
@@ -40,6 +41,10 @@ bool LiveForm::setComponentText(const QString& name, const QString& text) {
         box->setTitle(text);
     } else if (auto* memo = qobject_cast<QPlainTextEdit*>(w)) {
         memo->setPlainText(text);
+    } else if (auto* list = qobject_cast<QListWidget*>(w)) {
+        // A list takes one item per line of the text.
+        list->clear();
+        if (!text.isEmpty()) list->addItems(text.split(QLatin1Char('\n')));
     } else if (w) {
         w->setWindowTitle(text);
     } else {

@@ -21,7 +21,7 @@ public:
 
     // False when no component has that name.
     virtual bool setComponentText(const QString& name, const QString& text);
-    bool setComponentVisible(const QString& name, bool visible);
+    virtual bool setComponentVisible(const QString& name, bool visible);
     bool placeBelow(const QString& name, const QString& anchor);
     virtual void addTrendPoint(double, double) {}
     virtual void clearTrend() {}

@@ -4,6 +4,7 @@
 #include "calibration/calibration_file.h"
 #include "ui/calibration/calibration_window.h"
 #include "ui/calibration/get_calibr_point_form.h"
+#include "ui/calibration/get_points_form.h"
 #include "ui/calibration/get_type_calibr_form.h"
 #include "ui/calibration/show_calibr_form.h"
 #include "ui/main_form.h"
@@ -50,6 +51,8 @@ bool RunFileDialog(QtUserInterface& ui, CalibrationFileDialog& record) {
 // The forms of the calibration commands.
 void RegisterCalibrationForms(QtUserInterface& ui) {
     ui.registerLiveView(LiveViewKind::Calibration, [](InterruptFlags* flags) { return new TCalibrovkaForm(flags); });
+    ui.registerLiveView(LiveViewKind::CalibrationAmbient,
+                        [](InterruptFlags* flags) { return new TCalibrTOkrForm(flags); });
     ui.registerForm<TGetTypeCalibrForm, CalibrationTypeDialog>();
     // Closing the view is "Выход"; the enable box is taken however the view is left.
     ui.registerDialog<ShowCalibrationDialog>([&ui](ShowCalibrationDialog& r) {
@@ -60,6 +63,7 @@ void RegisterCalibrationForms(QtUserInterface& ui) {
         return true;
     });
     ui.registerForm<TGetCalibrPointForm, CalibrationPointDialog>();
+    ui.registerForm<TGetPointsForm, PointCountDialog>();
     ui.registerDialog<CalibrationFileDialog>([&ui](CalibrationFileDialog& r) { return RunFileDialog(ui, r); });
 }
 

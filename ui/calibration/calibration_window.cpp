@@ -1,16 +1,25 @@
 #include "ui/calibration/calibration_window.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
+#include <QMdiSubWindow>
 #include <QPushButton>
 
 namespace quillon::ui {
 
-TCalibrovkaForm::TCalibrovkaForm(InterruptFlags* flags, QWidget* parent) : LiveForm(flags, parent) {
-    setObjectName("TCalibrovkaForm");
+TCalibrovkaForm::TCalibrovkaForm(InterruptFlags* flags, QWidget* parent)
+    : TCalibrovkaForm(flags, parent, {"Значение :", "Среднее :"}, false) {}
+
+TCalibrovkaForm::TCalibrovkaForm(InterruptFlags* flags, QWidget* parent, Captions main, bool ambientChannel)
+    : LiveForm(flags, parent) {
+    setObjectName(ambientChannel ? "TCalibrTOkrForm" : "TCalibrovkaForm");
     setWindowTitle("Калибровка");
     const char* const dashes = "----------";
-    auto* grid = new QGridLayout(this);
+    auto* outer = new QHBoxLayout(this);
+    auto* grid = new QGridLayout;
+    outer->addLayout(grid);
     int row = 0;
     auto add = [&](const QString& caption, const QString& name, const QString& text) {
         auto* c = new QLabel(caption, this);
@@ -23,12 +32,16 @@ TCalibrovkaForm::TCalibrovkaForm(InterruptFlags* flags, QWidget* parent) : LiveF
         ++row;
         return v;
     };
-    QLabel* value = add("Значение :", "ValueLabel", dashes);
+    QLabel* value = add(main.value, "ValueLabel", dashes);
     QFont big = value->font();
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.4);
     value->setFont(big);
-    add("Среднее :", "MediaLabel", dashes);
+    add(main.mean, "MediaLabel", dashes);
+    if (ambientChannel) {
+        add("Код Токр.среды :", "OkrValueLabel", dashes)->setFont(big);
+        add("Среднее значение :", "OkrMediaLabel", dashes);
+    }
     add("Запросов :", "ZaprosovLabel", "0");
     add("Ответов :", "OtvetovLabel", "0");
     add("Правильных :", "RightOtvetovLabel", "0");
@@ -39,6 +52,29 @@ TCalibrovkaForm::TCalibrovkaForm(InterruptFlags* flags, QWidget* parent) : LiveF
     stop->setObjectName("StopBitBtn");
     connect(stop, &QPushButton::clicked, this, &LiveForm::buttonClicked);
     grid->addWidget(stop, row, 0, 1, 2, Qt::AlignHCenter);
+
+    list_ = new QListWidget(this);
+    list_->setObjectName("ListBox1");
+    // The lines are laid out in columns of characters.
+    QFont fixed("Monospace");
+    fixed.setStyleHint(QFont::TypeWriter);
+    list_->setFont(fixed);
+    list_->setMinimumWidth(list_->fontMetrics().horizontalAdvance(QString(44, QLatin1Char('0'))));
+    list_->hide();
+    outer->addWidget(list_);
 }
+
+bool TCalibrovkaForm::setComponentVisible(const QString& name, bool visible) {
+    if (name != QLatin1String("ListBox1") || !visible || !list_->isHidden())
+        return LiveForm::setComponentVisible(name, visible);
+    const int extra = list_->minimumWidth() + (layout() ? layout()->spacing() : 0);
+    list_->show();
+    resize(width() + extra, height());
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->resize(sub->width() + extra, sub->height());
+    return true;
+}
+
+TCalibrTOkrForm::TCalibrTOkrForm(InterruptFlags* flags, QWidget* parent)
+    : TCalibrovkaForm(flags, parent, {"Код Температуры :", "Среднее значение :"}, true) {}
 
 }  // namespace quillon::ui
