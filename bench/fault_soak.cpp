@@ -3,8 +3,11 @@
 // computer, each with a fault drawn at random from every fault the simulator
 // knows. Counts the answers accepted (result 0) that are damaged or do not fit
 // the request (frame type, address, length, check byte); that count must be 0.
-// Intact answers that arrived too late for an earlier request and were taken
-// for the current one are counted apart ("stale").
+// Every answer of the simulated device carries a serial number, so an intact
+// answer that came too late for an earlier request and was taken for the
+// current one ("stale") is told apart from a damaged one. A stale answer to
+// another command must not be accepted either; one to the same command is
+// indistinguishable on the wire from a current one and is only counted.
 //
 //   bench_fault_soak [exchanges] [seed]     (default 100000, 1)
 
@@ -39,12 +42,20 @@ bool Damaging(Fault f) {
            f == Fault::NoAnswer;
 }
 
-// An intact answer to another command: the answer to an earlier request that
-// came too late for it. Nothing in a frame names the request it answers but
-// the command number.
+// The command an answer names differs from the request's.
 bool AnswersAnotherCommand(const ExchangeBuffer& b) {
     const bool longRequest = b.request[0] == kLongRequestDelimiter;
     return b.response[longRequest ? 6 : 2] != b.request[longRequest ? 6 : 2];
+}
+
+// The serial number the bench's device put into an accepted answer (data
+// bytes: command, then the number most significant first), or -1.
+long AnswerSerial(const ExchangeBuffer& b) {
+    if (AnswerDataCount(b) != 5) return -1;
+    const std::size_t d = AnswerDataIndex(b);
+    long serial = 0;
+    for (std::size_t k = 1; k <= 4; ++k) serial = (serial << 8) | b.response[d + k];
+    return serial;
 }
 
 // What every reader relies on once an answer is accepted, from the request alone.
@@ -84,7 +95,21 @@ struct Soak {
     sim::SimLine& line;
     AppState s{ui, ports, clock};
 
+    // Exchange during which the device made each answer, by serial number.
+    std::vector<long> answerMadeIn;
+    long currentExchange = 0;
+
     explicit Soak(std::uint32_t seed) : device(sim::Preset("rev6"), seed), line(ports.addPort("sim0", endpoint)) {
+        for (std::uint8_t command : {0, 1, 3}) {
+            device.commands()[command] = [this, command](sim::SimDevice&, const sim::HartRequest&) {
+                const auto serial = static_cast<std::uint32_t>(answerMadeIn.size());
+                answerMadeIn.push_back(currentExchange);
+                return sim::HartReply{0,
+                                      {command, static_cast<std::uint8_t>(serial >> 24),
+                                       static_cast<std::uint8_t>(serial >> 16), static_cast<std::uint8_t>(serial >> 8),
+                                       static_cast<std::uint8_t>(serial)}};
+            };
+        }
         s.port.performanceFrequency = clock.counterFrequency();
         s.settings.shortAddress = device.profile().shortAddress;
         s.identity.longAddress = device.profile().longAddress;
@@ -141,7 +166,7 @@ int main(int argc, char** argv) {
 
     Soak soak(seed);
     std::map<Fault, Tally> direct, tunnel;
-    long corrupt = 0, stale = 0, accepted = 0;
+    long corrupt = 0, stale = 0, staleOtherCommand = 0, accepted = 0;
     const auto wallStart = std::chrono::steady_clock::now();
     for (long i = 0; i < total; ++i) {
         const bool viaTunnel = i >= total / 2;
@@ -156,6 +181,7 @@ int main(int argc, char** argv) {
             case 1: BuildLongRequest(soak.s.buffer, 1); break;
             default: BuildLongRequest(soak.s.buffer, 3); break;
         }
+        soak.currentExchange = i;
         const int result = Exchange(soak.s);
         Tally& t = (viaTunnel ? tunnel : direct)[fault];
         ++t.exchanges;
@@ -164,12 +190,15 @@ int main(int argc, char** argv) {
             ++accepted;
             // The simulated flow computer cannot make an oversized wrapper: that fault leaves it intact.
             const bool damaged = Damaging(fault) && !(wrapperFault && fault == Fault::Oversized);
-            if (!FitsRequest(soak.s.buffer)) {
+            const long serial = AnswerSerial(soak.s.buffer);
+            const bool known = serial >= 0 && static_cast<std::size_t>(serial) < soak.answerMadeIn.size();
+            if (!FitsRequest(soak.s.buffer) || !known) {
                 ++t.corruptAccepted;
                 ++corrupt;
-            } else if (AnswersAnotherCommand(soak.s.buffer)) {
+            } else if (soak.answerMadeIn[static_cast<std::size_t>(serial)] != i) {
                 ++t.staleAccepted;
                 ++stale;
+                if (AnswersAnotherCommand(soak.s.buffer)) ++staleOtherCommand;
             } else if (damaged) {
                 ++t.corruptAccepted;
                 ++corrupt;
@@ -185,6 +214,7 @@ int main(int argc, char** argv) {
     Print("direct", direct);
     Print("tunnel", tunnel);
     std::printf("\naccepted %ld, corrupt answers accepted: %ld\n", accepted, corrupt);
-    std::printf("intact answers to an earlier request accepted (stale): %ld\n", stale);
-    return corrupt == 0 ? 0 : 1;
+    std::printf("intact answers to an earlier request accepted (stale): %ld, of them to another command: %ld\n", stale,
+                staleOtherCommand);
+    return corrupt == 0 && staleOtherCommand == 0 ? 0 : 1;
 }

@@ -36,7 +36,8 @@ int ExchangeDirect(LinkState& s, std::size_t length) {
     s.buffer.responseCount = static_cast<std::uint8_t>(count);
     if (Interrupted(s)) return ExchangeAborted;
     if (count == 0) return ExchangeNoAnswer;
-    return CheckAnswer(count, s.buffer.response.data()) == kAnswerValid ? ExchangeOk : ExchangeBadAnswer;
+    if (CheckAnswer(count, s.buffer.response.data()) != kAnswerValid) return ExchangeBadAnswer;
+    return AnswerNamesRequestCommand(s.buffer) ? ExchangeOk : ExchangeBadAnswer;
 }
 
 int ExchangeTunnel(LinkState& s, std::size_t length) {

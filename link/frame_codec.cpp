@@ -33,6 +33,12 @@ std::size_t FinishRequest(ExchangeBuffer& buffer, std::uint8_t shortAddress,
     return length;
 }
 
+bool AnswerNamesRequestCommand(const ExchangeBuffer& b) {
+    const std::size_t answerAt = b.response[0] == kLongAnswerDelimiter ? 6 : 2;
+    const std::size_t requestAt = b.request[0] == kLongRequestDelimiter ? 6 : 2;
+    return b.response[answerAt] == b.request[requestAt];
+}
+
 AnswerFilter PrepareAnswerFilter(const ExchangeBuffer& buffer) {
     const auto& r = buffer.request;
     AnswerFilter f;

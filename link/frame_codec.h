@@ -45,6 +45,11 @@ int CheckAnswer(std::size_t count, const std::uint8_t* frame);
 
 std::uint8_t XorOf(const std::uint8_t* bytes, std::size_t count);
 
+// True when the answer in the buffer names the command of the request. An
+// answer that came too late for an earlier request of another command would
+// otherwise be read with that command's layout.
+bool AnswerNamesRequestCommand(const ExchangeBuffer& b);
+
 // Length the answer in the buffer claims for itself (delimiter to check byte),
 // or 0 when `responseCount` does not even hold its header.
 std::size_t AnswerOwnLength(const ExchangeBuffer& b);

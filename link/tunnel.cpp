@@ -60,6 +60,7 @@ int UnwrapAnswer(LinkState& s, std::size_t count) {
     // with the wrong layout.
     if (!AnswerMatchesFilter(PrepareAnswerFilter(s.buffer), r.data(), hartLength)) return ExchangeBadAnswer;
     if (CheckAnswer(hartLength, r.data()) != kAnswerValid) return ExchangeBadAnswer;
+    if (!AnswerNamesRequestCommand(s.buffer)) return ExchangeBadAnswer;
     // Bytes after the HART check byte (a modem's trailing noise, forwarded
     // with the frame) are dropped, as the direct link's receiver drops them:
     // the answer ends at its own length.

@@ -47,6 +47,9 @@ TEST(Exchange, Results) {
         {"wrong check byte", {0x06, 0x01, 0x00, 0x04, 0x00, 0x00, 0xFE, 0x26, 0x00}, ExchangeBadAnswer},
         {"cut short", {0x06, 0x01, 0x00, 0x04, 0x00, 0x00}, ExchangeBadAnswer},
         {"only the start byte", {0x06}, ExchangeBadAnswer},
+        // Intact, but the answer to a command 1 asked earlier, come too late.
+        {"answer naming another command", WithCheckByte({0x06, 0x01, 0x01, 0x04, 0x00, 0x00, 0xFE, 0x26}),
+         ExchangeBadAnswer},
     };
     for (const auto& c : cases) {
         LinkBench b;

@@ -42,7 +42,7 @@ struct TunnelBench : LinkBench {
     }
 };
 
-TEST(TunnelAnswer, FrameTypeAndAddressFollowTheDirectLinksRules) {
+TEST(TunnelAnswer, FrameTypeAddressAndCommandFollowTheDirectLinksRules) {
     struct Case {
         const char* name;
         bool longRequest;
@@ -59,6 +59,9 @@ TEST(TunnelAnswer, FrameTypeAndAddressFollowTheDirectLinksRules) {
         {"long answer with the burst bit set", true, 0, "66 05 12 0b 86 e6 0f 00 00 01 06 03 00 00 05 6e 7d f7",
          ExchangeBadAnswer},
         {"long answer from the device", true, 0, "66 05 12 0b 86 a6 0f 00 00 01 06 03 10 00 05 3e 2c ca", ExchangeOk},
+        // The same answer naming command 7: a late answer to an earlier request.
+        {"long answer naming another command", true, 0, "66 05 12 0b 86 a6 0f 00 00 01 07 03 10 00 05 3f ec db",
+         ExchangeBadAnswer},
         {"short answer from another polling address", false, 1, "66 05 0d 0b 06 82 00 02 00 00 86 17 66",
          ExchangeBadAnswer},
         {"short answer from the polling address", false, 1, "66 05 0d 0b 06 81 00 02 00 00 85 57 54", ExchangeOk},
