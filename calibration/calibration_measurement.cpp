@@ -1,6 +1,7 @@
 #include "calibration/calibration_measurement.h"
 
 #include <bit>
+#include <cmath>
 #include <memory>
 
 #include "calibration/calibration_point_entry.h"
@@ -33,7 +34,29 @@ constexpr const char* kRequests = "ZaprosovLabel";
 constexpr const char* kAnswers = "OtvetovLabel";
 constexpr const char* kValid = "RightOtvetovLabel";
 constexpr const char* kList = "ListBox1";
+// How settled the reading is: its spread and the number of readings behind the mean.
+constexpr const char* kDeviation = "DeviationLabel";
+constexpr const char* kSamples = "SamplesLabel";
+constexpr const char* kSettling = "SettlingPanel";  // the two above and the trend
 }  // namespace window
+
+// Running standard deviation (Welford): the sum of squares would lose every
+// digit of a 24-bit code's spread to cancellation.
+struct Spread {
+    std::uint64_t n = 0;
+    double mean = 0, m2 = 0;
+    void add(double x) {
+        ++n;
+        const double delta = x - mean;
+        mean += delta / static_cast<double>(n);
+        m2 += delta * (x - mean);
+    }
+    // Sample standard deviation; needs two readings.
+    std::optional<double> deviation() const {
+        if (n < 2) return std::nullopt;
+        return std::sqrt(m2 / static_cast<double>(n - 1));
+    }
+};
 
 // Counters and sums since the last reset (F4 or a point entered).
 struct Measurement {
@@ -42,6 +65,7 @@ struct Measurement {
     std::uint64_t mainCount = 0;
     double ambientSum = 0;
     std::uint64_t ambientCount = 0;
+    Spread mainSpread;
 };
 
 bool NotANumberBits(std::uint32_t bits) { return ((bits >> 23) & 0xFFu) == 0xFFu; }
@@ -74,13 +98,18 @@ public:
         view_->setCaption("Калибровка");
         view_->setText("Hint", "F4 - Reset, Enter - Stop");
         view_->setVisible(window::kList, false);
+        view_->setVisible(window::kSettling, true);
         view_->show();
     }
 
     void reset() {
         m_ = Measurement{};
+        resetTick_ = s_.clock.tickMs();
         view_->setText(window::kValue, kNoValue);
         view_->setText(window::kMean, kNoValue);
+        view_->setText(window::kDeviation, kNoValue);
+        view_->setText(window::kSamples, "0");
+        view_->clearTrend();
         if (ambientWindow_) {
             view_->setText(window::kAmbientValue, kNoValue);
             view_->setText(window::kAmbientMean, kNoValue);
@@ -129,12 +158,26 @@ public:
             const int decimals = id.softwareRevision == 14 ? 2 : 5;
             view_->setText(window::kValue, FormatDecimals(value, decimals, s_.decimalSeparator));
             view_->setText(window::kMean, FormatDecimals(mainMean(), decimals, s_.decimalSeparator));
+            showSettling(value, decimals);
             return;
         }
         m_.mainSum += reading;
         ++m_.mainCount;
         view_->setText(window::kValue, std::to_string(reading));
         view_->setText(window::kMean, std::to_string(static_cast<std::uint64_t>(mainMean())));
+        showSettling(reading, 1);
+    }
+
+    // The spread, the count and the trend of the readings averaged, so the
+    // engineer stops when the reference has settled rather than guessing.
+    void showSettling(double reading, int decimals) {
+        m_.mainSpread.add(reading);
+        const auto deviation = m_.mainSpread.deviation();
+        view_->setText(window::kDeviation,
+                       deviation ? FormatDecimals(*deviation, decimals, s_.decimalSeparator) : kNoValue);
+        view_->setText(window::kSamples, std::to_string(m_.mainCount));
+        const std::uint32_t elapsed = s_.clock.tickMs() - resetTick_;
+        view_->addTrendPoint(static_cast<double>(elapsed) / 1000.0, reading);
     }
 
     // First text of the point dialog: the main mean, or "0" before any valid reading.
@@ -161,6 +204,7 @@ private:
     bool ambientWindow_;
     std::unique_ptr<LiveView> view_;
     Measurement m_;
+    std::uint32_t resetTick_ = 0;
     bool listShown_ = false;
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -290,6 +291,54 @@ TEST(NewCalibration, ContinueStartsTheAveragesOverAndNanIsNotAveraged) {
         EXPECT_TRUE(mean == "----------" || mean == "20.00000") << mean;
     const auto& requests = b.ui.views.at(0)->history.at("ZaprosovLabel");
     EXPECT_EQ(std::count(requests.begin(), requests.end(), "0"), 2) << "\"Продолжить\" resets the counters";
+}
+
+// Beyond the mean: the spread of the readings averaged, their count and their
+// trend, all started over with the averages.
+TEST(NewCalibration, SpreadCountAndTrendOfTheReadingsAveraged) {
+    struct Case {
+        const char* preset;
+        int channel;
+        std::vector<std::uint32_t> answers;  // as the device reports them, in turn
+        const char* deviation;                // sample standard deviation of those
+    };
+    const auto bits = [](float f) { return std::bit_cast<std::uint32_t>(f); };
+    const std::vector<Case> cases = {
+        // 10, 12, 14: mean 12, squares 4 + 0 + 4 over n - 1 = 2: deviation 2.
+        {"rev16", 1, {bits(10.0f), bits(12.0f), bits(14.0f)}, "2.00000"},
+        // Codes 2000100 and 2000104: sqrt(8) = 2.83.
+        {"rev6", 0, {2000100, 2000104}, "2.8"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.preset);
+        ProcedureBench b(c.preset, c.channel);
+        b.pointCount("2");
+        b.validBeforeEnter = static_cast<int>(c.answers.size());
+        std::size_t next = 0;
+        b.device().commands()[176] = [&](sim::SimDevice&, const sim::HartRequest& q) {
+            const std::uint32_t v = c.answers[next++ % c.answers.size()];
+            return sim::HartReply{0, {q.data.at(0), static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+                                      static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)}};
+        };
+        std::vector<std::string> deviationAtStop, samplesAtStop;
+        std::size_t trendAtStop = 0;
+        b.ui.onDialog<CalibrationPointDialog>([&](CalibrationPointDialog& d) {
+            const auto& view = *b.ui.views.at(0);
+            deviationAtStop.push_back(view.texts.at("DeviationLabel"));
+            samplesAtStop.push_back(view.texts.at("SamplesLabel"));
+            trendAtStop = view.trend.size();
+            d.result = CalibrationPointDialog::kStop;
+            return true;
+        });
+        NewCalibration(b.state);
+        const auto& view = *b.ui.views.at(0);
+        EXPECT_TRUE(view.visible.at("SettlingPanel"));
+        ASSERT_EQ(deviationAtStop.size(), 1u);
+        EXPECT_EQ(deviationAtStop[0], c.deviation);
+        EXPECT_EQ(samplesAtStop[0], std::to_string(c.answers.size()));
+        EXPECT_EQ(trendAtStop, c.answers.size());
+        EXPECT_EQ(view.history.at("DeviationLabel").front(), "----------") << "no spread before two readings";
+    }
 }
 
 TEST(NewCalibration, AmbientWindowAlternatesStartingWithTheMainChannel) {

@@ -11,6 +11,7 @@
 
 #include "link/live_view.h"
 #include "ui/qt_text.h"
+#include "ui/trend_chart.h"
 #include "ui_bench.h"
 
 namespace quillon::uitest {
@@ -37,6 +38,9 @@ TEST(NewCalibrationGui, TwoPointsFromTheMenuToTheView) {
     QStringList prefilled, viewLines, windowLines;
     QString pointsLabel, windowTitle, firstCaption;
     int widthBefore = -1, widthAfter = -1;
+    bool settlingShown = false;
+    QString deviation;
+    int trendPoints = -1;
     b.ui.onDialogShown = [&](QDialog& d) {
         const std::string name = FromQ(d.objectName());
         auto* window = form.findChild<QWidget*>("TCalibrovkaForm");
@@ -58,6 +62,9 @@ TEST(NewCalibrationGui, TwoPointsFromTheMenuToTheView) {
                 for (int i = 0; list && i < list->count(); ++i) windowLines << list->item(i)->text();
                 windowTitle = window->windowTitle();
                 firstCaption = Child<QLabel>(window, "ValueLabelCaption")->text();
+                settlingShown = !Child<QWidget>(window, "SettlingPanel")->isHidden();
+                deviation = Child<QLabel>(window, "DeviationLabel")->text();
+                trendPoints = Child<ui::TrendChart>(window, "TrendChart")->pointCount();
             }
             live.reference = 60.0;
             Click(&d, "OkBitBtn");
@@ -96,6 +103,9 @@ TEST(NewCalibrationGui, TwoPointsFromTheMenuToTheView) {
     ASSERT_EQ(windowLines.size(), 1) << "the window lists the points taken";
     EXPECT_EQ(FromQ(windowLines[0]), "1) Код АЦП : " + std::to_string(codeAt(20.0)) + "       Значение : 20.000");
     EXPECT_GT(widthAfter, widthBefore) << "the list widens the window when the first point arrives";
+    EXPECT_TRUE(settlingShown);
+    EXPECT_EQ(FromQ(deviation), "0.0") << "a reference without noise does not spread";
+    EXPECT_GE(trendPoints, 3);
     ASSERT_GE(viewLines.size(), 2);
     EXPECT_TRUE(FromQ(viewLines[0]).starts_with("1) Код: " + std::to_string(codeAt(20.0))));
     const std::vector<std::string> boxes = b.boxTexts();

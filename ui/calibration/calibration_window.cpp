@@ -6,6 +6,9 @@
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/trend_chart.h"
 
 namespace quillon::ui {
 
@@ -18,19 +21,25 @@ TCalibrovkaForm::TCalibrovkaForm(InterruptFlags* flags, QWidget* parent, Caption
     setWindowTitle("Калибровка");
     const char* const dashes = "----------";
     auto* outer = new QHBoxLayout(this);
+    auto* left = new QVBoxLayout;
     auto* grid = new QGridLayout;
-    outer->addLayout(grid);
+    left->addLayout(grid);
+    outer->addLayout(left);
     int row = 0;
-    auto add = [&](const QString& caption, const QString& name, const QString& text) {
-        auto* c = new QLabel(caption, this);
+    auto addTo = [&](QWidget* owner, QGridLayout* to, int& at, const QString& caption, const QString& name,
+                     const QString& text) {
+        auto* c = new QLabel(caption, owner);
         c->setObjectName(name + "Caption");
-        auto* v = new QLabel(text, this);
+        auto* v = new QLabel(text, owner);
         v->setObjectName(name);
         v->setMinimumWidth(v->fontMetrics().horizontalAdvance("-00000000000000  "));
-        grid->addWidget(c, row, 0);
-        grid->addWidget(v, row, 1);
-        ++row;
+        to->addWidget(c, at, 0);
+        to->addWidget(v, at, 1);
+        ++at;
         return v;
+    };
+    auto add = [&](const QString& caption, const QString& name, const QString& text) {
+        return addTo(this, grid, row, caption, name, text);
     };
     QLabel* value = add(main.value, "ValueLabel", dashes);
     QFont big = value->font();
@@ -52,6 +61,21 @@ TCalibrovkaForm::TCalibrovkaForm(InterruptFlags* flags, QWidget* parent, Caption
     stop->setObjectName("StopBitBtn");
     connect(stop, &QPushButton::clicked, this, &LiveForm::buttonClicked);
     grid->addWidget(stop, row, 0, 1, 2, Qt::AlignHCenter);
+    // How settled the main reading is since the last reset; shown by the
+    // loops that feed it (a calibration point), hidden for the others.
+    auto* settling = new QWidget(this);
+    settling->setObjectName("SettlingPanel");
+    auto* settlingGrid = new QGridLayout(settling);
+    settlingGrid->setContentsMargins(0, 0, 0, 0);
+    int settlingRow = 0;
+    addTo(settling, settlingGrid, settlingRow, "СКО :", "DeviationLabel", dashes);
+    addTo(settling, settlingGrid, settlingRow, "Усреднено :", "SamplesLabel", "0");
+    trend_ = new TrendChart(settling);
+    trend_->setObjectName("TrendChart");
+    trend_->setMinimumSize(300, 150);
+    settlingGrid->addWidget(trend_, settlingRow, 0, 1, 2);
+    settling->hide();
+    left->addWidget(settling);
 
     list_ = new QListWidget(this);
     list_->setObjectName("ListBox1");
@@ -73,6 +97,10 @@ bool TCalibrovkaForm::setComponentVisible(const QString& name, bool visible) {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->resize(sub->width() + extra, sub->height());
     return true;
 }
+
+void TCalibrovkaForm::addTrendPoint(double seconds, double value) { trend_->addPoint(seconds, value); }
+
+void TCalibrovkaForm::clearTrend() { trend_->clear(); }
 
 TCalibrTOkrForm::TCalibrTOkrForm(InterruptFlags* flags, QWidget* parent)
     : TCalibrovkaForm(flags, parent, {"Код Температуры :", "Среднее значение :"}, true) {}

@@ -6,6 +6,10 @@ class QGridLayout;
 class QListWidget;
 
 namespace quillon::ui {
+class TrendChart;
+}
+
+namespace quillon::ui {
 
 // The measuring window of a calibration: the live reading, its mean, the
 // request counters, the hint "F4 - Reset, Enter - Stop", "Останов", and the
@@ -17,6 +21,8 @@ public:
 
     // Showing the point list widens the window by the list, so the readings keep their room.
     bool setComponentVisible(const QString& name, bool visible) override;
+    void addTrendPoint(double seconds, double value) override;
+    void clearTrend() override;
 
 protected:
     // The measuring channel's captions; the ambient window names them differently.
@@ -28,6 +34,7 @@ protected:
 
 private:
     QListWidget* list_ = nullptr;
+    TrendChart* trend_ = nullptr;
 };
 
 // The same for the devices with an ambient-temperature channel: its reading
