@@ -16,6 +16,7 @@
 #include "device/identification.h"
 #include "frontend/measuring_channel.h"
 #include "link/frame_codec.h"
+#include "device/request_capture.h"
 #include "support/sim_fixture.h"
 
 namespace quillon {
@@ -87,23 +88,6 @@ struct ProcedureBench : SimBench {
     std::vector<CalibrationSet> viewed;
     std::vector<std::vector<std::string>> viewLines;
 };
-
-// The setting numbers the measurement loop asked for, in order.
-std::vector<int> SettingsRead(const std::vector<std::vector<std::uint8_t>>& seen) {
-    std::vector<int> out;
-    for (const auto& r : seen) out.push_back(r.empty() ? -1 : r[0]);
-    return out;
-}
-
-std::shared_ptr<std::vector<std::vector<std::uint8_t>>> Capture(SimBench& b, std::uint8_t command) {
-    auto seen = std::make_shared<std::vector<std::vector<std::uint8_t>>>();
-    auto original = b.device().commands()[command];
-    b.device().commands()[command] = [seen, original](sim::SimDevice& d, const sim::HartRequest& q) {
-        seen->push_back(q.data);
-        return original(d, q);
-    };
-    return seen;
-}
 
 // Three points taken from the simulator in every form, sent, and read back
 // from the device equal to what was taken.
@@ -345,7 +329,7 @@ TEST(NewCalibration, AmbientWindowAlternatesStartingWithTheMainChannel) {
     for (const char* preset : {"rev8", "rev11"}) {
         SCOPED_TRACE(preset);
         ProcedureBench b(preset);
-        auto seen = Capture(b, 176);
+        auto seen = testing::CaptureRequests(b, 176);
         b.pointCount("2");
         b.validBeforeEnter = 4;
         std::vector<std::string> first;
@@ -359,7 +343,7 @@ TEST(NewCalibration, AmbientWindowAlternatesStartingWithTheMainChannel) {
         ASSERT_EQ(b.ui.views.size(), 1u);
         const auto& view = *b.ui.views[0];
         EXPECT_EQ(view.kind, LiveViewKind::CalibrationAmbient);
-        const std::vector<int> settings = SettingsRead(*seen);
+        const std::vector<int> settings = testing::SettingNumbers(*seen);
         ASSERT_GE(settings.size(), 9u);
         // Five requests per point (the fifth is stopped), and after the point the count starts again at the main channel.
         EXPECT_EQ(std::vector<int>(settings.begin(), settings.begin() + 9),
