@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "calibration/calibration_measurement.h"
 #include "device/polling_answer.h"
 #include "device/response_codes.h"
 #include "fuzz/accepted_answer.h"
@@ -46,6 +47,10 @@ void ReadEverything(AppState& s) {
         fuzz::Require(request != PollRequest::Command1 || !reading->auxiliaryBits, "command 1 has no loop current");
     }
     ReadExtendedAnswer(b);
+    for (std::uint8_t command : {std::uint8_t{113}, std::uint8_t{176}}) {
+        if (MeasurementReading(b, {command, 19, false}))
+            fuzz::Require(within, "calibration reading from an answer not fully received");
+    }
     if (AnswerHasStatus(b)) ShowResponseCode(s);
 }
 
