@@ -16,6 +16,7 @@
 #include "device/identification.h"
 #include "frontend/measuring_channel.h"
 #include "link/frame_codec.h"
+#include "link/key_hook.h"
 #include "device/request_capture.h"
 #include "support/sim_fixture.h"
 
@@ -323,6 +324,40 @@ TEST(NewCalibration, SpreadCountAndTrendOfTheReadingsAveraged) {
         EXPECT_EQ(trendAtStop, c.answers.size());
         EXPECT_EQ(view.history.at("DeviationLabel").front(), "----------") << "no spread before two readings";
     }
+}
+
+// The keys of the measuring window through the key hook: F4 starts the
+// averages over, Esc ends the measuring like Enter.
+TEST(NewCalibration, F4StartsTheMeanOverAndEscOpensThePointDialog) {
+    ProcedureBench b("rev6");
+    b.pointCount("2");
+    int readings = 0;
+    b.device().commands()[176] = [&](sim::SimDevice&, const sim::HartRequest& q) {
+        const std::uint32_t code = ++readings <= 2 ? 1000 : 3000;
+        return sim::HartReply{0, {q.data.at(0), 0, static_cast<std::uint8_t>(code >> 16),
+                                  static_cast<std::uint8_t>(code >> 8), static_cast<std::uint8_t>(code)}};
+    };
+    int phase = 0;
+    b.ui.onProcessEvents = [&] {
+        const std::string valid = b.ui.views.empty() ? "" : b.ui.views[0]->texts["RightOtvetovLabel"];
+        if (phase == 0 && valid == "2") {
+            KeyHook(b.state.flags, kKeyF4);
+            phase = 1;
+        } else if (phase == 1 && valid == "3") {
+            KeyHook(b.state.flags, kKeyEsc);
+            phase = 2;
+        }
+    };
+    std::string first;
+    b.ui.onDialog<CalibrationPointDialog>([&](CalibrationPointDialog& d) {
+        first = d.adText;
+        d.result = CalibrationPointDialog::kStop;
+        return true;
+    });
+    NewCalibration(b.state);
+    EXPECT_EQ(first, "3000") << "the two readings of 1000 before F4 are not in the mean";
+    const auto& requests = b.ui.views.at(0)->history.at("ZaprosovLabel");
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "0"), 2);
 }
 
 TEST(NewCalibration, AmbientWindowAlternatesStartingWithTheMainChannel) {
