@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "calibration/calibration_point_entry.h"
+#include "calibration/text_columns.h"
 #include "device/number_entry.h"
 #include "device/response_codes.h"
 #include "device/variant.h"
@@ -69,25 +70,6 @@ struct Measurement {
 };
 
 bool NotANumberBits(std::uint32_t bits) { return ((bits >> 23) & 0xFFu) == 0xFFu; }
-
-std::size_t Utf8Length(const std::string& text) {
-    std::size_t n = 0;
-    for (unsigned char c : text)
-        if ((c & 0xC0u) != 0x80u) ++n;
-    return n;
-}
-
-// Pads with spaces or cuts to `width` characters (not bytes: the labels are Cyrillic).
-std::string FitToWidth(const std::string& text, std::size_t width) {
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0u) != 0x80u) {
-            if (chars == width) return text.substr(0, i);
-            ++chars;
-        }
-    }
-    return text + std::string(width - chars, ' ');
-}
 
 class MeasurementWindow {
 public:
@@ -244,7 +226,7 @@ std::string MeasuredPointLine(int n, const DeviceIdentity& id, double reading, d
         readingText = std::to_string(static_cast<std::uint32_t>(reading));
     }
     const std::string head = std::to_string(n) + ") " + label;
-    return FitToWidth(head + readingText, Utf8Length(head) + 14) + "Значение : " + FormatDecimals(value, 3, separator);
+    return PadOrCut(head + readingText, CharacterCount(head) + 14) + "Значение : " + FormatDecimals(value, 3, separator);
 }
 
 std::string MeasuredPointLines(const AppState& s) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "calibration/calibration_point_entry.h"
+#include "calibration/text_columns.h"
 #include "device/number_entry.h"
 
 namespace quillon {
@@ -11,29 +12,6 @@ namespace {
 
 constexpr std::size_t kFirstColumnEnd = 20;
 constexpr std::size_t kSecondColumnEnd = 40;
-
-// Characters, not bytes: the labels are Cyrillic and the columns are counted
-// the way the engineer sees them.
-std::size_t CharacterCount(const std::string& text) {
-    std::size_t n = 0;
-    for (unsigned char c : text)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
-std::string PadOrCut(std::string text, std::size_t width) {
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
-        if (chars == width) {
-            text.resize(i);
-            return text;
-        }
-        ++chars;
-    }
-    text.append(width - CharacterCount(text), ' ');
-    return text;
-}
 
 std::string Columns(const std::string& first, const std::string& second) {
     return PadOrCut(PadOrCut(first, kFirstColumnEnd) + second, kSecondColumnEnd);
