@@ -17,7 +17,7 @@
 #include "frontend/measuring_channel.h"
 #include "link/frame_codec.h"
 #include "link/key_hook.h"
-#include "device/request_capture.h"
+#include "support/request_capture.h"
 #include "support/sim_fixture.h"
 
 namespace quillon {

@@ -9,7 +9,7 @@
 #include "device/number_entry.h"
 #include "frontend/adc_settings.h"
 #include "frontend/adc_wire.h"
-#include "frontend_test_support.h"
+#include "support/request_capture.h"
 
 namespace quillon::testing {
 namespace {
@@ -44,9 +44,9 @@ TEST(AdcSettings, OtherDevicesGetOnlyTheInformationBox) {
 // bytes on the wire are the ones written out here.
 TEST(AdcSettings, ReadsEditsAndWritesAllThreeStepsEndToEnd) {
     VelkorBench b;
-    auto converterWrites = RecordRequests(b, 194);
-    auto blockWrites = RecordRequests(b, 190);
-    auto conversionWrites = RecordRequests(b, 196);
+    auto converterWrites = CaptureRequests(b, 194);
+    auto blockWrites = CaptureRequests(b, 190);
+    auto conversionWrites = CaptureRequests(b, 196);
     b.ui.onDialog<VelkorAdcDialog>([](VelkorAdcDialog& d) {
         EXPECT_EQ(d.caption, "Настройки АЦП");
         EXPECT_EQ(d.gainIndex, 2) << "gain byte 0x06 is gain code 2, item \"32\"";
@@ -119,7 +119,7 @@ TEST(AdcSettings, ConverterAnswerShapes) {
     for (const auto& c : cases) {
         VelkorBench b;
         ReplyWith(b, 193, {c.reply});
-        auto writes = RecordRequests(b, 194);
+        auto writes = CaptureRequests(b, 194);
         int shownGain = -1, shownPoints = 0;
         b.ui.onDialog<VelkorAdcDialog>([&](VelkorAdcDialog& d) {
             shownGain = d.gainIndex;
@@ -252,7 +252,7 @@ TEST(AdcSettings, UnitCodeWriteSendsLowByteAndJudgesTheAnswer) {
     };
     for (const auto& c : cases) {
         VelkorBench b;
-        auto writes = RecordRequests(b, 190);
+        auto writes = CaptureRequests(b, 190);
         if (c.code != 0) ReplyWith(b, 190, {{c.code, {}}});
         b.ui.onDialog<VelkorAdcDialog>([](VelkorAdcDialog&) { return false; });
         b.ui.onDialog<UnitsMeasureDialog>([&](UnitsMeasureDialog& d) {
@@ -321,7 +321,7 @@ TEST(AdcSettings, ConversionEntryIsCheckedBeforeWriting) {
     for (char separator : {',', '.'}) {
         VelkorBench b;
         b.state.decimalSeparator = separator;
-        auto writes = RecordRequests(b, 196);
+        auto writes = CaptureRequests(b, 196);
         b.ui.onDialog<VelkorAdcDialog>([](VelkorAdcDialog&) { return false; });
         b.ui.onDialog<UnitsMeasureDialog>([](UnitsMeasureDialog&) { return false; });
         const std::vector<std::array<const char*, 4>> typed = {

@@ -9,7 +9,7 @@
 #include "frontend/code_view.h"
 #include "frontend/code_view_names.h"
 #include "frontend/measuring_channel.h"
-#include "frontend_test_support.h"
+#include "support/request_capture.h"
 #include "link/key_hook.h"
 
 namespace quillon::testing {
@@ -100,7 +100,7 @@ TEST(CodeView, RequestBytesPerChannel) {
             d.channel = c.selectedChannel;
             return true;
         });
-        auto seen = RecordRequests(b, c.command);
+        auto seen = CaptureRequests(b, c.command);
         b.run(static_cast<unsigned>(c.data.size()));
         // The device also heard the request whose answer the stop cut off.
         seen->resize(c.data.size());

@@ -1,5 +1,7 @@
 #pragma once
 
+// Records what the simulated device was asked, keeping its behaviour.
+
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -10,9 +12,8 @@ namespace quillon::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Records the data of every request of `command` the device handles, keeping
-// its behaviour.
-inline std::shared_ptr<std::vector<Bytes>> RecordRequests(SimBench& b, std::uint8_t command) {
+// The request data of every `command` the device handles, in order.
+inline std::shared_ptr<std::vector<Bytes>> CaptureRequests(SimBench& b, std::uint8_t command) {
     auto seen = std::make_shared<std::vector<Bytes>>();
     auto original = b.device().commands()[command];
     b.device().commands()[command] = [seen, original](sim::SimDevice& d, const sim::HartRequest& q) {
@@ -20,6 +21,13 @@ inline std::shared_ptr<std::vector<Bytes>> RecordRequests(SimBench& b, std::uint
         return original ? original(d, q) : sim::HartReply{64, {}};
     };
     return seen;
+}
+
+// The setting numbers (first data byte) of the captured requests.
+inline std::vector<int> SettingNumbers(const std::vector<Bytes>& requests) {
+    std::vector<int> out;
+    for (const auto& r : requests) out.push_back(r.empty() ? -1 : r[0]);
+    return out;
 }
 
 }  // namespace quillon::testing
