@@ -21,13 +21,15 @@ inline QPushButton* AddDialogButton(QDialog* dialog, QBoxLayout* row, const QStr
     return b;
 }
 
-// The usual bottom row "OK" / "Cancel" of a small dialog that keeps the size of its contents.
-inline void AddOkCancel(QDialog* dialog, QBoxLayout* layout) {
+// The usual bottom row "OK" / "Cancel" of a small dialog that keeps the size
+// of its contents. Returns the OK button, for dialogs that enable it.
+inline QPushButton* AddOkCancel(QDialog* dialog, QBoxLayout* layout) {
     auto* row = new QHBoxLayout;
-    AddDialogButton(dialog, row, "OkBitBtn", "OK", true);
+    QPushButton* ok = AddDialogButton(dialog, row, "OkBitBtn", "OK", true);
     AddDialogButton(dialog, row, "CancelBitBtn", "Cancel", false);
     layout->addLayout(row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    return ok;
 }
 
 }  // namespace quillon::ui

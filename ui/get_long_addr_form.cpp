@@ -28,11 +28,7 @@ TGetLongAddrForm::TGetLongAddrForm(QWidget* parent) : QDialog(parent) {
         edits_[i] = e;
     }
     layout->addLayout(edits);
-    auto* row = new QHBoxLayout;
-    AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddOkCancel(this, layout);
 }
 
 void TGetLongAddrForm::load(const LongAddressDialog& dialog) {

@@ -19,11 +19,7 @@ TGetSerialStringForm::TGetSerialStringForm(QWidget* parent) : QDialog(parent) {
     edit_->setMinimumWidth(220);
     layout->addWidget(label_);
     layout->addWidget(edit_);
-    auto* row = new QHBoxLayout;
-    AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddOkCancel(this, layout);
 }
 
 void TGetSerialStringForm::load(const SerialStringDialog& dialog) {

@@ -21,11 +21,7 @@ TPreamblesForm::TPreamblesForm(QWidget* parent) : QDialog(parent) {
     top->addWidget(label_);
     top->addWidget(edit_);
     layout->addLayout(top);
-    auto* row = new QHBoxLayout;
-    AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddOkCancel(this, layout);
 }
 
 void TPreamblesForm::load(const PreamblesDialog& dialog) {

@@ -38,11 +38,7 @@ TSelectChannelForm::TSelectChannelForm(QWidget* parent) : QDialog(parent) {
     mainLayout->addWidget(channel1Radio_);
     layout->addWidget(main);
 
-    auto* row = new QHBoxLayout;
-    ok_ = AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    ok_ = AddOkCancel(this, layout);
 
     connect(channel0Box_, &QCheckBox::toggled, this, &TSelectChannelForm::updateEnabling);
     connect(channel1Box_, &QCheckBox::toggled, this, &TSelectChannelForm::updateEnabling);

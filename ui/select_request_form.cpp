@@ -14,11 +14,7 @@ TSelectRequestForm::TSelectRequestForm(QWidget* parent) : QDialog(parent) {
     group_ = new RadioGroup("RadioGroup1", "Номер HART-запроса :", 1, this);
     group_->setItems({"Запрос 1 (только первичная переменная)", "Запрос 3 (все переменные)"});
     layout->addWidget(group_);
-    auto* row = new QHBoxLayout;
-    AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddOkCancel(this, layout);
 }
 
 void TSelectRequestForm::load(const RequestChoiceDialog& dialog) {

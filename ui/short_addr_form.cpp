@@ -20,11 +20,7 @@ TShortAddrForm::TShortAddrForm(QWidget* parent) : QDialog(parent) {
     top->addWidget(label_);
     top->addWidget(spin_);
     layout->addLayout(top);
-    auto* row = new QHBoxLayout;
-    ok_ = AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    ok_ = AddOkCancel(this, layout);
 }
 
 void TShortAddrForm::load(const ShortAddressDialog& dialog) {

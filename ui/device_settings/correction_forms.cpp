@@ -21,11 +21,7 @@ TGetPopravkaForm::TGetPopravkaForm(QWidget* parent) : QDialog(parent) {
     podbor->setAutoDefault(false);
     connect(podbor, &QPushButton::clicked, this, &TGetPopravkaForm::podborButtonClick);
     layout->addWidget(podbor);
-    auto* row = new QHBoxLayout;
-    AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddOkCancel(this, layout);
 }
 
 void TGetPopravkaForm::load(const PopravkaDialog& d) {
@@ -58,11 +54,7 @@ TPodborCoefForm::TPodborCoefForm(QWidget* parent) : QDialog(parent) {
     real2Edit_ = AddEditRow(this, grid, "Label3", "Реальное значение в верхней точке, °C:", "Real2Edit");
     needed2Edit_ = AddEditRow(this, grid, "Label4", "Требуемое значение в верхней точке, °C:", "Needed2Edit");
     layout->addLayout(grid);
-    auto* row = new QHBoxLayout;
-    AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddOkCancel(this, layout);
 }
 
 void TPodborCoefForm::load(const PodborCoefDialog& d) {

@@ -42,11 +42,7 @@ TPlotnoConstForm::TPlotnoConstForm(QWidget* parent) : QDialog(parent) {
     mnogGroupBox_ = Group(this, "MnogGroupBox", "Поправочный множитель : ", &mnogEdit_, "MnogEdit", &useMulCheckBox_,
                           "UseMulCheckBox", "Использовать поправочный множитель");
     layout->addWidget(mnogGroupBox_);
-    auto* row = new QHBoxLayout;
-    AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddOkCancel(this, layout);
 }
 
 void TPlotnoConstForm::load(const PlotnoConstDialog& d) {

@@ -18,11 +18,7 @@ TDACForm::TDACForm(QWidget* parent) : QDialog(parent) {
     naklonLabel_ = AddCaption(this, layout, "NaklonLabel");
     naklon_ = AddEdit(this, layout, "NaklonEdit");
     label3_ = AddCaption(this, layout, "Label3");
-    auto* row = new QHBoxLayout;
-    AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddOkCancel(this, layout);
 }
 
 void TDACForm::load(const DacRecordDialog& d) {

@@ -21,11 +21,7 @@ TDACKatPotForm::TDACKatPotForm(QWidget* parent) : QDialog(parent) {
     val4_ = AddEdit(this, layout, "Val4MAEdit");
     val20Label_ = AddCaption(this, layout, "Val20MALabel");
     val20_ = AddEdit(this, layout, "Val20MAEdit");
-    auto* row = new QHBoxLayout;
-    AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddOkCancel(this, layout);
 }
 
 void TDACKatPotForm::load(const DacScalingDialog& d) {

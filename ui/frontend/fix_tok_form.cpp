@@ -17,11 +17,7 @@ TFixTokForm::TFixTokForm(QWidget* parent) : QDialog(parent) {
     layout->addWidget(mode_);
     tokLabel_ = AddCaption(this, layout, "TokLabel");
     tok_ = AddEdit(this, layout, "FixedTokEdit");
-    auto* row = new QHBoxLayout;
-    AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddOkCancel(this, layout);
     connect(mode_, &RadioGroup::itemIndexChanged, this, &TFixTokForm::modeChanged);
 }
 

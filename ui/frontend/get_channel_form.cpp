@@ -13,11 +13,7 @@ TGetChannelForm::TGetChannelForm(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     group_ = new RadioGroup("ChannelRadioGroup", "Канал :", 1, this);
     layout->addWidget(group_);
-    auto* row = new QHBoxLayout;
-    AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
-    layout->addLayout(row);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    AddOkCancel(this, layout);
 }
 
 void TGetChannelForm::load(const MeasuringChannelDialog& dialog) {
