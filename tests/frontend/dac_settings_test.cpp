@@ -10,6 +10,7 @@
 #include "frontend/fixed_output.h"
 #include "frontend/pwm_calibration.h"
 #include "support/sim_fixture.h"
+#include "support/request_capture.h"
 
 namespace quillon {
 namespace {
@@ -115,19 +116,14 @@ TEST(DacSettings, SettingVariantsShowReadValuesAndWriteInTheirOrder) {
         d.offset = "12";
         return true;
     });
-    auto writes = std::make_shared<std::vector<int>>();
-    auto original = b->device().commands()[177];
-    b->device().commands()[177] = [writes, original](sim::SimDevice& d, const sim::HartRequest& q) {
-        writes->push_back(q.data.at(0));
-        return original(d, q);
-    };
+    const auto writes = testing::CaptureRequests(*b, 177);
     DacSettingsCommand(b->state);
     EXPECT_EQ(shown.offset, "-100");
     EXPECT_EQ(shown.slope, "4096");
     EXPECT_EQ(shown.lowValue, "-50");
     EXPECT_EQ(shown.highValue, "150.5");
     EXPECT_EQ(shown.slopeLabel, "Значение наклона DAC/мА :");
-    EXPECT_EQ(*writes, (std::vector<int>{0, 1, 6, 7}));
+    EXPECT_EQ(testing::SettingNumbers(*writes), (std::vector<int>{0, 1, 6, 7}));
     EXPECT_EQ(settings.at(0), Bits(-10.0f));
     EXPECT_EQ(settings.at(1), Bits(90.25f));
     EXPECT_EQ(settings.at(6), Bits(4000.5f));

@@ -7,6 +7,7 @@
 #include "frontend/pwm_calibration.h"
 #include "frontend/pwm_coefficients.h"
 #include "support/sim_fixture.h"
+#include "support/request_capture.h"
 
 namespace quillon {
 namespace {
@@ -158,12 +159,7 @@ TEST(PwmCalibrationWindow, StoredPointsShownWrittenWithCoefficientsAndDutyReleas
         d.code1 = "1000";
         return true;
     });
-    auto writes = std::make_shared<std::vector<int>>();
-    auto original = b->device().commands()[177];
-    b->device().commands()[177] = [writes, original](sim::SimDevice& d, const sim::HartRequest& q) {
-        writes->push_back(q.data.at(0));
-        return original(d, q);
-    };
+    const auto writes = testing::CaptureRequests(*b, 177);
     EditPwmCalibration(b->state);
     EXPECT_EQ(shown.duty1, "0.10000");
     EXPECT_EQ(shown.output1, "4.00000");
@@ -176,7 +172,7 @@ TEST(PwmCalibrationWindow, StoredPointsShownWrittenWithCoefficientsAndDutyReleas
     EXPECT_EQ(shown.output1Label, "Ток, мА :");
     EXPECT_EQ(b->ui.messageTexts(), (std::vector<std::string>{"Введены неправильные цифры в поле скважности 2!",
                                                               "«Не задана» не является числом."}));
-    EXPECT_EQ(*writes, (std::vector<int>{0, 1, 2, 3, 4, 5, 25, 6, 26, 27, 28}));
+    EXPECT_EQ(testing::SettingNumbers(*writes), (std::vector<int>{0, 1, 2, 3, 4, 5, 25, 6, 26, 27, 28}));
     EXPECT_EQ(settings.at(2), 1000u);
     EXPECT_EQ(settings.at(3), Bits(0.8f));
     EXPECT_EQ(settings.at(6), 0x7FA00000u);
