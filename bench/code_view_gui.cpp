@@ -19,12 +19,11 @@
 
 #include "app/app_state.h"
 #include "bench/support/devsim_child.h"
+#include "bench/support/gui_rig.h"
 #include "bench/support/process_usage.h"
 #include "frontend/code_view_names.h"
 #include "link/key_hook.h"
 #include "link/line_settings.h"
-#include "link/posix/posix_port_system.h"
-#include "link/posix/steady_clock.h"
 #include "link/serial_link.h"
 #include "ui/frontend/show_code_form.h"
 #include "ui/main_form.h"
@@ -69,27 +68,9 @@ Figures Run(QApplication& app, const char* preset, int channels, double seconds)
         std::fprintf(stderr, "quillon-devsim did not start\n");
         return f;
     }
-    ui::QtUserInterface ui;
-    SteadyClock clock;
-    PosixPortSystem ports;
-    AppState s(ui, ports, clock);
-    ui.attach(s);
-    ui.answerMessage = [](MessageIcon, const std::string& text, MessageButtons buttons, const std::string&) {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
-    };
-    ui.onDialogShown = [](QDialog& d) { d.accept(); };  // the identity window
-    s.port.performanceFrequency = clock.counterFrequency();
-    s.port.portList = {"", sim.portPath()};
-    s.settings.portIndex = 1;
-    s.settings.hartSpeedIndex = 2;
-    s.settings.shortAddress = 0;
-    s.settings.firstByteWait = 300;
-    s.settings.nextByteWait = 50;
-
-    ui::TMainForm form(s, ui, "/dev/null", "/tmp");
-    form.resize(1024, 768);
-    form.show();
+    bench::GuiRig rig(sim.portPath(), true);
+    AppState& s = rig.s;
+    ui::TMainForm& form = *rig.window;
 
     WallClock::time_point start, end;
     double cpuStart = 0, cpuEnd = 0;

@@ -21,11 +21,10 @@
 
 #include "app/app_state.h"
 #include "bench/support/devsim_child.h"
+#include "bench/support/gui_rig.h"
 #include "bench/support/process_usage.h"
 #include "link/key_hook.h"
 #include "link/line_settings.h"
-#include "link/posix/posix_port_system.h"
-#include "link/posix/steady_clock.h"
 #include "link/serial_link.h"
 #include "ui/main_form.h"
 #include "ui/qt_user_interface.h"
@@ -68,26 +67,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    ui::QtUserInterface ui;
-    SteadyClock clock;
-    PosixPortSystem ports;
-    AppState s(ui, ports, clock);
-    ui.attach(s);
-    ui.answerMessage = [](MessageIcon, const std::string&, MessageButtons buttons, const std::string&) {
-        return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
-    };
-    ui.onDialogShown = [](QDialog& d) { d.accept(); };  // the identity window
-    s.port.performanceFrequency = clock.counterFrequency();
-    s.port.portList = {"", sim.portPath()};
-    s.settings.portIndex = 1;
-    s.settings.hartSpeedIndex = 2;
-    s.settings.shortAddress = 0;
-    s.settings.firstByteWait = 300;
-    s.settings.nextByteWait = 50;
-
-    ui::TMainForm form(s, ui, "/dev/null", "/tmp");
-    form.resize(1024, 768);
-    form.show();
+    bench::GuiRig rig(sim.portPath(), false);
+    AppState& s = rig.s;
+    ui::TMainForm& form = *rig.window;
 
     // Watches the statistics window: starts the measurement when it appears,
     // presses Esc when the time is up, and "Выход" once the poll has ended.
