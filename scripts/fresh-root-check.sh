@@ -14,10 +14,7 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "fresh-root-check: needs root (mmdebstrap builds a chroot)" >&2
   exit 1
 fi
-if ! command -v mmdebstrap >/dev/null; then
-  apt-get update -q >/dev/null
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends mmdebstrap >/dev/null
-fi
+"$(dirname "$0")/install-deps.sh" mmdebstrap >/dev/null
 
 work=$(mktemp -d /tmp/quillon-fresh-root.XXXXXX)
 cleanup() { [ $keep -eq 1 ] || rm -rf "$work"; }

@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only when some are missing.
+# With arguments, installs those packages instead (when missing): the scripts
+# that need more than the build (clang for fuzzing, MinGW and Wine, mmdebstrap)
+# install it the same way.
+#
+#   scripts/install-deps.sh [package ...]
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-dejavu-core)
+[ $# -gt 0 ] && packages=("$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -16,20 +16,8 @@ com_number=12  # above 9: only the \\.\COMn form opens it
 log() { printf '== %s\n' "$*"; }
 
 # --- what the run needs -------------------------------------------------------
-need=()
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
-[ -x /usr/lib/wine/wine64 ] || command -v wine64 >/dev/null || need+=(wine64)
-[ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
-[ -f /usr/lib/x86_64-linux-gnu/cmake/GTest/GTestConfig.cmake ] || need+=(libgtest-dev)
-command -v cmake >/dev/null || need+=(cmake)
-command -v ninja >/dev/null || need+=(ninja-build)
-command -v g++ >/dev/null || need+=(g++)
-if [ ${#need[@]} -gt 0 ]; then
-  log "installing ${need[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+"$root/scripts/install-deps.sh" g++-mingw-w64-x86-64-posix wine64 googletest libgtest-dev cmake ninja-build g++ \
+  >/dev/null
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine="$(command -v wine64)"
 wineserver=/usr/lib/wine/wineserver64
