@@ -7,6 +7,7 @@
 #include "device/device_test_support.h"
 #include "device/variant.h"
 #include "frontend/measuring_channel.h"
+#include "support/request_capture.h"
 
 namespace quillon {
 namespace {
@@ -30,15 +31,7 @@ struct Known {
     explicit Known(std::string_view preset) : Known(sim::Preset(preset)) {}
 
     // Records the data of every request of `command`, keeping the device's answer.
-    std::shared_ptr<std::vector<Bytes>> record(std::uint8_t command) {
-        auto seen = std::make_shared<std::vector<Bytes>>();
-        auto original = b.device().commands()[command];
-        b.device().commands()[command] = [seen, original](sim::SimDevice& d, const sim::HartRequest& q) {
-            seen->push_back(q.data);
-            return original(d, q);
-        };
-        return seen;
-    }
+    std::shared_ptr<std::vector<Bytes>> record(std::uint8_t command) { return testing::CaptureRequests(b, command); }
     SimBench b;
 };
 

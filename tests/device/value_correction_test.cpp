@@ -7,11 +7,10 @@
 #include "device/value_correction.h"
 #include "frontend/measuring_channel.h"
 #include "request_capture.h"
+#include "support/identified_bench.h"
 
 namespace quillon::testing {
 namespace {
-
-constexpr std::uint32_t Bits(float v) { return std::bit_cast<std::uint32_t>(v); }
 
 TEST(ValueCorrection, NotEnteredShowsDefaultsInSixDecimals) {
     SimBench b("rev8");

@@ -11,23 +11,17 @@
 #include "frontend/pwm_calibration.h"
 #include "support/sim_fixture.h"
 #include "support/request_capture.h"
+#include "support/identified_bench.h"
 
 namespace quillon {
 namespace {
 
 using testing::CountOf;
 using testing::ReplyWith;
+using testing::Bits;
+using testing::Identified;
 using testing::SimBench;
 
-std::uint32_t Bits(float v) { return std::bit_cast<std::uint32_t>(v); }
-
-// A bench whose device has been identified, with the record cleared.
-std::unique_ptr<SimBench> Identified(const char* preset) {
-    auto b = std::make_unique<SimBench>(preset);
-    EXPECT_TRUE(ensureIdentified(b->state));
-    b->ui.clearRecord();
-    return b;
-}
 
 TEST(DacSettings, EachDeviceFamilyGetsItsOwnWayOrTheRefusal) {
     const struct {

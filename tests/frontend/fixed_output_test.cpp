@@ -9,29 +9,14 @@
 #include "frontend/fixed_output.h"
 #include "frontend/held_output.h"
 #include "support/sim_fixture.h"
+#include "support/identified_bench.h"
+#include "support/request_capture.h"
 
 namespace quillon {
 namespace {
 
+using testing::Identified;
 using testing::SimBench;
-
-std::unique_ptr<SimBench> Identified(const char* preset) {
-    auto b = std::make_unique<SimBench>(preset);
-    EXPECT_TRUE(ensureIdentified(b->state));
-    b->ui.clearRecord();
-    return b;
-}
-
-// Records the data of every command 40 the device receives.
-std::shared_ptr<std::vector<std::vector<std::uint8_t>>> RecordFixRequests(SimBench& b) {
-    auto sent = std::make_shared<std::vector<std::vector<std::uint8_t>>>();
-    auto original = b.device().commands()[40];
-    b.device().commands()[40] = [sent, original](sim::SimDevice& d, const sim::HartRequest& q) {
-        sent->push_back(q.data);
-        return original(d, q);
-    };
-    return sent;
-}
 
 std::vector<std::uint8_t> BytesOf(float v) {
     const auto bits = std::bit_cast<std::uint32_t>(v);
@@ -63,7 +48,7 @@ TEST(FixedOutput, TypedValueBecomesTheSentSingle) {
     };
     for (const auto& c : cases) {
         auto b = Identified(c.preset);
-        auto sent = RecordFixRequests(*b);
+        auto sent = testing::CaptureRequests(*b, 40);
         Enter(*b, c.typed);
         FixCurrentMenuCommand(b->state);
         ASSERT_EQ(sent->size(), 1u) << c.typed;
@@ -88,7 +73,7 @@ TEST(FixedOutput, OutOfRangeCurrentOrBadNumberComesBackWithoutSending) {
     };
     for (const auto& c : cases) {
         auto b = Identified("rev7");
-        auto sent = RecordFixRequests(*b);
+        auto sent = testing::CaptureRequests(*b, 40);
         Enter(*b, c.typed);
         FixCurrentMenuCommand(b->state);  // the dialog comes back and is cancelled
         EXPECT_TRUE(sent->empty()) << c.typed;
@@ -99,7 +84,7 @@ TEST(FixedOutput, OutOfRangeCurrentOrBadNumberComesBackWithoutSending) {
 
 TEST(FixedOutput, LeaveSendsZeroAndLastValueFollowsTheRules) {
     auto b = Identified("rev8");
-    auto sent = RecordFixRequests(*b);
+    auto sent = testing::CaptureRequests(*b, 40);
     FixTokDialog first;
     b->ui.onDialog<FixTokDialog>([&](FixTokDialog& d) {
         first = d;
@@ -192,7 +177,7 @@ TEST(HeldOutput, PollShowsACurrentFixedByAnotherProgramAndReleaseSendsZero) {
     EXPECT_FALSE(ToolHoldsOutput(b->state));
 
     b->ui.onProcessEvents = nullptr;
-    auto sent = RecordFixRequests(*b);
+    auto sent = testing::CaptureRequests(*b, 40);
     Enter(*b, "8");
     FixCurrentMenuCommand(b->state);
     EXPECT_TRUE(ToolHoldsOutput(b->state));

@@ -8,21 +8,15 @@
 #include "frontend/pwm_coefficients.h"
 #include "support/sim_fixture.h"
 #include "support/request_capture.h"
+#include "support/identified_bench.h"
 
 namespace quillon {
 namespace {
 
 using testing::CountOf;
+using testing::Bits;
+using testing::Identified;
 using testing::SimBench;
-
-std::uint32_t Bits(float v) { return std::bit_cast<std::uint32_t>(v); }
-
-std::unique_ptr<SimBench> Identified(const char* preset) {
-    auto b = std::make_unique<SimBench>(preset);
-    EXPECT_TRUE(ensureIdentified(b->state));
-    b->ui.clearRecord();
-    return b;
-}
 
 TEST(PwmCoefficients, WorkedExampleInSinglePrecision) {
     const PwmCoefficients k = ComputePwmCoefficients(0.1f, 4.0f, 1000, 0.8f, 20.0f, 9000, 0.5f);
