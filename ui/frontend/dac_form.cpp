@@ -8,33 +8,21 @@
 
 namespace quillon::ui {
 
-TDACForm::TDACForm(QWidget* parent) : QDialog(parent) {
+TDACForm::TDACForm(QWidget* parent)
+    : QDialog(parent),
+      layout_(new QVBoxLayout(this)),
+      rows_(this, layout_),
+      label3_(AddCaption(this, layout_, "Label3")) {
     setObjectName("TDACForm");
-    auto* layout = new QVBoxLayout(this);
-    smeLabel_ = AddCaption(this, layout, "SmeLabel");
-    sme_ = AddEdit(this, layout, "SmeEdit");
-    label1_ = AddCaption(this, layout, "Label1");
-    label2_ = AddCaption(this, layout, "Label2");
-    naklonLabel_ = AddCaption(this, layout, "NaklonLabel");
-    naklon_ = AddEdit(this, layout, "NaklonEdit");
-    label3_ = AddCaption(this, layout, "Label3");
-    AddOkCancel(this, layout);
+    AddOkCancel(this, layout_);
 }
 
 void TDACForm::load(const DacRecordDialog& d) {
     setWindowTitle(ToQ(d.caption));
-    smeLabel_->setText(ToQ(d.offsetLabel));
-    label1_->setText(ToQ(d.label1));
-    label2_->setText(ToQ(d.label2));
-    naklonLabel_->setText(ToQ(d.slopeLabel));
+    rows_.load(d);
     label3_->setText(ToQ(d.label3));
-    sme_->setText(ToQ(d.offset));
-    naklon_->setText(ToQ(d.slope));
 }
 
-void TDACForm::store(DacRecordDialog& d) const {
-    d.offset = FromQ(sme_->text());
-    d.slope = FromQ(naklon_->text());
-}
+void TDACForm::store(DacRecordDialog& d) const { rows_.store(d); }
 
 }  // namespace quillon::ui

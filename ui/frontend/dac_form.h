@@ -3,9 +3,9 @@
 #include <QDialog>
 
 #include "frontend/dac_dialogs.h"
+#include "ui/frontend/dac_offset_slope_rows.h"
 
 class QLabel;
-class QLineEdit;
 
 namespace quillon::ui {
 
@@ -18,8 +18,9 @@ public:
     void store(DacRecordDialog& dialog) const;
 
 private:
-    QLabel *smeLabel_, *label1_, *label2_, *naklonLabel_, *label3_;
-    QLineEdit *sme_, *naklon_;
+    QVBoxLayout* layout_;
+    DacOffsetSlopeRows rows_;
+    QLabel* label3_;
 };
 
 }  // namespace quillon::ui

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "frontend/dac_dialogs.h"
+#include "ui/frontend/dac_offset_slope_rows.h"
 
 class QLabel;
 class QLineEdit;
@@ -18,8 +19,12 @@ public:
     void store(DacScalingDialog& dialog) const;
 
 private:
-    QLabel *smeLabel_, *label1_, *label2_, *naklonLabel_, *val4Label_, *val20Label_;
-    QLineEdit *sme_, *naklon_, *val4_, *val20_;
+    QVBoxLayout* layout_;
+    DacOffsetSlopeRows rows_;
+    QLabel* val4Label_;
+    QLineEdit* val4_;
+    QLabel* val20Label_;
+    QLineEdit* val20_;
 };
 
 }  // namespace quillon::ui
