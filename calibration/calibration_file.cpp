@@ -1,10 +1,10 @@
 #include "calibration/calibration_file.h"
+#include "device/hex_text.h"
 
 #include <algorithm>
 #include <bit>
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -33,13 +33,6 @@ std::uint32_t GetLe(const std::uint8_t* p, int bytes) {
     std::uint32_t v = 0;
     for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
     return v;
-}
-
-std::string IdText(const std::array<std::uint8_t, 8>& id) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2Xh %.2Xh %.2Xh %.2Xh %.2Xh %.2Xh %.2Xh %.2Xh", id[0], id[1], id[2], id[3],
-                  id[4], id[5], id[6], id[7]);
-    return text;
 }
 
 std::string Key(const char* stem, int k) { return stem + std::to_string(k); }
@@ -231,7 +224,7 @@ bool LoadIni(AppState& s, const TIniFileVant& ini, int kind) {
     if (c.sensorId) {
         set.calibrationSensorId = *c.sensorId;
         set.calibrationHasSensorId = true;
-        InfoBox(s, "Калибровка сделана для сенсора с ID = " + IdText(*c.sensorId));
+        InfoBox(s, "Калибровка сделана для сенсора с ID = " + HexBytesText(*c.sensorId));
     }
     if (c.error) {
         ErrorBox(s, "Ошибка вычитывания калибровки из данного файла!");

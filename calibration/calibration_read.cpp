@@ -1,8 +1,8 @@
 #include "calibration/calibration_read.h"
+#include "device/hex_text.h"
 
 #include <algorithm>
 #include <bit>
-#include <cstdio>
 
 #include "calibration/calibration_file.h"
 #include "calibration/calibration_view.h"
@@ -55,13 +55,6 @@ bool Ask(AppState& s, ProgressWindow& window, const std::string& text) {
     if (r == ExchangeOk && AnswerHasStatus(s.buffer)) return true;
     window.close();
     return false;
-}
-
-std::string IdText(const std::array<std::uint8_t, 8>& id) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2Xh %.2Xh %.2Xh %.2Xh %.2Xh %.2Xh %.2Xh %.2Xh", id[0], id[1], id[2], id[3],
-                  id[4], id[5], id[6], id[7]);
-    return text;
 }
 
 // Reads the segment table; false after its messages.
@@ -266,7 +259,7 @@ bool ReadCalibrationSensorId(AppState& s, std::uint8_t command) {
     set.calibrationHasSensorId = true;
     if (s.identity.sensorIdKnown && s.identity.sensorId != id)
         ErrorBox(s, "Несовпадение серийных номеров сенсора и серийного номера калибровки! ID датчика= " +
-                        IdText(s.identity.sensorId) + ", а калибровка была сделана для сенсора с ID " + IdText(id) +
+                        HexBytesText(s.identity.sensorId) + ", а калибровка была сделана для сенсора с ID " + HexBytesText(id) +
                         "!");
     return true;
 }

@@ -1,7 +1,7 @@
 #include "calibration/calibration_write.h"
+#include "device/hex_text.h"
 
 #include <bit>
-#include <cstdio>
 #include <vector>
 
 #include "calibration/calibration_point_entry.h"
@@ -127,8 +127,8 @@ void ConfirmSegments(AppState& s) {
 }
 
 std::string IdMismatchText(const std::array<std::uint8_t, 8>& device, const std::array<std::uint8_t, 8>& calibration) {
-    return "Несовпадение серийных номеров сенсора! Попытка записать в датчик с ID= " + SensorIdText(device) +
-           " калибровку от датчика с ID " + SensorIdText(calibration) + "!";
+    return "Несовпадение серийных номеров сенсора! Попытка записать в датчик с ID= " + HexBytesText(device) +
+           " калибровку от датчика с ID " + HexBytesText(calibration) + "!";
 }
 
 // The three guards that keep a calibration on the sensor it was made for.
@@ -138,7 +138,7 @@ bool SensorIdAllowsWrite(AppState& s) {
     std::string refusal;
     if (id.sensorIdKnown && !cal.calibrationHasSensorId)
         refusal =
-            "Попытка записать в датчик с ID= " + SensorIdText(id.sensorId) + " калибровку от другого датчика без ID!";
+            "Попытка записать в датчик с ID= " + HexBytesText(id.sensorId) + " калибровку от другого датчика без ID!";
     else if (id.sensorIdKnown && id.sensorId != cal.calibrationSensorId)
         refusal = IdMismatchText(id.sensorId, cal.calibrationSensorId);
     else if (!id.sensorIdKnown && cal.calibrationHasSensorId)
@@ -179,17 +179,6 @@ void WriteSensorIdOfCalibration(AppState& s, std::uint8_t command) {
 }
 
 }  // namespace
-
-std::string SensorIdText(const std::array<std::uint8_t, 8>& id) {
-    std::string out;
-    char part[8];
-    for (std::size_t i = 0; i < id.size(); ++i) {
-        std::snprintf(part, sizeof part, "%.2Xh", id[i]);
-        if (i) out += ' ';
-        out += part;
-    }
-    return out;
-}
 
 void WriteSegments(AppState& s, bool withExtraPoint) {
     if (!ensureIdentified(s)) return;

@@ -28,7 +28,4 @@ bool CheckCalibrationValid(AppState& s);
 // "Редактировать точку" on a code-point list: true when a point was accepted.
 bool EditCalibrationPoint(AppState& s, int index);
 
-// The eight bytes of a sensor id as the messages show them: "01h 02h ... 08h".
-std::string SensorIdText(const std::array<std::uint8_t, 8>& id);
-
 }  // namespace quillon

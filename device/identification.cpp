@@ -1,6 +1,6 @@
 #include "device/identification.h"
+#include "device/hex_text.h"
 
-#include <cstdio>
 
 #include "device/channels.h"
 #include "device/dialogs.h"
@@ -21,12 +21,6 @@ constexpr int kShortAddressAttempts = 5;
 constexpr std::size_t kIdentityDataBytes = 12;
 constexpr std::uint8_t kNoShortAddress = 16;
 constexpr std::uint8_t kChannelSetting = 33;
-
-std::string LongAddressText(const std::array<std::uint8_t, 5>& a) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2Xh %.2Xh %.2Xh %.2Xh %.2Xh", a[0], a[1], a[2], a[3], a[4]);
-    return text;
-}
 
 // Command 0 in short frames until an answer carries a whole identity. An
 // answer too short for one counts as a failed attempt.
@@ -138,7 +132,7 @@ void ShowChannelsAndIdentity(AppState& s) {
 void invalidateIdentity(AppState& s) { s.identity.identified = false; }
 
 void FillIdentityWindow(const DeviceIdentity& id, IdentityWindow& window) {
-    window.labels[0] = LongAddressText(id.longAddress);
+    window.labels[0] = HexBytesText(id.longAddress);
     window.labels[1] = "Software Revision Level : " + std::to_string(id.softwareRevision) + ".";
     window.labels[2] = "Device Revision Level : " + std::to_string(id.deviceRevision) + ".";
     window.labels[3] = "Hardware Revision Level : " + std::to_string(id.hardwareRevision) + ".";
@@ -168,7 +162,7 @@ bool runIdentificationExchange(AppState& s) {
         s.ui.setStatusBar(true, "Имеется более новая версия прошивки с исправлениями");
     else
         s.ui.setStatusBar(false, "");
-    InfoBox(s, "Длинный адрес устройства " + LongAddressText(id.longAddress));
+    InfoBox(s, "Длинный адрес устройства " + HexBytesText(id.longAddress));
 
     MarkDensityMeter(s);
     id.extendedCalibration = isStandardCommandFamily(id);

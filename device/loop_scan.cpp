@@ -1,6 +1,6 @@
 #include "device/loop_scan.h"
+#include "device/hex_text.h"
 
-#include <cstdio>
 
 #include "device/identification.h"
 #include "device/polling_answer.h"
@@ -101,10 +101,7 @@ std::string DerivedVariantText(const DeviceIdentity& source) {
 }
 
 std::string LoopScanLongAddressText(const LoopScanRow& row) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2Xh %.2Xh %.2Xh %.2Xh %.2Xh", row.longAddress[0], row.longAddress[1],
-                  row.longAddress[2], row.longAddress[3], row.longAddress[4]);
-    return text;
+    return HexBytesText(row.longAddress);
 }
 
 std::string LoopScanRevisionsText(const LoopScanRow& row) {

@@ -1,7 +1,7 @@
 #include "device/sensor_id.h"
+#include "device/hex_text.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "device/dialogs.h"
@@ -25,14 +25,6 @@ constexpr std::uint8_t kReadBlockCommand = 222;
 constexpr std::uint8_t kBlockAddressHigh = 0x00;
 constexpr std::uint8_t kBlockAddressLow = 0x54;
 constexpr std::size_t kShownTextBytes = 15;
-
-std::string SensorIdText(const std::array<std::uint8_t, 8>& id) {
-    char text[96];
-    std::snprintf(text, sizeof text,
-                  "ID сенсора подключенного датчика = %.2Xh %.2Xh %.2Xh %.2Xh %.2Xh %.2Xh %.2Xh %.2Xh", id[0], id[1],
-                  id[2], id[3], id[4], id[5], id[6], id[7]);
-    return text;
-}
 
 // Reads the sensor EEPROM block; false (after its message) when it could not.
 bool ReadSensorBlock(AppState& s, SensorBlock& block) {
@@ -116,7 +108,7 @@ bool readSensorId(AppState& s) {
     const auto data = s.buffer.response.begin() + static_cast<std::ptrdiff_t>(AnswerDataIndex(s.buffer));
     std::copy(data, data + 8, id.sensorId.begin());
     id.sensorIdKnown = true;
-    InfoBox(s, SensorIdText(id.sensorId));
+    InfoBox(s, "ID сенсора подключенного датчика = " + HexBytesText(id.sensorId));
     return true;
 }
 
