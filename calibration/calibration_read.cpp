@@ -24,7 +24,6 @@ namespace {
 constexpr std::uint8_t kReadPointCommand = 116;
 constexpr std::uint8_t kReadPairsCommand = 181;
 constexpr std::uint8_t kReadI2cPairsCommand = 81;
-constexpr std::uint16_t kExtraPointBlock = 111;
 constexpr std::size_t kExtraPointBytes = 7;
 constexpr std::size_t kPairRecordBytes = 9;
 // Below this many points the whole temperature-pair calibration fits one answer.
@@ -327,7 +326,7 @@ void ReadCalibration(AppState& s) {
         return;
     }
     if (!isNotRev10or13(id)) {
-        InfoBox(s, "В данном устройстве функция калибровки не поддерживается!");
+        InfoBox(s, kCalibrationNotSupported);
         return;
     }
     if (!AskMeasuringChannel(s) || !readSensorId(s)) return;

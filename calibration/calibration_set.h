@@ -29,6 +29,13 @@ struct TemperaturePair {
     float sensorReading = 0.0f;
 };
 
+// Parameter block where a segment-form device of one hardware kind keeps
+// the point beside its table.
+inline constexpr std::uint16_t kExtraPointBlock = 111;
+
+// The refusal of the devices whose calibration this tool does not handle.
+inline constexpr const char* kCalibrationNotSupported = "В данном устройстве функция калибровки не поддерживается!";
+
 // The point a segment-form device of one hardware kind keeps beside its table.
 struct ExtraPoint {
     bool present = false;

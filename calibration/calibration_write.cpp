@@ -24,11 +24,9 @@ namespace {
 constexpr std::uint8_t kWriteCodeCommand = 115;
 constexpr std::uint8_t kWritePairsCommand = 182;
 constexpr std::uint8_t kWritePairsI2cCommand = 82;
-constexpr std::uint16_t kExtraPointBlock = 111;
 constexpr std::uint8_t kCalibrationValiditySetting = 23;
 constexpr std::uint8_t kCalibrationConfirmGroup = 3;
 
-constexpr const char* kNotSupported = "В данном устройстве функция калибровки не поддерживается!";
 constexpr const char* kWriteFailed = "Не удалось записать калибровку!";
 constexpr const char* kFlashError = "Ошибка записи во flash-память!";
 constexpr const char* kUnknownDeviceError = "Неизвестная ошибка устройства!";
@@ -183,7 +181,7 @@ void WriteSensorIdOfCalibration(AppState& s, std::uint8_t command) {
 void WriteSegments(AppState& s, bool withExtraPoint) {
     if (!ensureIdentified(s)) return;
     if (!isNotRev10or13(s.identity)) {
-        InfoBox(s, kNotSupported);
+        InfoBox(s, kCalibrationNotSupported);
         return;
     }
     const auto& table = s.calibration.segmentTable;
@@ -320,7 +318,7 @@ void WriteTemperaturePairs(AppState& s) {
     if (!AskMeasuringChannel(s)) return;
     if (!readSensorId(s)) return;
     if (!isNotRev10or13(s.identity)) {
-        InfoBox(s, kNotSupported);
+        InfoBox(s, kCalibrationNotSupported);
         return;
     }
     if (!SensorIdAllowsWrite(s)) return;

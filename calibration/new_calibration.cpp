@@ -20,7 +20,7 @@ std::string CalibrationRefusal(const DeviceIdentity& id) {
     if (isRev15(id))
         return "В данном устройстве используется многотемпературная калибровка. Используйте для калибровки "
                "программу Dravmont.exe !";
-    if (!isNotRev10or13(id)) return "В данном устройстве функция калибровки не поддерживается!";
+    if (!isNotRev10or13(id)) return kCalibrationNotSupported;
     return {};
 }
 
