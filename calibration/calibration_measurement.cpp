@@ -7,12 +7,12 @@
 #include "calibration/calibration_point_entry.h"
 #include "calibration/text_columns.h"
 #include "device/number_entry.h"
+#include "device/polling_menu_guard.h"
 #include "device/response_codes.h"
 #include "device/variant.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/live_view.h"
-#include "link/serial_link.h"
 
 namespace quillon {
 
@@ -273,14 +273,11 @@ int TakeCalibrationPoints(AppState& s, int pointsWanted) {
                     window.showAmbient(*reading);
                 else
                     window.showMain(*reading);
-                InterExchangePause(s);
                 // Enter in the pause counts like Enter in the exchange: the key must not be lost.
-                enterPoint = s.flags.stopRequested || s.flags.enterPressed;
+                enterPoint = !PauseAndKeepPolling(s);
             }
         }
         if (!enterPoint) continue;
-        s.flags.stopRequested = false;
-        s.flags.enterPressed = false;
 
         window.showCounters();
         switch (EnterCalibrationPoint(s, window.meanText(), "0", false)) {
