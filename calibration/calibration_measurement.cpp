@@ -7,6 +7,7 @@
 #include "calibration/calibration_point_entry.h"
 #include "calibration/text_columns.h"
 #include "device/number_entry.h"
+#include "device/polling_format.h"
 #include "device/polling_menu_guard.h"
 #include "device/response_codes.h"
 #include "device/variant.h"
@@ -24,7 +25,6 @@ constexpr std::uint8_t kMainReadingSetting = 19;  // + the measuring channel
 constexpr std::uint8_t kAmbientSetting = 20;
 constexpr std::uint8_t kSecondChannelSetting = 30;  // revision 16, channel 1
 constexpr std::uint8_t kCodeAnswerByteCount = 7;
-constexpr const char* kNoValue = "----------";
 
 namespace window {
 constexpr const char* kValue = "ValueLabel";
@@ -87,14 +87,14 @@ public:
     void reset() {
         m_ = Measurement{};
         resetTick_ = s_.clock.tickMs();
-        view_->setText(window::kValue, kNoValue);
-        view_->setText(window::kMean, kNoValue);
-        view_->setText(window::kDeviation, kNoValue);
+        view_->setText(window::kValue, kNoValueText);
+        view_->setText(window::kMean, kNoValueText);
+        view_->setText(window::kDeviation, kNoValueText);
         view_->setText(window::kSamples, "0");
         view_->clearTrend();
         if (ambientWindow_) {
-            view_->setText(window::kAmbientValue, kNoValue);
-            view_->setText(window::kAmbientMean, kNoValue);
+            view_->setText(window::kAmbientValue, kNoValueText);
+            view_->setText(window::kAmbientMean, kNoValueText);
         }
     }
 
@@ -156,7 +156,7 @@ public:
         m_.mainSpread.add(reading);
         const auto deviation = m_.mainSpread.deviation();
         view_->setText(window::kDeviation,
-                       deviation ? FormatDecimals(*deviation, decimals, s_.decimalSeparator) : kNoValue);
+                       deviation ? FormatDecimals(*deviation, decimals, s_.decimalSeparator) : kNoValueText);
         view_->setText(window::kSamples, std::to_string(m_.mainCount));
         const std::uint32_t elapsed = s_.clock.tickMs() - resetTick_;
         view_->addTrendPoint(static_cast<double>(elapsed) / 1000.0, reading);

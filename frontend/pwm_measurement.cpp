@@ -1,6 +1,7 @@
 #include <memory>
 
 #include "device/number_entry.h"
+#include "device/polling_format.h"
 #include "device/response_codes.h"
 #include "frontend/pwm_calibration.h"
 #include "link/exchange.h"
@@ -13,7 +14,6 @@ namespace {
 
 constexpr std::uint8_t kReadSettingCommand = 176;
 constexpr std::uint8_t kFeedbackCodeSetting = 21;
-constexpr const char* kNoValue = "----------";
 
 struct Counters {
     std::uint64_t requests = 0, answers = 0, good = 0;
@@ -32,8 +32,8 @@ std::uint32_t MeasureFeedbackCode(AppState& s) {
     for (;;) {
         if (s.flags.resetRequested) {
             s.flags.resetRequested = false;
-            view->setText("ValueLabel", kNoValue);
-            view->setText("MediaLabel", kNoValue);
+            view->setText("ValueLabel", kNoValueText);
+            view->setText("MediaLabel", kNoValueText);
             c = Counters{};
         }
         view->setText("ZaprosovLabel", std::to_string(c.requests));
