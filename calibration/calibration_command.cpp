@@ -1,5 +1,7 @@
 #include "calibration/calibration_command.h"
 
+#include <algorithm>
+
 #include "calibration/calibration_file.h"
 #include "calibration/calibration_read.h"
 #include "calibration/calibration_view.h"
@@ -10,11 +12,17 @@ namespace quillon {
 
 namespace {
 
+// The views of a file show its own list, whatever device is identified: the
+// save writes that list in the file's form, and the send refuses it when the
+// device keeps another form.
 void ViewLoadedPairs(AppState& s) {
+    bool edited = false;
     for (;;) {
-        switch (ShowCalibration(s, CalibrationList::TemperaturePairs, false, true).action) {
-            case kViewSend: WriteTemperaturePairs(s); break;
-            case kViewSave: SaveCalibrationFile(s, ""); break;
+        const ViewChoice choice = ShowCalibration(s, CalibrationList::TemperaturePairs, edited, true);
+        edited = edited || choice.edited;
+        switch (choice.action) {
+            case kViewSend: SendCalibration(s, CalibrationList::TemperaturePairs, false); break;
+            case kViewSave: SaveCalibrationFile(s, CalibrationList::TemperaturePairs, ""); break;
             default: return;
         }
     }
@@ -23,11 +31,12 @@ void ViewLoadedPairs(AppState& s) {
 void ViewLoadedCodePoints(AppState& s, const std::string& openedName) {
     bool edited = false;
     for (;;) {
-        SegmentsFromPoints(s.calibration, s.identity.calibrationPointCount);
+        SegmentsFromPoints(s.calibration,
+                           std::max<int>(s.identity.calibrationPointCount, static_cast<int>(s.calibration.codePoints.size())));
         const ViewChoice choice = ShowCalibration(s, CalibrationList::CodePoints, edited, true);
         switch (choice.action) {
-            case kViewSend: WriteCodePoints(s); break;
-            case kViewSave: SaveCalibrationFile(s, openedName); break;
+            case kViewSend: SendCalibration(s, CalibrationList::CodePoints, false); break;
+            case kViewSave: SaveCalibrationFile(s, CalibrationList::CodePoints, openedName); break;
             case kViewEdit:
                 if (EditCalibrationPoint(s, choice.selected)) edited = true;
                 break;
@@ -39,20 +48,18 @@ void ViewLoadedCodePoints(AppState& s, const std::string& openedName) {
 void ViewLoadedSegments(AppState& s) {
     while (ShowCalibration(s, CalibrationList::Segments, false, true).action == kViewSend) {
         s.calibration.extraPoint = {};
-        WriteSegments(s, false);
+        SendCalibration(s, CalibrationList::Segments, false);
     }
 }
 
 void OpenCalibrationFile(AppState& s) {
     std::string openedName;
     if (!LoadCalibrationFile(s, &openedName)) return;
-    const int kind = s.calibration.calibrationFileKind;
-    if (s.identity.extendedCalibration && (kind == kFileIniFloatPairs || kind == kFileIniCodePairs))
-        ViewLoadedPairs(s);
-    else if (s.identity.extendedCalibration)
-        ViewLoadedCodePoints(s, openedName);
-    else
-        ViewLoadedSegments(s);
+    switch (FileKindForm(s.calibration.calibrationFileKind)) {
+        case CalibrationList::TemperaturePairs: ViewLoadedPairs(s); break;
+        case CalibrationList::CodePoints: ViewLoadedCodePoints(s, openedName); break;
+        case CalibrationList::Segments: ViewLoadedSegments(s); break;
+    }
 }
 
 }  // namespace

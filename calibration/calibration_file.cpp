@@ -152,7 +152,7 @@ std::optional<std::string> ChooseSaveFile(AppState& s, const std::string& propos
 
 namespace {
 
-bool SaveIni(AppState& s, const std::string& name) {
+bool SaveIni(AppState& s, CalibrationList list, const std::string& name) {
     const CalibrationSet& set = s.calibration;
     const char sep = s.decimalSeparator;
     TIniFileVant ini(name, sep);
@@ -164,7 +164,7 @@ bool SaveIni(AppState& s, const std::string& name) {
     ini.EraseSection(kIdSection);
     if (set.calibrationHasSensorId)
         for (int k = 0; k < 8; ++k) ini.WriteInteger(kIdSection, Key("ID", k + 1), set.calibrationSensorId[k]);
-    if (isRev14or16(s.identity, set.calibrationFileKind)) {
+    if (list == CalibrationList::TemperaturePairs) {
         // The kind follows what the list carries, so that codes are never written as floats.
         const bool codes = set.readingsAreCodes;
         ini.WriteInteger(kTypeSection, "Ver", codes ? 2 : 1);
@@ -207,10 +207,26 @@ bool SaveBinary(AppState& s, const std::string& name) {
 
 }  // namespace
 
+CalibrationList CalibrationFormInMemory(const AppState& s) {
+    if (const auto form = DeviceCalibrationForm(s.identity)) return *form;
+    if (s.identity.softwareRevision == kNoDeviceYet) return FileKindForm(s.calibration.calibrationFileKind);
+    if (isRev14or16(s.identity)) return CalibrationList::TemperaturePairs;
+    return s.identity.extendedCalibration ? CalibrationList::CodePoints : CalibrationList::Segments;
+}
+
 bool SaveCalibrationFile(AppState& s, const std::string& proposedName) {
+    return SaveCalibrationFile(s, CalibrationFormInMemory(s), proposedName);
+}
+
+bool SaveCalibrationFile(AppState& s, CalibrationList list, const std::string& proposedName) {
+    // Refused before the name is asked, so the file chosen is never touched.
+    if (const std::string problem = SaveProblem(s.calibration, list, s.identity); !problem.empty()) {
+        ErrorBox(s, problem);
+        return false;
+    }
     const auto name = ChooseSaveFile(s, proposedName);
     if (!name) return false;
-    return s.identity.extendedCalibration ? SaveIni(s, *name) : SaveBinary(s, *name);
+    return list == CalibrationList::Segments ? SaveBinary(s, *name) : SaveIni(s, list, *name);
 }
 
 namespace {
@@ -219,8 +235,7 @@ bool LoadIni(AppState& s, const TIniFileVant& ini, int kind) {
     CalibrationSet& set = s.calibration;
     DeviceIdentity& id = s.identity;
     const bool noDevice = NoDeviceIdentified(s);
-    const int limit = noDevice ? kMaxIniPoints : std::clamp(id.calibrationPointCount, 1, kMaxIniPoints);
-    IniCalibration c = ReadIniCalibration(ini, kind, limit);
+    IniCalibration c = ReadIniCalibration(ini, kind, IniPointLimit(id));
     if (c.sensorId) {
         set.calibrationSensorId = *c.sensorId;
         set.calibrationHasSensorId = true;
@@ -274,7 +289,7 @@ bool LoadBinary(AppState& s, const std::string& name) {
         }
         records = size % kSegmentRecordSize == 0 ? static_cast<std::size_t>(size / kSegmentRecordSize) : 0;
     } else {
-        records = static_cast<std::size_t>(std::clamp(s.identity.calibrationPointCount - 1, 1, 24));
+        records = SegmentRecordLimit(s.identity);
         if (size > records * kSegmentRecordSize) {
             // The rest would be lost silently: a file for a device with more points.
             ErrorBox(s, "Размер файла не соответствует количеству точек калибровки датчика!");

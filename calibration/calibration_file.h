@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "calibration/calibration_form.h"
 #include "calibration/calibration_set.h"
 #include "link/ini_file.h"
 
@@ -59,7 +60,16 @@ IniCalibration ReadIniCalibration(const TIniFileVant& ini, int kind, int limit);
 // keeps an existing file. The folder becomes the dialogs' starting folder.
 std::optional<std::string> ChooseSaveFile(AppState& s, const std::string& proposedName);
 
-// Writes the calibration in memory in the device's file form; true when written.
+// Writes `list` of the calibration in memory in its own file form: segments
+// as binary records, code points and temperature pairs as an INI file. A list
+// that would not load back equal is refused with a message before a name is
+// asked, and no file is touched. True when written.
+bool SaveCalibrationFile(AppState& s, CalibrationList list, const std::string& proposedName);
+
+// The form of the calibration in memory: the identified device's, or with
+// none the form of the file loaded last.
+CalibrationList CalibrationFormInMemory(const AppState& s);
+// Writes the list of that form.
 bool SaveCalibrationFile(AppState& s, const std::string& proposedName);
 
 // Asks for a file and loads it into the calibration in memory; true when a

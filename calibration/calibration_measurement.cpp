@@ -264,7 +264,7 @@ int TakeCalibrationPoints(AppState& s, int pointsWanted) {
 
         bool enterPoint = result == ExchangeAborted;
         // A request that cannot be built never will be: asking again would only repeat the message.
-        if (result == ExchangeBadRequest) return kMeasurementAbandoned;
+        if (result == ExchangeBadRequest) return kMeasurementBroken;
         if (result == ExchangeOk) {
             ++window.counters().answers;
             if (const auto reading = MeasurementReading(s.buffer, request)) {

@@ -33,6 +33,7 @@ std::string MeasuredPointLines(const AppState& s);
 
 inline constexpr int kMeasurementFinished = 0;  // the list holds every point wanted
 inline constexpr int kMeasurementAbandoned = 1;  // "Прекратить"
+inline constexpr int kMeasurementBroken = 2;     // a request that cannot be built; the points taken stay
 
 // The measurement window and its loop until the engineer has entered
 // `pointsWanted` points or abandoned the calibration. The window is closed on return.

@@ -60,6 +60,18 @@ bool CodePointFits(const std::vector<CodePoint>& points, std::uint32_t code, dou
     return true;
 }
 
+// The second point has no direction to keep yet, but it must still differ
+// from the first: two points at one code or one reference have no slope.
+const char* SecondPairProblem(const CalibrationSet& set, const TemperaturePair& added) {
+    const TemperaturePair& first = set.temperaturePairs.front();
+    if (added.value == first.value) return "Значение этой точки совпадает со значением уже введённой точки!";
+    if (PairReading(set, added) == PairReading(set, first))
+        return "Показание датчика в этой точке совпадает с показанием в уже введённой точке!";
+    return nullptr;
+}
+
+constexpr const char* kSameCode = "Код АЦП этой точки совпадает с кодом уже введённой точки!";
+
 }  // namespace
 
 int EnterCalibrationPoint(AppState& s, const std::string& first, const std::string& second, bool editMode) {
@@ -122,6 +134,11 @@ int EnterCalibrationPointInto(AppState& s, const std::string& first, const std::
                     ErrorBox(s, DirectionText(rising));
                     continue;
                 }
+            } else if (set.temperaturePairs.size() == 1) {
+                if (const char* problem = SecondPairProblem(set, added)) {
+                    ErrorBox(s, problem);
+                    continue;
+                }
             }
             set.temperaturePairs.push_back(added);
             SortPairsByValue(set.temperaturePairs);
@@ -133,6 +150,9 @@ int EnterCalibrationPointInto(AppState& s, const std::string& first, const std::
                     ErrorBox(s, DirectionText(rising));
                     continue;
                 }
+            } else if (set.codePoints.size() == 1 && set.codePoints.front().code == code) {
+                ErrorBox(s, kSameCode);
+                continue;
             }
             set.codePoints.push_back({code, static_cast<float>(*value), 0.0f});
             SortPointsByCode(set.codePoints);

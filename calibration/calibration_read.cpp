@@ -85,19 +85,22 @@ bool ReadSegmentTable(AppState& s) {
     return true;
 }
 
-// The extra point of the devices that keep one; false when it could not be read at all.
+// The extra point of the devices that keep one; false when it could not be
+// read at all. A device that refuses the block, or answers it short, has no
+// extra point to give: the table read before it is still good.
 bool ReadExtraPoint(AppState& s) {
     BuildReadParameterBlock(s, kExtraPointBlock, static_cast<std::uint8_t>(kExtraPointBytes));
     const int r = RunReadPattern(s, "Узнаю добавочную информацию");
-    if (r != ExchangeOk || !AnswerHasStatus(s.buffer) || ResponseCode(s.buffer) != 0 ||
-        AnswerDataCount(s.buffer) < kExtraPointBytes) {
+    if (r != ExchangeOk) {
         ErrorBox(s, "Не удалось сосчитать дополнительную информацию!");
         return false;
     }
+    const bool answered = AnswerHasStatus(s.buffer) && ResponseCode(s.buffer) == 0 &&
+                          AnswerDataCount(s.buffer) >= kExtraPointBytes;
     const std::uint8_t* d = AnswerData(s);
     bool allZero = true;
-    for (std::size_t i = 0; i + 1 < kExtraPointBytes; ++i) allZero = allZero && d[i] == 0;
-    if (allZero || !VerifyXorCheck(d, kExtraPointBytes)) {
+    for (std::size_t i = 0; answered && i + 1 < kExtraPointBytes; ++i) allZero = allZero && d[i] == 0;
+    if (!answered || allZero || !VerifyXorCheck(d, kExtraPointBytes)) {
         InfoBox(s, "В датчик не была введена добавочная информация!");
         return true;
     }
@@ -273,7 +276,8 @@ void ReadSegments(AppState& s) {
         return;
     }
     if (isRev3Hw1(s.identity) && !ReadExtraPoint(s)) return;
-    if (ShowCalibration(s, CalibrationList::Segments, true, false).action == kViewSave) SaveCalibrationFile(s, "");
+    if (ShowCalibration(s, CalibrationList::Segments, true, false).action == kViewSave)
+        SaveCalibrationFile(s, CalibrationList::Segments, "");
 }
 
 void ReadCodePoints(AppState& s) {
@@ -290,11 +294,11 @@ void ReadCodePoints(AppState& s) {
         SegmentsFromPoints(set, s.identity.calibrationPointCount);
         const ViewChoice choice = ShowCalibration(s, CalibrationList::CodePoints, true, edited);
         switch (choice.action) {
-            case kViewSave: SaveCalibrationFile(s, ""); break;
+            case kViewSave: SaveCalibrationFile(s, CalibrationList::CodePoints, ""); break;
             case kViewEdit:
                 if (EditCalibrationPoint(s, choice.selected)) edited = true;
                 break;
-            case kViewSend: WriteCodePoints(s); break;
+            case kViewSend: SendCalibration(s, CalibrationList::CodePoints, false); break;
             default: return;
         }
     }
@@ -309,8 +313,8 @@ void ReadTemperaturePairs(AppState& s) {
     if (hasSensorId(s.identity) && !ReadCalibrationSensorId(s, command)) return;
     for (;;) {
         switch (ShowCalibration(s, CalibrationList::TemperaturePairs, true, true).action) {
-            case kViewSave: SaveCalibrationFile(s, ""); break;
-            case kViewSend: WriteTemperaturePairs(s); break;
+            case kViewSave: SaveCalibrationFile(s, CalibrationList::TemperaturePairs, ""); break;
+            case kViewSend: SendCalibration(s, CalibrationList::TemperaturePairs, false); break;
             default: return;
         }
     }

@@ -133,25 +133,27 @@ bool EditTemperaturePair(AppState& s, std::size_t index) {
 ViewChoice ShowCalibration(AppState& s, CalibrationList list, bool saveAllowed, bool sendAllowed) {
     const bool pairs = list == CalibrationList::TemperaturePairs;
     bool saveEnabled = saveAllowed;
+    bool edited = false;
     for (;;) {
+        const bool sendEnabled = sendAllowed && !HasNonFinite(s.calibration, list);
         ShowCalibrationDialog dialog;
         dialog.lines = CalibrationViewLines(s.calibration, list, s.identity, s.decimalSeparator);
         dialog.chart = CalibrationViewChart(s.calibration, list);
         dialog.saveEnabled = saveEnabled;
-        dialog.sendEnabled = sendAllowed;
+        dialog.sendEnabled = sendEnabled;
         dialog.enabledBoxVisible = pairs;
         dialog.enabledBoxEnabled = pairs && sendAllowed;
         dialog.enabledBoxChecked = s.calibration.calibrationEnabled != 0;
         const bool shown = s.ui.show(dialog);
         if (shown && dialog.enabledBoxEnabled) s.calibration.calibrationEnabled = dialog.enabledBoxChecked ? 1 : 0;
-        ViewChoice choice{shown ? dialog.result : kViewExit, dialog.selected};
+        ViewChoice choice{shown ? dialog.result : kViewExit, dialog.selected, edited};
         // A disabled button cannot have been pressed; a form that says so is not believed.
-        if ((choice.action == kViewSave && !saveEnabled) || (choice.action == kViewSend && !sendAllowed))
+        if ((choice.action == kViewSave && !saveEnabled) || (choice.action == kViewSend && !sendEnabled))
             choice.action = kViewExit;
         if (choice.action == kViewEdit && pairs) {
             if (choice.selected >= 0 &&
                 static_cast<std::size_t>(choice.selected) < s.calibration.temperaturePairs.size())
-                if (EditTemperaturePair(s, static_cast<std::size_t>(choice.selected))) saveEnabled = true;
+                if (EditTemperaturePair(s, static_cast<std::size_t>(choice.selected))) saveEnabled = edited = true;
             continue;
         }
         if (choice.action != kViewSave && choice.action != kViewSend && choice.action != kViewEdit)

@@ -5,11 +5,9 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "calibration/calibration_form.h"
 
 namespace quillon {
-
-// Which of the three lists of the calibration in memory a view shows.
-enum class CalibrationList { Segments, CodePoints, TemperaturePairs };
 
 // What the engineer chose in the view (the values are the dialog's results).
 inline constexpr int kViewSave = 1;
@@ -50,11 +48,14 @@ CalibrationChart CalibrationViewChart(const CalibrationSet& set, CalibrationList
 struct ViewChoice {
     int action = kViewExit;
     int selected = -1;
+    bool edited = false;  // a temperature pair was edited in this view
 };
 
 // Shows the list until the engineer saves, sends, exits or (code points)
 // asks to edit a point. A temperature pair is edited here and the view comes
-// back, with saving allowed after an accepted edit.
+// back, with saving allowed after an accepted edit; the caller keeps
+// `edited` so that saving stays allowed in the views after it. Sending is
+// never offered for a list with a number or slope that is not finite.
 ViewChoice ShowCalibration(AppState& s, CalibrationList list, bool saveAllowed, bool sendAllowed);
 
 }  // namespace quillon

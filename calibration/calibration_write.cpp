@@ -4,6 +4,7 @@
 #include <bit>
 #include <vector>
 
+#include "calibration/calibration_form.h"
 #include "calibration/calibration_point_entry.h"
 #include "device/identification.h"
 #include "device/number_entry.h"
@@ -176,7 +177,51 @@ void WriteSensorIdOfCalibration(AppState& s, std::uint8_t command) {
     }
 }
 
+// A table no device should get; false after the message.
+bool ListSendable(AppState& s, CalibrationList list) {
+    const std::string problem = SendProblem(s.calibration, list);
+    if (problem.empty()) return true;
+    ErrorBox(s, problem);
+    return false;
+}
+
+// The write-protection question of the calibration writes; true: send again.
+bool RepeatAfterTheButton(AppState& s) {
+    return s.ui.message(MessageIcon::Error, kProtectedRepeatQuestion, MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
 }  // namespace
+
+void SendCalibration(AppState& s, CalibrationList list, bool withExtraPoint) {
+    if (!ensureIdentified(s)) return;
+    const DeviceIdentity& id = s.identity;
+    if (isRev15(id)) {
+        InfoBox(s,
+                "В данном устройстве используется многотемпературная калибровка. Используйте для калибровки "
+                "программу Dravmont.exe !");
+        return;
+    }
+    if (!isNotRev10or13(id)) {
+        InfoBox(s, kCalibrationNotSupported);
+        return;
+    }
+    const auto form = DeviceCalibrationForm(id);
+    if (!form) return;
+    if (*form != list) {
+        ErrorBox(s, "Калибровка в форме «" + CalibrationFormName(list) +
+                        "» не может быть записана в датчик, который хранит калибровку в форме «" +
+                        CalibrationFormName(*form) + "». Калибровка не записана!");
+        return;
+    }
+    // Refused here, before the channel or the sensor id is asked for; each
+    // write checks again for its other callers.
+    if (!ListSendable(s, list)) return;
+    switch (list) {
+        case CalibrationList::Segments: WriteSegments(s, withExtraPoint); break;
+        case CalibrationList::CodePoints: WriteCodePoints(s); break;
+        case CalibrationList::TemperaturePairs: WriteTemperaturePairs(s); break;
+    }
+}
 
 void WriteSegments(AppState& s, bool withExtraPoint) {
     if (!ensureIdentified(s)) return;
@@ -184,11 +229,13 @@ void WriteSegments(AppState& s, bool withExtraPoint) {
         InfoBox(s, kCalibrationNotSupported);
         return;
     }
+    if (!ListSendable(s, CalibrationList::Segments)) return;
     const auto& table = s.calibration.segmentTable;
     const int needed = s.identity.calibrationPointCount - 1;
-    if (needed < 1 || static_cast<int>(table.size()) < needed) {
-        // Sending part of a table would leave the rest of the device's old
-        // characteristic behind the new points.
+    if (needed < 1 || static_cast<int>(table.size()) != needed) {
+        // Part of a table would leave the rest of the device's old
+        // characteristic behind the new points; a longer one was made for a
+        // device with more points and would lose its end.
         ErrorBox(s, "Калибровка не подходит для этого датчика: нужно " + std::to_string(needed) +
                         " отрезков, а в ней " + std::to_string(table.size()) + ". Калибровка не записана!");
         return;
@@ -204,16 +251,23 @@ void WriteSegments(AppState& s, bool withExtraPoint) {
                                            static_cast<std::uint8_t>(seg.startCode >> 16)};
             PutLittle32(data, Bits(seg.startValue));
             PutLittle32(data, Bits(seg.slope));
-            BuildLongRequest(s.buffer, kWriteCodeCommand, data.data(), data.size());
-            if (!ExchangeUntilAnswered(s, "Запись точки " + std::to_string(i + 1), kCancelQuestion)) {
+            for (;;) {
+                BuildLongRequest(s.buffer, kWriteCodeCommand, data.data(), data.size());
+                if (!ExchangeUntilAnswered(s, "Запись точки " + std::to_string(i + 1), kCancelQuestion)) {
+                    written = false;
+                    break;
+                }
+                const std::uint8_t code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : 0xFF;
+                if (code == 0) break;
+                // A locked device is told to press its button, as on the code-point devices.
+                if ((code == 16 || code == 7) && RepeatAfterTheButton(s)) continue;
+                if (code != 16 && code != 7) {
+                    window.close();
+                    ErrorBox(s, code == 6 ? kFlashError : kUnknownDeviceError);
+                }
                 written = false;
                 break;
             }
-            const std::uint8_t code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : 0xFF;
-            if (code == 0) continue;
-            window.close();
-            ErrorBox(s, code == 6 ? kFlashError : kUnknownDeviceError);
-            written = false;
         }
     }
     if (!written) {
@@ -262,13 +316,10 @@ bool WriteExtraPoint(AppState& s, bool fromLastPoint) {
 void WriteCodePoints(AppState& s) {
     if (!ensureIdentified(s)) return;
     if (!AskMeasuringChannel(s)) return;
+    if (!ListSendable(s, CalibrationList::CodePoints)) return;
     const auto& points = s.calibration.codePoints;
     const int n = static_cast<int>(points.size());
     const int slots = s.identity.calibrationPointCount;
-    if (n < 1) {
-        ErrorBox(s, "Нет точек калибровки для записи!");
-        return;
-    }
     if (n > slots) {
         // The slots are counted down from the top: more points than slots has no slot to go to.
         ErrorBox(s, "Максимальное количество точек калибровки в датчике " + std::to_string(slots) +
@@ -295,9 +346,7 @@ void WriteCodePoints(AppState& s) {
                 const std::uint8_t code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : 0xFF;
                 if (code == 0) break;
                 if (code == 16 || code == 7) {
-                    if (s.ui.message(MessageIcon::Error, kProtectedRepeatQuestion, MessageButtons::YesNo) ==
-                        MessageAnswer::Yes)
-                        continue;
+                    if (RepeatAfterTheButton(s)) continue;
                 } else {
                     ErrorBox(s, code == 24 ? kFlashError : kUnknownDeviceError);
                 }
@@ -322,6 +371,7 @@ void WriteTemperaturePairs(AppState& s) {
         return;
     }
     if (!SensorIdAllowsWrite(s)) return;
+    if (!ListSendable(s, CalibrationList::TemperaturePairs)) return;
     const auto& pairs = s.calibration.temperaturePairs;
     const int n = static_cast<int>(pairs.size());
     if (n > s.identity.calibrationPointCount) {
@@ -358,7 +408,13 @@ void WriteTemperaturePairs(AppState& s) {
         }
     }
     if (s.identity.sensorIdKnown) WriteSensorIdOfCalibration(s, command);
-    if (ResetValueCorrection(s) && !inOneRequest) CheckCalibrationValid(s);
+    if (!ResetValueCorrection(s)) return;
+    // The one-request form has no check to ask the device for, but a write
+    // that went through says so all the same.
+    if (inOneRequest)
+        InfoBox(s, "Калибровка OK!");
+    else
+        CheckCalibrationValid(s);
 }
 
 bool ResetValueCorrection(AppState& s) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "calibration/calibration_form.h"
 
 namespace quillon {
 
@@ -12,6 +13,11 @@ namespace quillon {
 void WriteSegments(AppState& s, bool withExtraPoint);
 void WriteCodePoints(AppState& s);
 void WriteTemperaturePairs(AppState& s);
+
+// "Переслать в датчик" of a view of `list`: identifies the device and sends
+// the list with the write of the device's form. A list of another form than
+// the device's is refused with a message naming both, before any request.
+void SendCalibration(AppState& s, CalibrationList list, bool withExtraPoint);
 
 // Parameter block 111 of the hardware-1 segment devices: the last code point
 // (16-bit code, value, check byte), or seven zero bytes when `fromLastPoint`

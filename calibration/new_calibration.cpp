@@ -29,23 +29,15 @@ CalibrationList ListOfNewCalibration(const DeviceIdentity& id) {
     return hasTemperatureReadings(id) ? CalibrationList::TemperaturePairs : CalibrationList::CodePoints;
 }
 
-void SendNewCalibration(AppState& s) {
-    if (isRev14or16(s.identity))
-        WriteTemperaturePairs(s);
-    else if (s.identity.extendedCalibration)
-        WriteCodePoints(s);
-    else
-        WriteSegments(s, true);
-}
-
-// View, save and send until the engineer leaves the view.
-void ViewNewCalibration(AppState& s) {
+// View, save and (when every point wanted was taken) send until the engineer
+// leaves the view.
+void ViewNewCalibration(AppState& s, bool complete) {
     const CalibrationList list = ListOfNewCalibration(s.identity);
     for (;;) {
-        const ViewChoice choice = ShowCalibration(s, list, true, true);
+        const ViewChoice choice = ShowCalibration(s, list, true, complete);
         switch (choice.action) {
-            case kViewSave: SaveCalibrationFile(s, ""); break;
-            case kViewSend: SendNewCalibration(s); break;
+            case kViewSave: SaveCalibrationFile(s, list, ""); break;
+            case kViewSend: SendCalibration(s, list, true); break;
             case kViewEdit:
                 // A code point typed wrong can be mended before it is sent.
                 if (list == CalibrationList::CodePoints && EditCalibrationPoint(s, choice.selected))
@@ -85,12 +77,32 @@ void NewCalibration(AppState& s) {
     InfoBox(s, "Для калибровки необходимо задать " + std::to_string(pointsWanted) + " точек.");
     s.flags.resetRequested = true;
 
-    if (TakeCalibrationPoints(s, pointsWanted) != kMeasurementFinished) {
+    ViewTakenCalibration(s, TakeCalibrationPoints(s, pointsWanted), pointsWanted);
+}
+
+void ViewTakenCalibration(AppState& s, int measured, int pointsWanted) {
+    CalibrationSet& set = s.calibration;
+    const DeviceIdentity& id = s.identity;
+    if (measured == kMeasurementAbandoned) {
         set.clearLists();  // abandoned: no half calibration is left to be sent or saved later
         return;
     }
+    const bool complete = measured == kMeasurementFinished;
+    if (!complete) {
+        // The points taken are the engineer's work: they stay to be looked at and saved.
+        const std::size_t taken = hasTemperatureReadings(id) ? set.temperaturePairs.size() : set.codePoints.size();
+        s.ui.message(MessageIcon::Warning,
+                     "Измерение прервано: запрос к датчику не может быть сформирован. Введено точек: " +
+                         std::to_string(taken) + " из " + std::to_string(pointsWanted) +
+                         (taken >= 2 ? ". Их можно просмотреть и записать в файл." : "."),
+                     MessageButtons::Ok);
+        if (taken < 2) {
+            set.clearLists();
+            return;
+        }
+    }
     if (!hasTemperatureReadings(id)) SegmentsFromPoints(set, id.calibrationPointCount);
-    ViewNewCalibration(s);
+    ViewNewCalibration(s, complete);
     set.segmentTable.clear();
     set.codePoints.clear();
 }

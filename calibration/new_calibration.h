@@ -7,4 +7,9 @@ namespace quillon {
 // "Начать новую калибровку": a new calibration taken point by point.
 void NewCalibration(AppState& s);
 
+// What follows the measurement (`TakeCalibrationPoints`' result): the view of
+// a finished calibration; after a request that could not be built, the
+// points taken with saving allowed but not sending; nothing when abandoned.
+void ViewTakenCalibration(AppState& s, int measured, int pointsWanted);
+
 }  // namespace quillon

@@ -27,9 +27,9 @@ bool MenuCommandAvailable(MenuItem item) {
 
 void RunMenuCommand(AppState& s, MenuItem item) {
     WithPortOpen(s, [&] {
-        // A calibration file can be opened and viewed with no device attached,
-        // so that command goes on when identification fails.
-        if (!ensureIdentified(s) && item != MenuItem::Calibrovka) return;
+        // The calibration command asks what to do first: a file opens with no
+        // device attached, and its new and read paths identify themselves.
+        if (item != MenuItem::Calibrovka && !ensureIdentified(s)) return;
         switch (item) {
             case MenuItem::Statistika: StatistikaCommand(s); break;
             case MenuItem::AskReq3Item: AskReq3Command(s); break;

@@ -228,8 +228,8 @@ TEST(WriteTemperaturePairs, EightInOneRequestNineAsHeaderAndPoints) {
         EXPECT_EQ(Bytes(d.begin() + 13, d.begin() + 22),
                   Cat({Le(10.5f), Le(10.0f), {Xor(Cat({Le(10.5f), Le(10.0f)}))}}));
         EXPECT_EQ(t.b.device().profile().calibration.pairs[0].pairs.size(), 8u);
-        // One request: the correction is reset, the calibration is not re-checked.
-        EXPECT_TRUE(t.b.ui.messageTexts().empty());
+        // One request: the correction is reset, the calibration is not re-checked, and the write says it went through.
+        EXPECT_EQ(t.b.ui.messageTexts(), (std::vector<std::string>{"Калибровка OK!"}));
     }
     {
         Known t("rev14-d1");  // 25 points

@@ -2,12 +2,15 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QLineSeries>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QTemporaryDir>
 #include <QValueAxis>
+#include <fstream>
 
 #include "ui/calibration/calibration_chart.h"
 #include "ui/qt_text.h"
@@ -71,6 +74,51 @@ TEST(CalibrationFromTheMenu, ReadsTheDeviceAndShowsListAndChart) {
     EXPECT_EQ(linePoints, 8);
     EXPECT_EQ(markerPoints, 8);
     EXPECT_GT(xMax, 1200000.0 + 7 * 500000.0);
+}
+
+// "Прочитать из файла" asks nothing of the device, and a table whose slope does
+// not exist (two equal readings) is never offered for sending.
+TEST(CalibrationFromTheMenu, FileOpensWithoutIdentifyingAndADegenerateTableIsNotSendable) {
+    UiBench b("rev6");
+    b.writeSettings("num_port=1\r\nshort_addr=" + std::to_string(b.device->profile().shortAddress) + "\r\n");
+    auto identifications = std::make_shared<int>(0);
+    auto original = b.device->commands()[0];
+    b.device->commands()[0] = [identifications, original](sim::SimDevice& d, const sim::HartRequest& q) {
+        ++*identifications;
+        return original(d, q);
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath("flat.clb");
+    std::ofstream(FromQ(path), std::ios::binary)
+        << "[Type_Calibr]\nVer=1\n[Temperature_Calibration]\nT_code0=5\nT_value0=0\nT_code1=5\nT_value1=10\n";
+    auto& form = b.start();
+    *identifications = 0;
+    b.boxes.clear();
+    int choices = 0, views = 0;
+    bool sendEnabled = true;
+    b.ui.onDialogShown = [&](QDialog& d) {
+        const std::string name = FromQ(d.objectName());
+        if (name == "TGetTypeCalibrForm") {
+            Click(&d, ++choices == 1 ? "ReadFileBitBtn" : "CancelBitBtn");
+        } else if (auto* files = qobject_cast<QFileDialog*>(&d)) {
+            files->selectFile(path);
+            files->accept();
+        } else if (name == "TShowCalibrForm") {
+            ++views;
+            sendEnabled = Child<QPushButton>(&d, "SendBitBtn")->isEnabled();
+            Click(&d, "ExitBitBtn");
+        } else {
+            d.reject();
+        }
+    };
+    form.menuAction(MenuItem::Calibrovka)->trigger();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(*identifications, 0) << "the choice and the file need no device";
+    EXPECT_TRUE(b.boxTexts().empty()) << ::testing::PrintToString(b.boxTexts());
+    EXPECT_EQ(choices, 2);
+    EXPECT_EQ(views, 1);
+    EXPECT_FALSE(sendEnabled);
 }
 
 }  // namespace
