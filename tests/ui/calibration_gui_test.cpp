@@ -102,7 +102,7 @@ TEST(CalibrationFromTheMenu, FileOpensWithoutIdentifyingAndADegenerateTableIsNot
             Click(&d, ++choices == 1 ? "ReadFileBitBtn" : "CancelBitBtn");
         } else if (auto* files = qobject_cast<QFileDialog*>(&d)) {
             files->selectFile(path);
-            files->accept();
+            d.accept();  // the file dialog's own accept, through QDialog
         } else if (name == "TShowCalibrForm") {
             ++views;
             sendEnabled = Child<QPushButton>(&d, "SendBitBtn")->isEnabled();

@@ -52,13 +52,13 @@ TEST(IdentificationFromTheMenu, RevisionSixteenShowsChannelsIdentityAndItsMenuIt
     form.show();
     std::vector<SeenDialog> dialogs;
     b.ui.onDialogShown = [&](QDialog& d) {
-        // The calibration command's own choice is declined: only identification is looked at here.
-        if (d.objectName() != "TGetTypeCalibrForm") dialogs.push_back(Look(d));
+        // The address change's own dialog is declined: only identification is looked at here.
+        if (d.objectName() != "TShortAddrForm") dialogs.push_back(Look(d));
         d.reject();  // both windows have only a way out
     };
 
-    // A command of a later version: it identifies the device and stops there.
-    form.menuAction(MenuItem::Calibrovka)->trigger();
+    // A command that identifies the device first, then stops at its declined dialog.
+    form.menuAction(MenuItem::ChangeShortAddr)->trigger();
     QCoreApplication::processEvents();
 
     EXPECT_TRUE(b.state.identity.identified);
@@ -90,7 +90,7 @@ TEST(IdentificationFromTheMenu, RevisionSixteenShowsChannelsIdentityAndItsMenuIt
 
     // A second command identifies nothing again.
     dialogs.clear();
-    form.menuAction(MenuItem::Calibrovka)->trigger();
+    form.menuAction(MenuItem::ChangeShortAddr)->trigger();
     QCoreApplication::processEvents();
     EXPECT_TRUE(dialogs.empty());
 }
