@@ -31,8 +31,8 @@ void ViewLoadedPairs(AppState& s) {
 void ViewLoadedCodePoints(AppState& s, const std::string& openedName) {
     bool edited = false;
     for (;;) {
-        SegmentsFromPoints(s.calibration,
-                           std::max<int>(s.identity.calibrationPointCount, static_cast<int>(s.calibration.codePoints.size())));
+        SegmentsFromPoints(s.calibration, std::max<int>(s.identity.calibrationPointCount,
+                                                        static_cast<int>(s.calibration.codePoints.size())));
         const ViewChoice choice = ShowCalibration(s, CalibrationList::CodePoints, edited, true);
         switch (choice.action) {
             case kViewSend: SendCalibration(s, CalibrationList::CodePoints, false); break;

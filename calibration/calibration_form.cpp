@@ -70,9 +70,8 @@ int IniPointLimit(const DeviceIdentity& id) {
 bool HasNonFinite(const CalibrationSet& set, CalibrationList list) {
     switch (list) {
         case CalibrationList::Segments:
-            return std::any_of(set.segmentTable.begin(), set.segmentTable.end(), [](const CalibrationSegment& s) {
-                return !Finite(s.startValue) || !Finite(s.slope);
-            });
+            return std::any_of(set.segmentTable.begin(), set.segmentTable.end(),
+                               [](const CalibrationSegment& s) { return !Finite(s.startValue) || !Finite(s.slope); });
         case CalibrationList::CodePoints: {
             const auto& p = set.codePoints;
             for (std::size_t i = 0; i < p.size(); ++i) {
@@ -110,8 +109,9 @@ std::string SaveProblem(const CalibrationSet& set, CalibrationList list, const D
             const std::size_t limit = SegmentRecordLimit(id);
             // The file has no header: its length is all a load goes by.
             if (n > limit || (!noDevice && n != limit))
-                return "Калибровка содержит " + std::to_string(n) + " отрезков, а файл для этого датчика должен "
-                       "содержать " + std::to_string(limit) + ". Запись в файл отменена!";
+                return "Калибровка содержит " + std::to_string(n) +
+                       " отрезков, а файл для этого датчика должен содержать " + std::to_string(limit) +
+                       ". Запись в файл отменена!";
             return {};
         }
         case CalibrationList::CodePoints: {

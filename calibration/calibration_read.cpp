@@ -95,8 +95,8 @@ bool ReadExtraPoint(AppState& s) {
         ErrorBox(s, "Не удалось сосчитать дополнительную информацию!");
         return false;
     }
-    const bool answered = AnswerHasStatus(s.buffer) && ResponseCode(s.buffer) == 0 &&
-                          AnswerDataCount(s.buffer) >= kExtraPointBytes;
+    const bool answered =
+        AnswerHasStatus(s.buffer) && ResponseCode(s.buffer) == 0 && AnswerDataCount(s.buffer) >= kExtraPointBytes;
     const std::uint8_t* d = AnswerData(s);
     bool allZero = true;
     for (std::size_t i = 0; answered && i + 1 < kExtraPointBytes; ++i) allZero = allZero && d[i] == 0;

@@ -101,11 +101,11 @@ TEST(SendCalibration, OwnFormIsWrittenAndReadBackOtherFormsAreRefusedUnsent) {
             const CalibrationSet sent = g.set();
             SendCalibration(g.state(), list, false);
             if (list != device.form) {
-                EXPECT_EQ(g.said(), std::vector<std::string>{"Калибровка в форме «" + CalibrationFormName(list) +
-                                                             "» не может быть записана в датчик, который хранит "
-                                                             "калибровку в форме «" +
-                                                             CalibrationFormName(device.form) +
-                                                             "». Калибровка не записана!"});
+                EXPECT_EQ(g.said(),
+                          std::vector<std::string>{"Калибровка в форме «" + CalibrationFormName(list) +
+                                                   "» не может быть записана в датчик, который хранит "
+                                                   "калибровку в форме «" +
+                                                   CalibrationFormName(device.form) + "». Калибровка не записана!"});
                 EXPECT_EQ(g.traffic, 0) << "no request leaves the tool";
                 continue;
             }
@@ -156,10 +156,12 @@ TEST(SendCalibration, DegenerateLongAndNonFiniteTablesAreRefusedUnsent) {
         std::string message;
     } cases[] = {
         {"equal codes", "rev6", CalibrationList::CodePoints,
-         [](CalibrationSet& s) { s.codePoints = {{1000, 1.0f, 0}, {1000, 2.0f, 0}}; },
+         [](CalibrationSet& s) {
+             s.codePoints = {{1000, 1.0f, 0}, {1000, 2.0f, 0}};
+         },
          "Коды АЦП точек калибровки должны возрастать и не повторяться!"},
-        {"one point", "rev6", CalibrationList::CodePoints,
-         [](CalibrationSet& s) { s.codePoints.resize(1); }, "Калибровка должна содержать не менее двух точек!"},
+        {"one point", "rev6", CalibrationList::CodePoints, [](CalibrationSet& s) { s.codePoints.resize(1); },
+         "Калибровка должна содержать не менее двух точек!"},
         {"no segments", "rev4", CalibrationList::Segments, [](CalibrationSet& s) { s.segmentTable.clear(); },
          "В калибровке нет ни одного отрезка!"},
         {"24 segments for 8 points", "rev4", CalibrationList::Segments,
@@ -264,7 +266,8 @@ TEST(SaveCalibrationFile, DegenerateListsAreRefusedBeforeTheNameIsAsked) {
     } cases[] = {
         {"empty segments", CalibrationList::Segments, [](CalibrationSet& s) { s.segmentTable.clear(); },
          "В калибровке нет ни одного отрезка. Запись в файл отменена!"},
-        {"equal codes", CalibrationList::CodePoints, [](CalibrationSet& s) { s.codePoints[1].code = s.codePoints[0].code; },
+        {"equal codes", CalibrationList::CodePoints,
+         [](CalibrationSet& s) { s.codePoints[1].code = s.codePoints[0].code; },
          "Коды АЦП точек калибровки должны возрастать и не повторяться!"},
         {"one pair", CalibrationList::TemperaturePairs, [](CalibrationSet& s) { s.temperaturePairs.resize(1); },
          "Калибровка должна содержать не менее двух точек!"},
