@@ -190,6 +190,7 @@ TEST(Dialogs, ChannelDialogEnablesTheMainChannelOnlyWhenTicked) {
         EXPECT_TRUE(Child<QRadioButton>(&d, "Channel0RadioButton")->isEnabled());
         EXPECT_FALSE(radio1->isEnabled());
         EXPECT_FALSE(Child<QPushButton>(&d, "OkBitBtn")->isHidden());
+        EXPECT_EQ(FromQ(Child<QPushButton>(&d, "CancelBitBtn")->text()), "Cancel");
         Child<QCheckBox>(&d, "Challel1CheckBox")->setChecked(true);
         EXPECT_TRUE(radio1->isEnabled());
         radio1->setChecked(true);
@@ -212,6 +213,8 @@ TEST(Dialogs, ChannelDialogEnablesTheMainChannelOnlyWhenTicked) {
         for (const char* name : {"Challel0CheckBox", "Challel1CheckBox", "Channel0RadioButton", "Channel1RadioButton"})
             EXPECT_FALSE(Child<QWidget>(&d, name)->isEnabled()) << name;
         EXPECT_TRUE(Child<QRadioButton>(&d, "Channel1RadioButton")->isChecked());
+        // Only shown, so its one button closes it.
+        EXPECT_EQ(FromQ(Child<QPushButton>(&d, "CancelBitBtn")->text()), "Закрыть");
         Click(&d, "CancelBitBtn");
     });
 }
