@@ -197,10 +197,8 @@ public:
 
     void run() {
         // The registered records, each with what the tool puts in it.
-        {
-            CalibrationFileDialog open;  // Qt's own file dialog: only counted, not judged
-            shownNames.insert(CalibrationFileDialog::kDialogName);
-        }
+        // The calibration file dialog is Qt's own: counted, not judged.
+        shownNames.insert(CalibrationFileDialog::kDialogName);
         dialog(LoopScanDialog{});
         dialog(MeasParamsDialog{});
         dialog(MeasParamsMultitDialog{});
