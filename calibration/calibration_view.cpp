@@ -91,7 +91,10 @@ CalibrationChart CalibrationViewChart(const CalibrationSet& set, CalibrationList
                 if (i > 0 && table[i].startCode == table[i - 1].startCode) break;
                 chart.points.emplace_back(table[i].startCode, table[i].startValue);
             }
-            if (set.extraPoint.present) chart.points.emplace_back(set.extraPoint.code, set.extraPoint.value);
+            if (set.extraPoint.present) {
+                chart.extraPoint.emplace(set.extraPoint.code, set.extraPoint.value);
+                chart.extraPointName = "Добавочная точка";
+            }
             chart.xTitle = "Код АЦП";
             chart.yTitle = "Значение";
             break;

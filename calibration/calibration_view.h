@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +22,10 @@ struct CalibrationChart {
     std::vector<std::pair<double, double>> points;  // x, y
     std::string xTitle;
     std::string yTitle;
+    // The segment device's extra point is not a piece of the characteristic:
+    // it stands beside the line, with its own name.
+    std::optional<std::pair<double, double>> extraPoint;
+    std::string extraPointName;
 };
 
 // TShowCalibrForm.

@@ -1,7 +1,8 @@
 #include "device/loop_scan.h"
+
+#include <algorithm>
+
 #include "device/hex_text.h"
-
-
 #include "device/identification.h"
 #include "device/polling_answer.h"
 #include "device/tag.h"
@@ -26,21 +27,34 @@ struct Borrowed {
     AppState& s;
     std::uint8_t shortAddress;
     std::array<std::uint8_t, 5> longAddress;
+    int firstByteWait;
     explicit Borrowed(AppState& state)
-        : s(state), shortAddress(state.settings.shortAddress), longAddress(state.identity.longAddress) {}
+        : s(state),
+          shortAddress(state.settings.shortAddress),
+          longAddress(state.identity.longAddress),
+          firstByteWait(state.settings.firstByteWait) {}
     ~Borrowed() {
         s.settings.shortAddress = shortAddress;
         s.identity.longAddress = longAddress;
+        s.settings.firstByteWait = firstByteWait;
     }
 };
 
-// Sends the request in the buffer up to `attempts` times; result of the last.
+// Something came back, but not an answer that passed the checks: worth
+// another try. Silence is not: the device is not there.
+bool GarbledAnswer(const AppState& s, int result) {
+    if (result == ExchangeBadAnswer) return true;
+    return result == ExchangeNoAnswer && s.settings.linkType == kLinkDirect && s.buffer.rawAnswerCount > 0;
+}
+
+// Sends the request in the buffer up to `attempts` times, repeating only a
+// garbled answer; result of the last.
 int Attempts(AppState& s, const std::function<void()>& build, int attempts) {
     int result = ExchangeNoAnswer;
     for (int n = 0; n < attempts; ++n) {
         build();
         result = Exchange(s);
-        if (result == ExchangeOk || result == ExchangeAborted) break;
+        if (!GarbledAnswer(s, result)) break;
     }
     return result;
 }
@@ -79,6 +93,11 @@ void SetProgress(LoopScanDialog& d, std::uint8_t address, int done, int total) {
 
 }  // namespace
 
+int LoopScanFirstByteWait(const LinkSettings& settings) {
+    if (settings.linkType != kLinkDirect) return settings.firstByteWait;
+    return std::min(settings.firstByteWait, kSlaveTimeOutMs + kScanLatencyMarginMs);
+}
+
 std::string DerivedVariantText(const DeviceIdentity& source) {
     DeviceIdentity id = source;
     id.calibrationPointCount = derivedCalibrationPointCount(id);
@@ -111,6 +130,7 @@ std::string LoopScanRevisionsText(const LoopScanRow& row) {
 
 void RunLoopScan(AppState& s, LoopScanDialog& d) {
     Borrowed borrowed(s);
+    s.settings.firstByteWait = LoopScanFirstByteWait(s.settings);
     d.rows.clear();
     d.stopped = false;
     d.running = true;

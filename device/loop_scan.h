@@ -44,8 +44,23 @@ struct LoopScanDialog {
     std::function<void()> changed;
 };
 
-// Attempts for each address: a silent address costs at most this many waits.
+// Tries for each address. A silent address gets one: a HART device answers
+// within the slave time-out or not at all. The second try is only for an
+// answer that arrived but failed its checks (a noise hit, a collision).
 inline constexpr int kLoopScanAttempts = 2;
+
+// The data link's slave time-out: 28 character times at 1200 baud with odd
+// parity (11 bits), 256.7 ms, rounded up. Faster lines do not make a device
+// think faster, so the 1200-baud figure holds at every speed.
+inline constexpr int kSlaveTimeOutMs = 257;
+// What the modem's carrier detect and the port driver add before the first
+// byte reaches the tool.
+inline constexpr int kScanLatencyMarginMs = 43;
+
+// The first-byte wait of the scan's requests: the user's wait, but no longer
+// than a device may take on the direct link. Through a flow computer the
+// answer comes from the computer, after its own wait, so the user's stays.
+int LoopScanFirstByteWait(const LinkSettings& settings);
 
 // Addresses 0-15 (0-63 with `wideRange`), command 0 to each, command 20 to
 // each that answers. Ends early on Enter, Esc or Stop (result 4 of an

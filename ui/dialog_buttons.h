@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QPushButton>
 
+#include "ui/qt_translations.h"
+
 namespace quillon::ui {
 
 // A button of a dialog's bottom row: OK accepts, the others reject.
@@ -26,7 +28,7 @@ inline QPushButton* AddDialogButton(QDialog* dialog, QBoxLayout* row, const QStr
 inline QPushButton* AddOkCancel(QDialog* dialog, QBoxLayout* layout) {
     auto* row = new QHBoxLayout;
     QPushButton* ok = AddDialogButton(dialog, row, "OkBitBtn", "OK", true);
-    AddDialogButton(dialog, row, "CancelBitBtn", "Cancel", false);
+    AddDialogButton(dialog, row, "CancelBitBtn", StandardButtonText("Cancel"), false);
     layout->addLayout(row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     return ok;

@@ -153,7 +153,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     auto* row = new QHBoxLayout;
     row->addStretch();
     AddDialogButton(this, row, "OkBitBtn", "OK", true);
-    AddDialogButton(this, row, "CloseBitBtn", "Close", false);
+    AddDialogButton(this, row, "CloseBitBtn", StandardButtonText("Close"), false);
     row->addStretch();
     layout->addLayout(row);
     layout->setSizeConstraint(QLayout::SetFixedSize);

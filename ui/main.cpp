@@ -6,12 +6,15 @@
 #include "link/settings_store.h"
 #include "ui/main_form.h"
 #include "ui/qt_text.h"
+#include "ui/qt_translations.h"
 #include "ui/qt_user_interface.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quillon");
     QApplication::setApplicationVersion("1.38");
+    // Standard buttons and file dialogs in the user's language.
+    quillon::ui::InstallQtTranslations();
 
     const auto ports = quillon::MakePlatformPortSystem();
     const auto clock = quillon::MakePlatformClock();

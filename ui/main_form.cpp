@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -111,7 +112,11 @@ TMainForm::TMainForm(AppState& state, QtUserInterface& ui, std::string settingsP
     saveDialog1_->setNameFilters({"Calibr files (*.clb)"});
     saveDialog1_->setDefaultSuffix("clb");
 
-    resize(1024, 720);
+    // A small screen, or a large scaling, gets the window its screen holds, frame included.
+    QSize size(1024, 720);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
+    resize(size);
     ui_.attach(state_);
     ui_.attachMainWindow(this);
 }

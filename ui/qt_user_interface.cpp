@@ -1,9 +1,11 @@
 #include "ui/qt_user_interface.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include "app/app_state.h"
@@ -26,6 +28,7 @@
 #include "ui/short_addr_form.h"
 #include "ui/show_all_form.h"
 #include "ui/statistika_form.h"
+#include "ui/tab_order.h"
 
 namespace quillon::ui {
 
@@ -80,6 +83,13 @@ private:
     bool stop_;
 };
 
+// A box wraps its text at spaces, but the bytes of an id or an address are
+// one value: they stay on one line.
+QString KeepByteListsTogether(QString text) {
+    static const QRegularExpression gap("([0-9A-F]{2}h) (?=[0-9A-F]{2}h)");
+    return text.replace(gap, QStringLiteral("\\1\u00A0"));
+}
+
 }  // namespace
 
 MessageAnswer QtUserInterface::message(MessageIcon icon, const std::string& text, MessageButtons buttons,
@@ -102,7 +112,7 @@ MessageAnswer QtUserInterface::message(MessageIcon icon, const std::string& text
         case MessageButtons::YesNoCancel: qtButtons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
     }
     const QString title = caption.empty() ? QApplication::applicationName() : ToQ(caption);
-    QMessageBox box(qtIcon, title, ToQ(text), qtButtons, parentWidget());
+    QMessageBox box(qtIcon, title, KeepByteListsTogether(ToQ(text)), qtButtons, parentWidget());
     box.setObjectName("MessageBox");
     if (messagePlace_) {
         box.move(*messagePlace_);
@@ -177,6 +187,9 @@ void QtUserInterface::setStatusBar(bool visible, const std::string& text) {
 }
 
 bool QtUserInterface::runDialog(QDialog& dialog) {
+    // Qt's file dialog keeps its own order; the tool's forms get theirs from
+    // their layouts, once load() has put every field in.
+    if (!qobject_cast<QFileDialog*>(&dialog)) OrderTabsByLayout(&dialog);
     if (onDialogShown) QTimer::singleShot(0, &dialog, [this, &dialog] { onDialogShown(dialog); });
     return dialog.exec() == QDialog::Accepted;
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <typeindex>
 
@@ -62,7 +63,10 @@ public:
     template <NamedDialog Record>
     void registerDialog(std::function<bool(Record&)> runner) {
         runners_[std::type_index(typeid(Record))] = [runner](void* r) { return runner(*static_cast<Record*>(r)); };
+        registeredNames_.insert(Record::kDialogName);
     }
+    // The names of every record that has a form, for walking them all.
+    const std::set<std::string>& registeredDialogNames() const { return registeredNames_; }
     // The usual runner: a QDialog with load(record) and store(record); the
     // record takes what was typed only when the dialog is accepted.
     template <typename Form, NamedDialog Record>
@@ -111,6 +115,7 @@ public:
 private:
     std::string banner_;
     std::map<std::type_index, std::function<bool(void*)>> runners_;
+    std::set<std::string> registeredNames_;
     std::map<LiveViewKind, LiveFormFactory> liveFactories_;
     AppState* state_ = nullptr;
     QPointer<TMainForm> mainWindow_;

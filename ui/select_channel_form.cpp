@@ -59,6 +59,9 @@ void TSelectChannelForm::load(const ChannelDialog& dialog) {
     channel1Box_->setChecked(dialog.channel2Active);
     (dialog.mainChannel == 1 ? channel1Radio_ : channel0Radio_)->setChecked(true);
     ok_->setVisible(editable_);
+    // The read-only window only shows the channels: its one button closes it.
+    if (auto* cancel = findChild<QPushButton*>("CancelBitBtn"))
+        cancel->setText(editable_ ? StandardButtonText("Cancel") : QStringLiteral("Закрыть"));
     updateEnabling();
 }
 

@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/chart_axis.h"
+
 namespace quillon::ui {
 
 namespace {
 constexpr double kTimeStep = 30.0;  // the time axis advances in steps of this many seconds
+constexpr int kValueTicks = 5;
 }
 
 // The view is given its chart at construction: a chart set later replaces a
@@ -29,7 +32,7 @@ TrendChart::TrendChart(QWidget* parent) : QChartView(new QChart, parent) {
     xAxis_->setTickAnchor(0);
     xAxis_->setTickInterval(5);
     yAxis_ = new QValueAxis(chart);
-    yAxis_->setLabelFormat("%.6g");
+    FitAxisToRoundTicks(yAxis_, 0, 1, kValueTicks);
     chart->addAxis(xAxis_, Qt::AlignBottom);
     chart->addAxis(yAxis_, Qt::AlignLeft);
     series_->attachAxis(xAxis_);
@@ -49,7 +52,7 @@ void TrendChart::clear() {
     series_->clear();
     xAxis_->setRange(0, kTimeStep);
     xAxis_->setTickInterval(5);
-    yAxis_->setRange(0, 1);
+    FitAxisToRoundTicks(yAxis_, 0, 1, kValueTicks);
 }
 
 void TrendChart::addPoint(double seconds, double value) {
@@ -96,7 +99,7 @@ void TrendChart::fitAxes() {
     const bool tooWide = span > 4 * std::max(hi - lo, 1e-9) && span > 1e-6;
     if (!outside && !tooWide) return;
     const double pad = std::max((hi - lo) * 0.1, std::max(std::abs(hi), std::abs(lo)) * 1e-4 + 1e-6);
-    yAxis_->setRange(lo - pad, hi + pad);
+    FitAxisToRoundTicks(yAxis_, lo - pad, hi + pad, kValueTicks);
 }
 
 }  // namespace quillon::ui

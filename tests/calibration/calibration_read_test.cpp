@@ -75,6 +75,9 @@ TEST(ReadSegments, ExtraPointShownOrReportedMissing) {
         ASSERT_EQ(b.views.size(), 1u);
         ASSERT_EQ(b.views[0].lines.size(), 8u);
         EXPECT_EQ(b.views[0].lines[7], "8) Код: 61000       Тем-ра : 260.5      ");
+        // The chart keeps the extra point off the line.
+        EXPECT_EQ(b.views[0].chart.points.size(), 7u);
+        EXPECT_EQ(b.views[0].chart.extraPoint, (std::pair<double, double>{61000.0, 260.5}));
         EXPECT_TRUE(b.progressShown("Узнаю добавочную информацию"));
     }
     ReadBench b("rev3-hw1");

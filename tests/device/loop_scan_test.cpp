@@ -65,8 +65,9 @@ TEST(LoopScan, FindsBothDevicesOnOneLine) {
     EXPECT_TRUE(t.b.state.identity.identified);
 }
 
-TEST(LoopScan, SilentAddressCostsAtMostItsAttempts) {
+TEST(LoopScan, SilentAddressGetsOneTryBoundedByTheSlaveTimeOut) {
     TwoDeviceLine t;
+    ASSERT_EQ(t.b.state.settings.firstByteWait, 1000);  // the user's wait is far longer than a device may take
     LoopScanDialog d;
     std::vector<std::int64_t> startedUs;
     d.changed = [&] {
@@ -76,18 +77,45 @@ TEST(LoopScan, SilentAddressCostsAtMostItsAttempts) {
     RunLoopScan(t.b.state, d);
     startedUs.push_back(t.b.clock.nowUs());
     ASSERT_EQ(startedUs.size(), 17u);
-    // Each attempt: the request on the wire, the first-byte wait, now and then the wake-up of a silent line.
-    const std::int64_t limitUs = kLoopScanAttempts * (t.b.state.settings.firstByteWait + 300) * 1000LL;
+    // The request on the wire (14 bytes at 1200 baud, 128 ms), the slave
+    // time-out with its margin (300 ms), and after every third silent
+    // exchange the wake-up of a silent line ("sk" at 300 to 3200 baud, 131 ms).
+    const std::int64_t limitUs = (128 + 300 + 140) * 1000LL;
     for (std::size_t a = 1; a < 16; ++a) {
         if (a == 5) continue;
         EXPECT_LE(startedUs[a + 1] - startedUs[a], limitUs) << a;
-    }
-    for (std::uint8_t a = 1; a < 16; ++a) {
-        if (a == 5) continue;
-        EXPECT_EQ(IdentifyRequestsTo(t.b.line(), a), static_cast<std::size_t>(kLoopScanAttempts)) << int(a);
+        EXPECT_EQ(IdentifyRequestsTo(t.b.line(), static_cast<std::uint8_t>(a)), 1u) << a;
     }
     EXPECT_EQ(IdentifyRequestsTo(t.b.line(), 0), 1u);
     EXPECT_EQ(IdentifyRequestsTo(t.b.line(), 5), 1u);
+    EXPECT_EQ(t.b.state.settings.firstByteWait, 1000);  // lent to the scan only
+}
+
+TEST(LoopScan, OnlyAGarbledAnswerIsTriedAgain) {
+    struct Case {
+        sim::Fault fault;
+        bool persistent;
+        std::size_t requests;
+        bool found;
+    };
+    const Case cases[] = {
+        {sim::Fault::None, false, 1, true},
+        {sim::Fault::NoAnswer, false, 1, false},  // heard but silent: as good as absent
+        {sim::Fault::WrongCheckByte, false, 2, true},
+        {sim::Fault::CutShort, false, 2, true},
+        {sim::Fault::NoiseBeforeStart, false, 1, true},  // noise ahead of a good answer needs no retry
+        {sim::Fault::WrongCheckByte, true, static_cast<std::size_t>(kLoopScanAttempts), false},
+    };
+    for (const auto& c : cases) {
+        TwoDeviceLine t;
+        t.secondEnd.faults().set(c.fault, c.persistent);
+        LoopScanDialog d;
+        RunLoopScan(t.b.state, d);
+        const std::string label = std::string(sim::FaultName(c.fault)) + (c.persistent ? " always" : " once");
+        EXPECT_EQ(IdentifyRequestsTo(t.b.line(), 5), c.requests) << label;
+        EXPECT_EQ(d.rows.size(), c.found ? 2u : 1u) << label;
+        EXPECT_EQ(IdentifyRequestsTo(t.b.line(), 6), 1u) << label;
+    }
 }
 
 TEST(LoopScan, WideRangeReachesAddressesAboveFifteen) {

@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QFontInfo>
+#include <QFontMetrics>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QListWidget>
 #include <QPushButton>
@@ -74,6 +76,95 @@ TEST(CalibrationFromTheMenu, ReadsTheDeviceAndShowsListAndChart) {
     EXPECT_EQ(linePoints, 8);
     EXPECT_EQ(markerPoints, 8);
     EXPECT_GT(xMax, 1200000.0 + 7 * 500000.0);
+}
+
+// Opens the calibration view of the device's own calibration from the menu;
+// `look` sees the chart before the view is left.
+void ViewDeviceCalibration(UiBench& b, const std::function<void(ui::CalibrationChartView&)>& look) {
+    b.writeSettings("num_port=1\r\nshort_addr=" + std::to_string(b.device->profile().shortAddress) + "\r\n");
+    auto& form = b.start();
+    int choices = 0;
+    b.ui.onDialogShown = [&](QDialog& d) {
+        const std::string name = FromQ(d.objectName());
+        if (name == "TGetTypeCalibrForm") {
+            Click(&d, ++choices == 1 ? "ReadDeviceBitBtn" : "CancelBitBtn");
+        } else if (name == "TShowCalibrForm") {
+            auto* chart = Child<ui::CalibrationChartView>(&d, "CalibrationChart");
+            EXPECT_NE(chart, nullptr);
+            if (chart) look(*chart);
+            Click(&d, "ExitBitBtn");
+        } else {
+            d.reject();
+        }
+    };
+    form.menuAction(MenuItem::Calibrovka)->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(choices, 2);
+}
+
+// Each axis label, as the axis formats it, fits the room between two ticks.
+void ExpectLabelsFit(const ui::CalibrationChartView& chart, const QValueAxis& axis, double room, const char* which) {
+    const QFontMetrics metrics(axis.labelsFont());
+    const int ticks = axis.tickCount();
+    ASSERT_GT(ticks, 1) << which;
+    const double step = (axis.max() - axis.min()) / (ticks - 1);
+    for (int i = 0; i < ticks; ++i) {
+        const QString label = QString::asprintf(axis.labelFormat().toLatin1().constData(), axis.min() + i * step);
+        EXPECT_LT(metrics.horizontalAdvance(label), room) << which << " label " << FromQ(label);
+        EXPECT_FALSE(label.contains('e')) << which << " label " << FromQ(label);
+    }
+    (void)chart;
+}
+
+TEST(CalibrationFromTheMenu, SegmentChartDrawsTheExtraPointBesideTheLine) {
+    UiBench b("rev3-hw1");
+    QList<QPointF> line, markers, extra;
+    QString extraName;
+    bool legendShown = false, extraInLegend = false;
+    ViewDeviceCalibration(b, [&](ui::CalibrationChartView& chart) {
+        chart.resize(chart.minimumSize());
+        line = chart.lineSeries()->points();
+        markers = chart.pointSeries()->points();
+        extra = chart.extraPointSeries()->points();
+        legendShown = chart.chart()->legend()->isVisible();
+        for (QLegendMarker* m : chart.chart()->legend()->markers()) {
+            if (m->series() == chart.extraPointSeries()) {
+                extraInLegend = m->isVisible() && !m->label().isEmpty();
+            } else {
+                EXPECT_FALSE(m->isVisible()) << FromQ(m->label());
+            }
+        }
+        extraName = chart.extraPointSeries()->name();
+        const QRectF plot = chart.chart()->plotArea();
+        ExpectLabelsFit(chart, *chart.xAxis(), plot.width() / (chart.xAxis()->tickCount() - 1), "x");
+        ExpectLabelsFit(chart, *chart.yAxis(), chart.chart()->plotArea().left(), "y");
+        EXPECT_LE(chart.xAxis()->min(), 0.0);
+        EXPECT_GE(chart.xAxis()->max(), 61000.0);
+    });
+    ASSERT_EQ(line.size(), 7);
+    EXPECT_EQ(markers, line);
+    for (int i = 1; i < line.size(); ++i) EXPECT_GT(line[i].x(), line[i - 1].x()) << i;
+    ASSERT_EQ(extra.size(), 1);
+    EXPECT_EQ(extra[0], QPointF(61000.0, 260.5));
+    EXPECT_TRUE(legendShown);
+    EXPECT_TRUE(extraInLegend);
+    EXPECT_EQ(FromQ(extraName), "Добавочная точка");
+}
+
+TEST(CalibrationFromTheMenu, ChartWithoutExtraPointHasNoLegendAndReadableCodes) {
+    UiBench b("rev6");  // codes in the millions
+    bool legendShown = true;
+    int extraCount = -1;
+    ViewDeviceCalibration(b, [&](ui::CalibrationChartView& chart) {
+        chart.resize(chart.minimumSize());
+        legendShown = chart.chart()->legend()->isVisible();
+        extraCount = static_cast<int>(chart.extraPointSeries()->count());
+        ExpectLabelsFit(chart, *chart.xAxis(), chart.chart()->plotArea().width() / (chart.xAxis()->tickCount() - 1),
+                        "x");
+        ExpectLabelsFit(chart, *chart.yAxis(), chart.chart()->plotArea().left(), "y");
+    });
+    EXPECT_FALSE(legendShown);
+    EXPECT_EQ(extraCount, 0);
 }
 
 // "Прочитать из файла" asks nothing of the device, and a table whose slope does

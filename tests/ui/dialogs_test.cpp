@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTextLayout>
 
 #include "device/dialogs.h"
 #include "ui/now_opros_form.h"
@@ -75,6 +76,45 @@ TEST(MessageBoxes, IconButtonsCaptionAndAnswerAsAsked) {
     };
     b.ui.message(MessageIcon::Information, "No such file or directory", MessageButtons::Ok, "GetLastError");
     (void)form;
+}
+
+// The lines a box's label breaks its text into, as it lays them out on screen.
+QStringList ShownLines(const QLabel& label) {
+    QTextLayout layout(label.text(), label.font());
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(label.contentsRect().width());
+        lines << label.text().mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    return lines;
+}
+
+TEST(MessageBoxes, AnIdIsNeverBrokenAcrossLines) {
+    UiBench b;
+    b.ui.answerMessage = nullptr;
+    b.start();
+    QStringList lines;
+    b.ui.onDialogShown = [&](QDialog& d) {
+        auto* label = d.findChild<QLabel*>("qt_msgbox_label");
+        ASSERT_NE(label, nullptr);
+        lines = ShownLines(*label);
+        d.accept();
+    };
+    b.ui.message(MessageIcon::Information,
+                 "Калибровка сделана для сенсора с ID = 28h FFh 4Ch 03h 04h 7Eh 00h 12h, а подключен сенсор с "
+                 "ID = 28h FFh 4Ch 03h 04h 7Eh 00h 13h. Продолжить?",
+                 MessageButtons::Ok);
+    ASSERT_FALSE(lines.isEmpty());
+    int whole = 0;
+    for (const QString& line : lines) {
+        const QString plain = QString(line).replace(QChar(0x00A0), ' ');
+        whole += plain.count("28h FFh 4Ch 03h 04h 7Eh 00h 1");
+        // A line that holds part of an id holds all of it.
+        EXPECT_EQ(plain.count("28h"), plain.count("00h 1")) << FromQ(line);
+    }
+    EXPECT_EQ(whole, 2);
 }
 
 TEST(ProgressWindow, ModelessWithoutBorderIconsAndShowsEachAttempt) {
@@ -150,6 +190,7 @@ TEST(Dialogs, ChannelDialogEnablesTheMainChannelOnlyWhenTicked) {
         EXPECT_TRUE(Child<QRadioButton>(&d, "Channel0RadioButton")->isEnabled());
         EXPECT_FALSE(radio1->isEnabled());
         EXPECT_FALSE(Child<QPushButton>(&d, "OkBitBtn")->isHidden());
+        EXPECT_EQ(FromQ(Child<QPushButton>(&d, "CancelBitBtn")->text()), "Cancel");
         Child<QCheckBox>(&d, "Challel1CheckBox")->setChecked(true);
         EXPECT_TRUE(radio1->isEnabled());
         radio1->setChecked(true);
@@ -172,6 +213,8 @@ TEST(Dialogs, ChannelDialogEnablesTheMainChannelOnlyWhenTicked) {
         for (const char* name : {"Challel0CheckBox", "Challel1CheckBox", "Channel0RadioButton", "Channel1RadioButton"})
             EXPECT_FALSE(Child<QWidget>(&d, name)->isEnabled()) << name;
         EXPECT_TRUE(Child<QRadioButton>(&d, "Channel1RadioButton")->isChecked());
+        // Only shown, so its one button closes it.
+        EXPECT_EQ(FromQ(Child<QPushButton>(&d, "CancelBitBtn")->text()), "Закрыть");
         Click(&d, "CancelBitBtn");
     });
 }

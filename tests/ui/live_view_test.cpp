@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -161,6 +162,39 @@ TEST(TrendChart, KeepsOnlyTheLastMinutesAndACappedNumberOfPoints) {
     fast.clear();
     EXPECT_EQ(fast.pointCount(), 0);
     EXPECT_EQ(fast.shownPointCount(), 0);
+}
+
+TEST(TrendChart, ValueLabelsFitBesideThePlotAndTellTicksApart) {
+    App();
+    struct Case {
+        double centre, swing;
+    };
+    // Converter codes in the millions, a voltage that moves in the fourth decimal, a temperature.
+    for (const Case c : {Case{3250000.0, 12.0}, Case{1.40823, 0.0002}, Case{20.0, 0.5}, Case{-0.004, 0.001}}) {
+        ui::TrendChart chart;
+        chart.resize(400, 300);
+        chart.show();
+        for (int i = 0; i < 40; ++i) chart.addPoint(i, c.centre + c.swing * ((i % 5) - 2) / 2.0);
+        chart.flush();
+        QCoreApplication::processEvents();
+        const QValueAxis* axis = chart.valueAxis();
+        EXPECT_LE(axis->min(), c.centre - c.swing) << c.centre;
+        EXPECT_GE(axis->max(), c.centre + c.swing) << c.centre;
+        const int ticks = axis->tickCount();
+        ASSERT_GT(ticks, 1);
+        const QFontMetrics metrics(axis->labelsFont());
+        QStringList labels;
+        for (int i = 0; i < ticks; ++i)
+            labels << QString::asprintf(axis->labelFormat().toLatin1().constData(),
+                                        axis->min() + i * (axis->max() - axis->min()) / (ticks - 1));
+        for (int i = 0; i < ticks; ++i) {
+            EXPECT_FALSE(labels[i].contains('e')) << labels[i].toStdString();
+            EXPECT_LT(metrics.horizontalAdvance(labels[i]), chart.chart()->plotArea().left()) << labels[i].toStdString();
+            if (i > 0) {
+                EXPECT_NE(labels[i], labels[i - 1]) << c.centre;
+            }
+        }
+    }
 }
 
 TEST(TrendChart, AddingAPointStaysCheapAsTheTrendGrows) {

@@ -1,25 +1,23 @@
 #include "ui/calibration/calibration_chart.h"
 
 #include <QChart>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
 
+#include "ui/chart_axis.h"
 #include "ui/qt_text.h"
 
 namespace quillon::ui {
 
 namespace {
 
-// Axis range with a little margin; a single value gets a span of its own.
-void FitAxis(QValueAxis* axis, double low, double high) {
-    if (!(low <= high)) low = 0, high = 1;
-    double margin = (high - low) * 0.05;
-    if (margin == 0.0) margin = std::max(1.0, std::fabs(low) * 0.05);
-    axis->setRange(low - margin, high + margin);
-}
+constexpr int kMaxXTicks = 5;  // codes run to seven digits; more would crowd the narrow chart
+constexpr int kMaxYTicks = 7;
 
 }  // namespace
 
@@ -27,22 +25,29 @@ CalibrationChartView::CalibrationChartView(QWidget* parent)
     : QChartView(parent),
       line_(new QLineSeries),
       points_(new QScatterSeries),
+      extra_(new QScatterSeries),
       xAxis_(new QValueAxis),
       yAxis_(new QValueAxis) {
     setObjectName("CalibrationChart");
     auto* chart = new QChart;
-    chart->legend()->hide();
     points_->setMarkerSize(8.0);
+    extra_->setMarkerSize(11.0);
+    extra_->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
     chart->addSeries(line_);
     chart->addSeries(points_);
+    chart->addSeries(extra_);
     chart->addAxis(xAxis_, Qt::AlignBottom);
     chart->addAxis(yAxis_, Qt::AlignLeft);
-    for (QAbstractSeries* s : {static_cast<QAbstractSeries*>(line_), static_cast<QAbstractSeries*>(points_)}) {
+    for (QAbstractSeries* s : {static_cast<QAbstractSeries*>(line_), static_cast<QAbstractSeries*>(points_),
+                               static_cast<QAbstractSeries*>(extra_)}) {
         s->attachAxis(xAxis_);
         s->attachAxis(yAxis_);
     }
-    xAxis_->setLabelFormat("%g");
-    yAxis_->setLabelFormat("%g");
+    // The legend names only the extra point; the line needs no name.
+    for (QAbstractSeries* s : {static_cast<QAbstractSeries*>(line_), static_cast<QAbstractSeries*>(points_)})
+        for (QLegendMarker* m : chart->legend()->markers(s)) m->setVisible(false);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->legend()->hide();
     QChartView::setChart(chart);
     setRenderHint(QPainter::Antialiasing);
     setMinimumSize(360, 280);
@@ -52,20 +57,33 @@ void CalibrationChartView::setChart(const CalibrationChart& data) {
     QList<QPointF> points;
     double xLow = 0, xHigh = 0, yLow = 0, yHigh = 0;
     bool first = true;
-    for (const auto& [x, y] : data.points) {
-        // A value that is not a number cannot be placed; the list still shows it.
-        if (!std::isfinite(x) || !std::isfinite(y)) continue;
-        points.append(QPointF(x, y));
+    const auto widen = [&](double x, double y) {
         xLow = first ? x : std::min(xLow, x);
         xHigh = first ? x : std::max(xHigh, x);
         yLow = first ? y : std::min(yLow, y);
         yHigh = first ? y : std::max(yHigh, y);
         first = false;
+    };
+    for (const auto& [x, y] : data.points) {
+        // A value that is not a number cannot be placed; the list still shows it.
+        if (!std::isfinite(x) || !std::isfinite(y)) continue;
+        points.append(QPointF(x, y));
+        widen(x, y);
     }
     line_->replace(points);
     points_->replace(points);
-    FitAxis(xAxis_, xLow, xHigh);
-    FitAxis(yAxis_, yLow, yHigh);
+
+    QList<QPointF> extra;
+    if (data.extraPoint && std::isfinite(data.extraPoint->first) && std::isfinite(data.extraPoint->second)) {
+        extra.append(QPointF(data.extraPoint->first, data.extraPoint->second));
+        widen(data.extraPoint->first, data.extraPoint->second);
+    }
+    extra_->replace(extra);
+    extra_->setName(ToQ(data.extraPointName));
+    chart()->legend()->setVisible(!extra.isEmpty());
+
+    FitAxisToRoundTicks(xAxis_, xLow, xHigh, kMaxXTicks);
+    FitAxisToRoundTicks(yAxis_, yLow, yHigh, kMaxYTicks);
     xAxis_->setTitleText(ToQ(data.xTitle));
     yAxis_->setTitleText(ToQ(data.yTitle));
 }

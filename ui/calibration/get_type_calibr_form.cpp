@@ -31,7 +31,7 @@ TGetTypeCalibrForm::TGetTypeCalibrForm(QWidget* parent) : QDialog(parent) {
         layout->addWidget(b);
     }
     auto* row = new QHBoxLayout;
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
+    AddDialogButton(this, row, "CancelBitBtn", StandardButtonText("Cancel"), false);
     layout->addLayout(row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }

@@ -7,7 +7,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "ui/dialog_buttons.h"
 #include "ui/qt_text.h"
@@ -72,6 +75,8 @@ TUnitsMeasureForm::TUnitsMeasureForm(QWidget* parent) : QDialog(parent) {
     auto* top = new QHBoxLayout;
     top->addWidget(NamedLabel("Label1", "Единица измерения датчика (0-255) :", this));
     code_ = SpinEdit(this, 0, 255);
+    // Room for a three-digit code and the arrows at any scale.
+    code_->setMinimumWidth(code_->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 40);
     top->addWidget(code_);
     layout->addLayout(top);
     auto* memo = new QPlainTextEdit(this);
@@ -81,7 +86,14 @@ TUnitsMeasureForm::TUnitsMeasureForm(QWidget* parent) : QDialog(parent) {
     QStringList lines;
     for (const char* line : kCommonUnitCodeLines) lines << QString::fromUtf8(line);
     memo->setPlainText(lines.join('\n'));
-    memo->setMinimumHeight(memo->fontMetrics().lineSpacing() * 9);
+    // The whole list at a glance: every line, none cut, no scrolling.
+    const QFontMetrics metrics = memo->fontMetrics();
+    int widest = 0;
+    for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+    const int margins = 2 * (memo->frameWidth() + static_cast<int>(std::ceil(memo->document()->documentMargin())));
+    memo->setMinimumSize(widest + margins + metrics.averageCharWidth() * 2,
+                         metrics.lineSpacing() * static_cast<int>(lines.size()) + margins + metrics.lineSpacing() / 2);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     layout->addWidget(memo);
     AddOkCancel(this, layout);
 }

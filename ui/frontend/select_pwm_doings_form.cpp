@@ -32,7 +32,7 @@ TSelectPWMDoingsForm::TSelectPWMDoingsForm(QWidget* parent) : QDialog(parent) {
         layout->addWidget(button);
     }
     auto* row = new QHBoxLayout;
-    AddDialogButton(this, row, "CancelBitBtn", "Cancel", false);
+    AddDialogButton(this, row, "CancelBitBtn", StandardButtonText("Cancel"), false);
     layout->addLayout(row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }

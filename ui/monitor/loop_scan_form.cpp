@@ -46,6 +46,8 @@ TLoopScanForm::TLoopScanForm(QWidget* parent) : QDialog(parent) {
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->verticalHeader()->hide();
+    // The headers are whole before any result arrives.
+    table_->resizeColumnsToContents();
     layout->addWidget(table_, 1);
 
     auto* row = new QHBoxLayout;

@@ -13,9 +13,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 #include "app/app_state.h"
 #include "monitor/monitor_file.h"
@@ -29,6 +31,7 @@ namespace {
 // Short enough to feel live, long enough that a poll's event processing
 // spends next to nothing on the window.
 constexpr int kRefreshMs = 250;
+constexpr int kDetailLines = 15;
 
 QString ShownLine(const MonitorEntry& e) {
     std::string line = EntryLine(e);
@@ -108,7 +111,11 @@ TMonitorForm::TMonitorForm(AppState& state, QWidget* parent)
     detail_->setObjectName("DetailMemo");
     detail_->setReadOnly(true);
     detail_->setFont(list_->font());
-    detail_->setMaximumHeight(140);
+    // Room for every part of a usual answer (the tag's has fourteen lines)
+    // without scrolling; a run of bytes wraps rather than running off sideways.
+    detail_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    const int frame = 2 * (detail_->frameWidth() + static_cast<int>(std::ceil(detail_->document()->documentMargin())));
+    detail_->setMinimumHeight(detail_->fontMetrics().lineSpacing() * kDetailLines + frame);
     layout->addWidget(detail_);
 
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -120,7 +127,7 @@ TMonitorForm::TMonitorForm(AppState& state, QWidget* parent)
     timer_ = new QTimer(this);
     timer_->setInterval(kRefreshMs);
     connect(timer_, &QTimer::timeout, this, &TMonitorForm::refresh);
-    resize(1000, 420);
+    resize(1000, 560);
     refresh();
 }
 

@@ -1,0 +1,328 @@
+// Every window of the tool, opened the way the tool opens it, looked at for
+// text that does not fit and for a Tab order that wanders. The same walk runs
+// again under QT_SCALE_FACTOR=1.25 (see CMakeLists.txt).
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTableView>
+#include <functional>
+#include <set>
+
+#include "calibration/calibration_command.h"
+#include "calibration/calibration_file.h"
+#include "calibration/calibration_point_entry.h"
+#include "calibration/calibration_view.h"
+#include "calibration/correction_fit_dialog.h"
+#include "calibration/point_count.h"
+#include "device/density_constants.h"
+#include "device/dialogs.h"
+#include "device/loop_scan.h"
+#include "device/measurement_parameters.h"
+#include "device/value_correction.h"
+#include "frontend/adc_settings.h"
+#include "frontend/dac_dialogs.h"
+#include "frontend/fixed_output.h"
+#include "frontend/measuring_channel.h"
+#include "frontend/pwm_calibration.h"
+#include "link/exchange.h"
+#include "link/frame_codec.h"
+#include "link/link_dialog.h"
+#include "link/serial_link.h"
+#include "link/live_view.h"
+#include "ui/live_form.h"
+#include "ui/monitor/monitor_form.h"
+#include "ui/qt_live_view.h"
+#include "ui/qt_text.h"
+#include "ui_bench.h"
+
+namespace quillon::uitest {
+namespace {
+
+using ui::FromQ;
+
+// The smallest screen the tool is used on, less a task bar.
+constexpr int kScreenWidth = 1366;
+constexpr int kScreenHeight = 768 - 40;
+
+// Part of `root` itself, not of a window it owns.
+bool Inside(const QWidget* w, const QWidget& root) {
+    for (const QWidget* p = w; p; p = p->parentWidget()) {
+        if (p == &root) return true;
+        if (p->isWindow()) return false;
+    }
+    return false;
+}
+
+std::string Describe(const QWidget* w) {
+    std::string name = FromQ(w->objectName());
+    if (name.empty()) name = w->metaObject()->className();
+    if (auto* label = qobject_cast<const QLabel*>(w)) name += " \"" + FromQ(label->text()) + "\"";
+    if (auto* button = qobject_cast<const QAbstractButton*>(w)) name += " \"" + FromQ(button->text()) + "\"";
+    return name;
+}
+
+// Each piece of text in `window` that its widget cannot show whole.
+std::vector<std::string> ClippedTexts(QWidget& window) {
+    std::vector<std::string> faults;
+    const auto fault = [&](const QWidget* w, const std::string& what) { faults.push_back(Describe(w) + ": " + what); };
+    const qreal scale = window.devicePixelRatioF();
+    const QSize frame = window.frameGeometry().size();
+    if (frame.width() * scale > kScreenWidth || frame.height() * scale > kScreenHeight)
+        fault(&window, "window " + std::to_string(frame.width()) + "x" + std::to_string(frame.height()) +
+                           " larger than the screen");
+
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!Inside(w, window) || !w->isVisibleTo(&window)) continue;
+        const QSize size = w->size();
+        const bool judged = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                            qobject_cast<QGroupBox*>(w) || qobject_cast<QSpinBox*>(w);
+        if (judged && !window.rect().contains(QRect(w->mapTo(&window, QPoint(0, 0)), size)))
+            fault(w, "reaches beyond the window");
+
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (label->text().isEmpty() || label->pixmap().isNull() == false) continue;
+            if (label->wordWrap()) {
+                if (size.height() < label->heightForWidth(size.width())) fault(w, "wrapped text cut at the bottom");
+            } else if (size.width() < label->sizeHint().width() || size.height() < label->sizeHint().height()) {
+                fault(w, "needs " + std::to_string(label->sizeHint().width()) + " px, has " +
+                             std::to_string(size.width()));
+            }
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            if (button->text().isEmpty()) continue;
+            if (size.width() < button->minimumSizeHint().width()) fault(w, "caption cut");
+        } else if (auto* group = qobject_cast<QGroupBox*>(w)) {
+            if (size.width() < group->minimumSizeHint().width()) fault(w, "title cut");
+        } else if (auto* spin = qobject_cast<QSpinBox*>(w)) {
+            // Its size hint makes room for the widest value beside the arrows.
+            if (size.width() < spin->sizeHint().width())
+                fault(w, "too narrow for " + std::to_string(spin->maximum()));
+        } else if (auto* header = qobject_cast<QHeaderView*>(w)) {
+            if (header->orientation() != Qt::Horizontal) continue;
+            int right = 0;
+            for (int i = 0; i < header->count(); ++i) {
+                if (header->isSectionHidden(i)) continue;
+                const QString text = header->model()->headerData(i, Qt::Horizontal).toString();
+                if (header->sectionSize(i) < header->sectionSizeHint(i))
+                    fault(w, "column \"" + FromQ(text) + "\" cut");
+                right = std::max(right, header->sectionViewportPosition(i) + header->sectionSize(i));
+            }
+            if (right > header->viewport()->width()) fault(w, "columns need scrolling");
+        } else if (auto* memo = qobject_cast<QPlainTextEdit*>(w)) {
+            // A read-only memo is there to be read at a glance.
+            if (!memo->isReadOnly() || memo->toPlainText().isEmpty()) continue;
+            if (memo->verticalScrollBar()->maximum() > 0) fault(w, "needs scrolling down");
+            if (memo->horizontalScrollBar()->maximum() > 0) fault(w, "needs scrolling sideways");
+        }
+    }
+    return faults;
+}
+
+// Where a widget stands in reading order: a step down, or a step into a column to the right.
+bool ReadsAfter(const QRect& a, const QRect& b) { return b.top() >= a.top() || b.left() >= a.right(); }
+
+// The widgets Tab visits in `window`, in the order it visits them.
+std::vector<QWidget*> TabChain(QWidget& window) {
+    std::vector<QWidget*> chain;
+    std::set<QWidget*> seen;
+    for (QWidget* w = window.nextInFocusChain(); w && w != &window && seen.insert(w).second;
+         w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) != Qt::TabFocus || !w->isVisibleTo(&window) || !w->isEnabled() ||
+            w->focusProxy() || !Inside(w, window))
+            continue;
+        chain.push_back(w);
+    }
+    return chain;
+}
+
+// Tab goes down and across the fields as one reads them and ends on the buttons.
+std::vector<std::string> TabOrderFaults(QWidget& window) {
+    std::vector<std::string> faults;
+    const auto chain = TabChain(window);
+    for (std::size_t i = 1; i < chain.size(); ++i) {
+        const QRect a(chain[i - 1]->mapTo(&window, QPoint(0, 0)), chain[i - 1]->size());
+        const QRect b(chain[i]->mapTo(&window, QPoint(0, 0)), chain[i]->size());
+        if (!ReadsAfter(a, b)) faults.push_back(Describe(chain[i]) + " comes after " + Describe(chain[i - 1]));
+    }
+    if (qobject_cast<QDialog*>(&window) && !chain.empty() && !qobject_cast<QPushButton*>(chain.back()))
+        faults.push_back("Tab ends on " + Describe(chain.back()) + ", not on a button");
+    return faults;
+}
+
+struct Window {
+    std::string name;
+    std::vector<std::string> clipped;
+    std::vector<std::string> tabFaults;
+};
+
+// Opens every window of the tool once and looks at each while it is shown.
+class Walk {
+public:
+    Walk() {
+        b.writeSettings("num_port=1\r\nshort_addr=" + std::to_string(b.device->profile().shortAddress) + "\r\n");
+        b.start();
+        // The main window as it opens on that screen (the off-screen one is smaller).
+        const qreal scale = b.form->devicePixelRatioF();
+        b.form->resize(QSize(static_cast<int>((kScreenWidth - 16) / scale), static_cast<int>((kScreenHeight - 48) / scale)));
+        b.form->show();
+        b.ui.onDialogShown = [this](QDialog& d) {
+            look(d);
+            d.reject();
+        };
+    }
+
+    template <typename Record>
+    void dialog(Record record) {
+        if constexpr (requires { Record::kDialogName; }) shownNames.insert(Record::kDialogName);
+        b.ui.show(record);
+    }
+
+    void look(QWidget& w) {
+        QCoreApplication::processEvents();
+        // QUILLON_FORM_SHOTS=<folder> keeps a picture of each window, to look at by eye.
+        if (const QString shots = qEnvironmentVariable("QUILLON_FORM_SHOTS"); !shots.isEmpty())
+            w.grab().save(shots + "/" + QString::number(windows.size()) + "-" + w.objectName() + ".png");
+        windows.push_back({FromQ(w.objectName()), ClippedTexts(w), TabOrderFaults(w)});
+    }
+
+    void run() {
+        // The registered records, each with what the tool puts in it.
+        // The calibration file dialog is Qt's own: counted, not judged.
+        shownNames.insert(CalibrationFileDialog::kDialogName);
+        dialog(LoopScanDialog{});
+        dialog(MeasParamsDialog{});
+        dialog(MeasParamsMultitDialog{});
+        dialog(KatPotParamsDialog{});
+        dialog(ChangeMeasParamsDialog{});
+        {
+            PopravkaDialog correction;
+            correction.offsetText = "0.000";
+            correction.factorText = "1.000";
+            dialog(correction);
+        }
+        dialog(PlotnoConstDialog{});
+        dialog(CalibrationTypeDialog{});
+        dialog(CalibrationPointDialog{});
+        {
+            ShowCalibrationDialog view;
+            view.lines = {"1) Код: 1200000     Тем-ра : -50         Наклон : 0.00005000",
+                          "2) Код: 3250000     Тем-ра : 52.5        Наклон : 0.00005000",
+                          "3) Код: 4700000     Тем-ра : 125         "};
+            view.chart.points = {{1200000, -50}, {3250000, 52.5}, {4700000, 125}};
+            view.chart.xTitle = "Код АЦП";
+            view.chart.yTitle = "Значение";
+            view.chart.extraPoint.emplace(61000, 1.408);
+            view.chart.extraPointName = "Добавочная точка";
+            view.enabledBoxVisible = true;
+            dialog(view);
+        }
+        dialog(PodborCoefDialog{});
+        {
+            PointCountDialog count;
+            count.label = "Введите количество точек (2-8):";
+            count.text = "2";
+            dialog(count);
+        }
+        {
+            MeasuringChannelDialog channel;
+            channel.items = {"Канал АЦП", "Канал I2C"};
+            dialog(channel);
+        }
+        {
+            PwmDutyDialog duty;
+            duty.label = "Скважность ШИМ [0-65535] :";
+            dialog(duty);
+        }
+        dialog(PwmPointDialog{});
+        dialog(PwmCalibrationDialog{});
+        dialog(VelkorAdcDialog{});
+        dialog(UnitsMeasureDialog{});
+        dialog(CurrentToValueDialog{});
+        dialog(DacScalingDialog{});
+        dialog(DacRecordDialog{});
+        dialog(PwmMenuDialog{});
+        dialog(FixTokDialog{});
+
+        // The dialogs of the link and of identification.
+        LinkDialog link;
+        link.caption = "Параметры связи";
+        link.portItems = {"Не выбран", "ttyS7", "ttyUSB0"};
+        link.firstByteText = "1000";
+        link.nextByteText = "300";
+        dialog(link);
+        dialog(ChannelDialog{});
+        ChannelDialog current;
+        current.caption = "Текущие каналы";
+        current.editable = false;
+        current.channel1Active = true;
+        dialog(current);
+        dialog(SerialStringDialog{});
+        dialog(RequestChoiceDialog{});
+        dialog(ShortAddressDialog{});
+        dialog(LongAddressDialog{});
+        dialog(PreamblesDialog{});
+        IdentityWindow identity;
+        identity.labels = {"26h 16h 01h 00h 20h", "Software Revision Level : 16.", "Device Revision Level : 1.",
+                           "Hardware Revision Level : 0.", "T версии 16 с работой АЦП и датчика I2C"};
+        identity.label5Visible = true;
+        b.ui.show(identity);
+
+        // The windows of the long loops, inside the main window.
+        for (LiveViewKind kind : {LiveViewKind::Statistics, LiveViewKind::ShowAll, LiveViewKind::Calibration,
+                                  LiveViewKind::CalibrationAmbient, LiveViewKind::CodeView}) {
+            auto view = b.ui.openLiveView(kind);
+            view->show();
+            auto* live = static_cast<ui::QtLiveView*>(view.get());
+            if (!live->form()) continue;
+            look(*live->form());
+            // Its frame inside the main window, whole.
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(live->form()->parentWidget());
+                sub && !b.form->mdiArea()->viewport()->rect().contains(sub->geometry()))
+                windows.back().clipped.push_back("does not fit the main window's client area");
+        }
+
+        // The frame monitor, with an exchange to show in its detail pane.
+        auto* monitor = ui::ShowMonitorWindow(b.form.get(), b.state);
+        b.state.identity.longAddress = b.device->profile().longAddress;
+        WithPortOpen(b.state, [&] {
+            BuildLongRequest(b.state.buffer, 20);  // the tag: the longest answer of the usual commands
+            Exchange(b.state);
+        });
+        monitor->refresh();
+        if (auto* list = monitor->findChild<QAbstractItemView*>("FramesList"); list && list->model()->rowCount() > 0)
+            list->setCurrentIndex(list->model()->index(list->model()->rowCount() - 1, 0));
+        look(*monitor);
+        monitor->close();
+
+        look(*b.form);
+    }
+
+    UiBench b;
+    std::vector<Window> windows;
+    std::set<std::string> shownNames;
+};
+
+TEST(EveryWindow, ShowsItsTextsWholeAndTabsInReadingOrder) {
+    Walk walk;
+    walk.run();
+    // A form registered later is walked too, or this fails.
+    EXPECT_EQ(walk.shownNames, walk.b.ui.registeredDialogNames());
+    EXPECT_GE(walk.windows.size(), 35u);
+    for (const Window& w : walk.windows) {
+        for (const std::string& f : w.clipped) ADD_FAILURE() << w.name << ": " << f;
+        for (const std::string& f : w.tabFaults) ADD_FAILURE() << w.name << " Tab: " << f;
+    }
+}
+
+}  // namespace
+}  // namespace quillon::uitest
