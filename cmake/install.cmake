@@ -22,6 +22,9 @@ if(NOT QUILLON_HELP2MAN AND QUILLON_PACKAGING)
 endif()
 
 set(QUILLON_MAN_DIR ${CMAKE_BINARY_DIR}/man)
+# The pages carry the release date, not the day of the build.
+execute_process(COMMAND date -u -d ${QUILLON_RELEASE_DATE} +%s
+                OUTPUT_VARIABLE QUILLON_RELEASE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE)
 set(QUILLON_MAN_PAGES)
 foreach(entry ${QUILLON_SHIPPED_PROGRAMS})
   string(REPLACE "|" ";" parts "${entry}")
@@ -37,7 +40,8 @@ foreach(entry ${QUILLON_SHIPPED_PROGRAMS})
     set(page ${QUILLON_MAN_DIR}/${program}.1.gz)
     add_custom_command(OUTPUT ${page}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${QUILLON_MAN_DIR}
-      COMMAND ${QUILLON_HELP2MAN} --no-info --section=1 --name=${summary} --version-string=${PROJECT_VERSION}
+      COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${QUILLON_RELEASE_EPOCH}
+              ${QUILLON_HELP2MAN} --no-info --section=1 --name=${summary} --version-string=${PROJECT_VERSION}
               --output=${QUILLON_MAN_DIR}/${program}.1 $<TARGET_FILE:${program}>
       COMMAND gzip -9nf ${QUILLON_MAN_DIR}/${program}.1
       DEPENDS ${program}
@@ -97,13 +101,13 @@ if(TARGET quillon)
 endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service tool for HART field devices")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "service tool for HART field devices
- Quillon identifies HART transmitters, polls their values, changes their
- addresses and settings and works with their calibration, over a HART modem on
- a serial port or through a flow computer that tunnels HART.
- .
- The package also holds quillon-devsim, a simulator of the devices and of the
- flow computer on a pseudo-terminal, for trying the tool without hardware.")
+# CPack puts the summary first and indents the lines; an empty line becomes the " ." of a new paragraph.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quillon identifies HART transmitters, polls their values, changes their
+addresses and settings and works with their calibration, over a HART modem on
+a serial port or through a flow computer that tunnels HART.
+
+The package also holds quillon-devsim, a simulator of the devices and of the
+flow computer on a pseudo-terminal, for trying the tool without hardware.")
 include(CPack)
 
 # Everything the package holds, for a build of only that (scripts/package.sh).

@@ -14,13 +14,17 @@ build="${1:-$root/build-package}"
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-# Debian's hardening flags, as a package built by dpkg-buildpackage would get them.
-cppflags=$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS)
-cxxflags=$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS)
-ldflags=$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)
+# Debian's flags with all hardening, as a package built by dpkg-buildpackage would get them:
+# their -O2 (not CMake's -O3 of Release), without -g (the programs are stripped anyway, and the
+# build is faster without).
+flags() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1" | sed 's/ -g / /; s/^-g //'; }
+cppflags=$(flags CPPFLAGS)
+cxxflags=$(flags CXXFLAGS)
+ldflags=$(flags LDFLAGS)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLON_WERROR=ON -DQUILLON_BENCH=OFF \
   -DQUILLON_PACKAGING=ON -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "${launcher[@]}" \
-  -DCMAKE_CXX_FLAGS="$cppflags $cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
+  -DCMAKE_CXX_FLAGS="$cppflags $cxxflags" -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
+  -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target quillon_package_contents
 rm -f "$build"/quillon_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
