@@ -126,7 +126,9 @@ TEST(PosixOpenError, ATerminalTheUserMayNotOpenIsForbiddenNotBusy) {
     EXPECT_EQ(std::stoi(report.substr(0, newline)), static_cast<int>(OpenFailure::AccessDenied));
     const std::string text = report.substr(newline + 1);
     EXPECT_NE(text.find("порта " + pty.slavePath), std::string::npos) << text;
-    if (!group.empty()) EXPECT_NE(text.find("sudo usermod -aG " + group + " $USER"), std::string::npos) << text;
+    if (!group.empty()) {
+        EXPECT_NE(text.find("sudo usermod -aG " + group + " $USER"), std::string::npos) << text;
+    }
 }
 
 }  // namespace
