@@ -19,8 +19,10 @@ bool PortExists(LinkState& s, const std::string& name) {
     OpenError error;
     auto port = s.ports.open(name, error);
     if (port) return true;
-    // A busy or faulty port is still there; the user may want to pick it.
-    return error.kind == OpenFailure::Busy || error.kind == OpenFailure::Faulty;
+    // A busy, forbidden or faulty port is still there; the user may want to
+    // pick it, and is told why it does not open when it is chosen.
+    return error.kind == OpenFailure::Busy || error.kind == OpenFailure::AccessDenied ||
+           error.kind == OpenFailure::Faulty;
 }
 
 std::string PortNameFromIndex(LinkState& s) {

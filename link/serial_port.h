@@ -50,7 +50,8 @@ public:
 enum class OpenFailure {
     None,
     NotFound,  // no such port
-    Busy,      // the port exists but is in use or refuses access
+    Busy,      // the port exists but is in use (held or locked by another program)
+    AccessDenied,  // the port exists but this user may not open it
     Faulty,    // the port exists but does not work
 };
 

@@ -192,6 +192,8 @@ std::optional<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& 
         const std::string& a = args[i];
         if (a == "--help" || a == "-h")
             o.help = true;
+        else if (a == "--version")
+            o.version = true;
         else if (a == "--log")
             o.log = true;
         else if (a == "--locked")
@@ -268,6 +270,8 @@ std::string DevsimUsage() {
            "  --fc-format 11|33 (accept only that format)  --fc-line N (1-4)\n"
            "  (a flow computer's line defaults to 9600 baud, no parity)\n"
            "  --log                      hex log of every request and answer on stderr\n"
+           "  --version                  print the version and exit\n"
+           "  --help                     print this help and exit\n"
            "\n"
            "Console commands: button, lock [7|16], fault NAME [always], fault off,\n"
            "calibration [load FILE | clear], status, help, quit. SIGUSR1 presses the button; SIGINT/SIGTERM quit.\n";

@@ -35,6 +35,7 @@ struct DevsimOptions {
     FlowComputerConfig fc;
     bool log = false;
     bool help = false;
+    bool version = false;
     // A .clb file put into the device's memory at start, or none at all.
     std::optional<std::string> calibrationFile;
     bool noCalibration = false;

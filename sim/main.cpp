@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/version.h"
 #include "sim/devsim_app.h"
 #include "sim/devsim_options.h"
 
@@ -18,6 +19,10 @@ int main(int argc, char** argv) {
     if (!options) {
         std::cerr << "quillon-devsim: " << error << "\n\n" << quillon::sim::DevsimUsage();
         return 2;
+    }
+    if (options->version) {
+        std::cout << "quillon-devsim " << quillon::kVersion << "\n";
+        return 0;
     }
     if (options->help) {
         std::cout << quillon::sim::DevsimUsage();

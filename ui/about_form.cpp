@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "app/version.h"
 #include "ui/dialog_buttons.h"
 
 namespace quillon::ui {
@@ -23,7 +24,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     big.setBold(true);
     big.setPointSizeF(big.pointSizeF() * 1.6);
     product->setFont(big);
-    addLabel("Version", "Версия: 1.38");
+    addLabel("Version", QString("Версия: ") + quillon::kVersion);
     addLabel("Comments", "Сервисная программа для HART-датчиков температуры");
     addLabel("Copyright", "Разработка и сопровождение: команда Quillon, 2026");
     auto* row = new QHBoxLayout;

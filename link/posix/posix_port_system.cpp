@@ -1,27 +1,11 @@
 #include "link/posix/posix_port_system.h"
 
-#include <cerrno>
-
-#include "link/posix/errno_text.h"
+#include "link/posix/open_error.h"
 #include "link/posix/port_discovery.h"
 #include "link/posix/posix_serial_port.h"
 #include "link/posix/virtual_ports.h"
 
 namespace quillon {
-
-OpenFailure ClassifyOpenError(int error) {
-    switch (error) {
-        case 0: return OpenFailure::None;
-        // ENOENT also covers a virtual port whose link points at a vanished pseudo-terminal.
-        case ENOENT:
-        case ENODEV:
-        case ENXIO: return OpenFailure::NotFound;
-        case EACCES:
-        case EBUSY:
-        case EPERM: return OpenFailure::Busy;
-        default: return OpenFailure::Faulty;
-    }
-}
 
 std::vector<std::string> PosixPortSystem::candidates() {
     std::vector<std::string> names;
@@ -37,8 +21,7 @@ std::unique_ptr<SerialPort> PosixPortSystem::open(const std::string& name, OpenE
         error = {};
         return port;
     }
-    error.kind = ClassifyOpenError(errnoValue);
-    error.text = ErrnoText(errnoValue);
+    error = DescribeOpenError(errnoValue, name);
     return nullptr;
 }
 

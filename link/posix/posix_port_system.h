@@ -8,9 +8,6 @@
 
 namespace quillon {
 
-// How an errno from opening a port is shown to the port scan.
-OpenFailure ClassifyOpenError(int error);
-
 // The serial ports of this machine: hardware from sysfs as /dev/NAME, then the
 // virtual ports folder.
 class PosixPortSystem : public PortSystem {

@@ -235,13 +235,14 @@ TEST(Ports, IndexBeyondTheListFallsBackToNoPort) {
     EXPECT_EQ(b.s.settings.portIndex, 0);
 }
 
-TEST(Ports, ScanKeepsBusyAndFaultyPortsButNotMissingOnes) {
+TEST(Ports, ScanKeepsBusyForbiddenAndFaultyPortsButNotMissingOnes) {
     LinkBench b;
     b.ports.failures["ttyBUSY"] = OpenFailure::Busy;
     b.ports.failures["ttyBAD"] = OpenFailure::Faulty;
     b.ports.failures["ttyGONE"] = OpenFailure::NotFound;
+    b.ports.failures["ttyUSB0"] = OpenFailure::AccessDenied;
     ScanPorts(b.s);
-    EXPECT_EQ(b.s.port.portList, (std::vector<std::string>{"", "ttyFAKE", "ttyBAD", "ttyBUSY"}));
+    EXPECT_EQ(b.s.port.portList, (std::vector<std::string>{"", "ttyFAKE", "ttyBAD", "ttyBUSY", "ttyUSB0"}));
 }
 
 TEST(Ports, OpenFailureShowsTheSystemTextAndDeselectsThePort) {

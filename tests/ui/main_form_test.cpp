@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <stdexcept>
 
+#include "app/version.h"
 #include "device/menu_commands.h"
 #include "ui/now_opros_form.h"
 #include "ui/qt_text.h"
@@ -241,6 +242,21 @@ TEST(MainForm, NoSecondCommandStartsWhileOneWaitsInsideAnExchange) {
     form.findChild<QAction*>("AboutPrgItem")->trigger();
     QCoreApplication::processEvents();
     EXPECT_EQ(dialogs, 1);
+}
+
+TEST(MainForm, AboutBoxShowsTheVersionOfTheBuild) {
+    UiBench b;
+    auto& form = b.start();
+    form.show();
+    QString shown;
+    b.ui.onDialogShown = [&](QDialog& d) {
+        if (auto* label = d.findChild<QLabel*>("Version")) shown = label->text();
+        d.reject();
+    };
+    form.findChild<QAction*>("AboutPrgItem")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown, QString("Версия: ") + quillon::kVersion);
+    EXPECT_FALSE(QString(quillon::kVersion).isEmpty());
 }
 
 TEST(MainForm, ClosingDuringACommandStopsItAndClosesAfterwards) {
