@@ -68,6 +68,11 @@ bool Finite(const std::uint8_t* p, bool bigEndian) {
     return std::isfinite(std::bit_cast<float>(v));
 }
 
+// Thrown when an input has had its share of exchanges: an engineer would have
+// pressed Esc long before (the attempt loops have no limit of their own).
+struct EnoughExchanges {};
+constexpr int kMaxExchanges = 400;
+
 // Watches every frame the tool sends and keeps the part of the buffer an
 // exchange did not fill out of reach until the next one starts.
 class Watch : public FrameTap {
@@ -87,6 +92,7 @@ public:
     }
     void frameSent(const std::uint8_t* bytes, std::size_t count, std::int64_t) override {
         open();
+        if (++exchanges_ > kMaxExchanges) throw EnoughExchanges{};
         std::size_t i = 0;
         while (i < count && bytes[i] == 0xFF) ++i;
         if (i >= count) return;
@@ -156,6 +162,7 @@ private:
     ExchangeBuffer& b_;
     std::set<std::uint8_t> floatSettings_;
     bool poisoned_ = false;
+    int exchanges_ = 0;
 };
 
 // Every command the device knows answers from the stream first.
@@ -309,15 +316,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ScriptDialogs(b->ui, dialogs);
 
     AppState& s = b->state;
-    switch (operation) {
-        case Correction: ValueCorrectionCommand(s); break;
-        case Density: DensityMeterConstantsCommand(s); break;
-        case Measurement: MeasurementParametersCommand(s); break;
-        case Adc: AdcSettingsCommand(s); break;
-        case EnterAndSend: EnterAndSendPoints(s, dialogs); break;
-        case ReadAndSend: ReadCalibration(s); break;
-        case Pwm: EditPwmCalibration(s); break;
-        default: break;
+    try {
+        switch (operation) {
+            case Correction: ValueCorrectionCommand(s); break;
+            case Density: DensityMeterConstantsCommand(s); break;
+            case Measurement: MeasurementParametersCommand(s); break;
+            case Adc: AdcSettingsCommand(s); break;
+            case EnterAndSend: EnterAndSendPoints(s, dialogs); break;
+            case ReadAndSend: ReadCalibration(s); break;
+            case Pwm: EditPwmCalibration(s); break;
+            default: break;
+        }
+    } catch (const EnoughExchanges&) {
     }
     s.tap = nullptr;
     return 0;

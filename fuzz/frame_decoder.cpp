@@ -31,7 +31,7 @@ void CheckHart(const HartFrameInfo& f, const std::uint8_t* bytes, std::size_t co
     fuzz::Require(bytes[f.start] == f.delimiter, "delimiter is not the byte at its offset");
     fuzz::Require(f.preambles <= f.start && f.noiseBefore + f.preambles <= f.start, "preambles outside the input");
     for (std::size_t i = f.start - f.preambles; i < f.start; ++i) fuzz::Require(bytes[i] == 0xFF, "preamble not 0xFF");
-    fuzz::Require(f.dataOffset + f.dataCount <= count, "data beyond the input");
+    fuzz::Require(f.dataCount == 0 || f.dataOffset + f.dataCount <= count, "data beyond the input");
     if (f.hasByteCount) fuzz::Require(f.dataCount <= f.byteCount, "more data than the byte count");
     if (f.complete) {
         fuzz::Require(f.missing == 0, "a complete frame lacks bytes");
@@ -49,8 +49,9 @@ void CheckHart(const HartFrameInfo& f, const std::uint8_t* bytes, std::size_t co
 
 void CheckTunnel(const TunnelFrameInfo& t, const std::uint8_t* bytes, std::size_t count) {
     if (!t.found) return;
-    fuzz::Require(t.start < count && t.noiseBefore <= t.start, "wrapper start outside the input");
-    fuzz::Require(t.credentialsOffset <= count, "credentials beyond the input");
+    // The wrapper starts right after the noise before it.
+    fuzz::Require(t.noiseBefore < count, "wrapper start outside the input");
+    fuzz::Require(bytes[t.noiseBefore] == (t.request ? 0xBB : 0x66), "wrapper start is not its start byte");
     if (t.complete) fuzz::Require(t.missing == 0, "a complete wrapper lacks bytes");
     if (t.hasHart) CheckHart(t.hart, bytes, count, true);
     (void)DescribeTunnelFrame(t, bytes);
