@@ -1,9 +1,9 @@
 #include "calibration/calibration_file.h"
+#include "calibration/finite_values.h"
 #include "device/hex_text.h"
 
 #include <algorithm>
 #include <bit>
-#include <cfloat>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -37,17 +37,37 @@ std::uint32_t GetLe(const std::uint8_t* p, int bytes) {
 
 std::string Key(const char* stem, int k) { return stem + std::to_string(k); }
 
-// A float key of the file; none when absent, not a number, or beyond a float.
-std::optional<float> ReadFloatKey(const TIniFileVant& ini, const std::string& key) {
-    if (!ini.ValueExists(kPointsSection, key)) return std::nullopt;
-    const double v = ini.ReadFloat(kPointsSection, key, NAN);
-    if (!std::isfinite(v) || std::fabs(v) > FLT_MAX) return std::nullopt;
-    return static_cast<float>(v);
+// A key of the point list: absent (the list ends before it), or present with
+// a value that is readable or not (the file is bad).
+template <typename T>
+struct PointKey {
+    bool present = false;
+    std::optional<T> value;
+};
+
+// A float key: readable when it is a number that rounds to a finite single.
+PointKey<float> ReadFloatKey(const TIniFileVant& ini, const std::string& key) {
+    if (!ini.ValueExists(kPointsSection, key)) return {};
+    return {true, SingleFromDouble(ini.ReadFloat(kPointsSection, key, NAN))};
+}
+
+// An integer key, as the profile functions read it.
+PointKey<int> ReadIntegerKey(const TIniFileVant& ini, const std::string& key) {
+    if (!ini.ValueExists(kPointsSection, key)) return {};
+    int value = 0;
+    if (!ParseProfileInteger(ini.ReadString(kPointsSection, key, ""), value)) return {true, std::nullopt};
+    return {true, value};
 }
 
 bool NoDeviceIdentified(const AppState& s) { return s.identity.softwareRevision == kNoDeviceYet; }
 
-std::string FloatText(float v, char sep) { return FormatGeneral(static_cast<double>(v), 15, sep); }
+// Fifteen significant digits read back to the same single for every finite
+// one (the reader rounds the largest back down to it); only the sign of zero
+// needs writing out.
+std::string FloatText(float v, char sep) {
+    if (v == 0.0f && std::signbit(v)) return "-0";
+    return FormatGeneral(static_cast<double>(v), 15, sep);
+}
 
 }  // namespace
 
@@ -102,15 +122,20 @@ IniCalibration ReadIniCalibration(const TIniFileVant& ini, int kind, int limit) 
         float reading = 0.0f;
         int code = -1;
         if (kind == kFileIniFloatPairs) {
-            const auto r = ReadFloatKey(ini, Key("T_code", k));
-            if (!r) break;
-            reading = *r;
+            const PointKey<float> r = ReadFloatKey(ini, Key("T_code", k));
+            if (!r.present) break;
+            if (!r.value) {
+                c.error = true;
+                break;
+            }
+            reading = *r.value;
         } else {
-            code = ini.ReadInteger(kPointsSection, Key("T_code", k), -1);
-            if (code == -1) break;
+            const PointKey<int> r = ReadIntegerKey(ini, Key("T_code", k));
+            if (!r.present) break;
+            code = r.value.value_or(-1);
             if (code < 0 || (kind == kFileIniCodePoints && code > kMaxCode)) c.error = true;
         }
-        const auto value = ReadFloatKey(ini, Key("T_value", k));
+        const std::optional<float> value = ReadFloatKey(ini, Key("T_value", k)).value;
         if (!value) c.error = true;
         if (c.error) break;
         if (kind == kFileIniCodePoints) {
@@ -155,6 +180,13 @@ namespace {
 bool SaveIni(AppState& s, CalibrationList list, const std::string& name) {
     const CalibrationSet& set = s.calibration;
     const char sep = s.decimalSeparator;
+    // The file keeps numbers as text, and no text of a NaN would load back.
+    std::size_t bad = FirstNonFiniteCodePoint(set.codePoints);
+    if (bad == 0) bad = FirstNonFinitePair(set.temperaturePairs, set.readingsAreCodes);
+    if (bad != 0) {
+        ErrorBox(s, NonFiniteSaveRefusal("точка " + std::to_string(bad)));
+        return false;
+    }
     TIniFileVant ini(name, sep);
     if (!ini.loadError().empty()) {
         ErrorBox(s, "Не могу открыть файл " + name + " !");
@@ -251,13 +283,19 @@ bool LoadIni(AppState& s, const TIniFileVant& ini, int kind) {
                 "Серийный номер подключенного датчика и серийный номер калибровки не совпадают! Запись этой "
                 "калибровки в датчик будет невозможной!");
     if (noDevice) id.extendedCalibration = true;
+    // A file chosen and nothing shown would leave the engineer guessing.
+    const auto tooFew = [&s](std::size_t points) {
+        if (points >= 2) return false;
+        ErrorBox(s, "В файле меньше двух точек калибровки!");
+        return true;
+    };
     if (kind == kFileIniCodePoints) {
-        if (c.codePoints.size() < 2) return false;
+        if (tooFew(c.codePoints.size())) return false;
         set.codePoints = std::move(c.codePoints);
         SegmentsFromPoints(set, std::max<int>(id.calibrationPointCount, static_cast<int>(set.codePoints.size())));
         return true;
     }
-    if (c.temperaturePairs.size() < 2) return false;
+    if (tooFew(c.temperaturePairs.size())) return false;
     set.temperaturePairs = std::move(c.temperaturePairs);
     set.readingsAreCodes = kind == kFileIniCodePairs;
     SortPairsByValue(set.temperaturePairs);

@@ -100,10 +100,10 @@ int EnterCalibrationPointInto(AppState& s, const std::string& first, const std::
         dialog.valueText = NormaliseDecimalSeparators(dialog.valueText, s.decimalSeparator);
         double reading = 0;
         if (floatReading) {
-            const auto v = ParseDecimalText(dialog.adText, s.decimalSeparator);
+            const auto v = ParseSingleText(dialog.adText, s.decimalSeparator);
             if (!v) {
                 ErrorBox(s, "Введены неправильные цифры!");
-                ErrorBox(s, NotDecimalNumberText(dialog.adText));
+                ErrorBox(s, NotSingleText(dialog.adText, s.decimalSeparator));
                 continue;
             }
             reading = *v;
@@ -120,14 +120,14 @@ int EnterCalibrationPointInto(AppState& s, const std::string& first, const std::
             }
             reading = static_cast<double>(*v);
         }
-        const auto value = ParseDecimalText(dialog.valueText, s.decimalSeparator);
+        const auto value = ParseSingleText(dialog.valueText, s.decimalSeparator);
         if (!value) {
             ErrorBox(s, "Введены неправильные цифры!");
-            ErrorBox(s, NotDecimalNumberText(dialog.valueText));
+            ErrorBox(s, NotSingleText(dialog.valueText, s.decimalSeparator));
             continue;
         }
         if (target == PointTarget::TemperaturePairs) {
-            const TemperaturePair added{static_cast<float>(*value), PairReadingBits(set, reading)};
+            const TemperaturePair added{*value, PairReadingBits(set, reading)};
             if (set.temperaturePairs.size() >= 2) {
                 const bool rising = PairsRising(set);
                 if (!PairFits(set, added, rising)) {
@@ -146,7 +146,7 @@ int EnterCalibrationPointInto(AppState& s, const std::string& first, const std::
             const auto code = static_cast<std::uint32_t>(std::clamp(reading, 0.0, static_cast<double>(kMaxCode)));
             if (set.codePoints.size() >= 2) {
                 const bool rising = set.codePoints[0].value < set.codePoints[1].value;
-                if (!CodePointFits(set.codePoints, code, static_cast<float>(*value), rising)) {
+                if (!CodePointFits(set.codePoints, code, *value, rising)) {
                     ErrorBox(s, DirectionText(rising));
                     continue;
                 }
@@ -154,7 +154,7 @@ int EnterCalibrationPointInto(AppState& s, const std::string& first, const std::
                 ErrorBox(s, kSameCode);
                 continue;
             }
-            set.codePoints.push_back({code, static_cast<float>(*value), 0.0f});
+            set.codePoints.push_back({code, *value, 0.0f});
             SortPointsByCode(set.codePoints);
         }
         return kPointAccepted;

@@ -6,6 +6,7 @@
 
 #include "calibration/calibration_form.h"
 #include "calibration/calibration_point_entry.h"
+#include "calibration/finite_values.h"
 #include "device/identification.h"
 #include "device/number_entry.h"
 #include "device/parameter_access.h"
@@ -224,6 +225,15 @@ void SendCalibration(AppState& s, CalibrationList list, bool withExtraPoint) {
 }
 
 void WriteSegments(AppState& s, bool withExtraPoint) {
+    if (const std::size_t n = FirstNonFiniteSegment(s.calibration.segmentTable)) {
+        ErrorBox(s, NonFiniteSendRefusal("отрезок " + std::to_string(n)));
+        return;
+    }
+    if (const auto& points = s.calibration.codePoints; withExtraPoint && !points.empty() &&
+                                                        FirstNonFiniteCodePoint({points.back()}) != 0) {
+        ErrorBox(s, NonFiniteSendRefusal("точка " + std::to_string(points.size())));
+        return;
+    }
     if (!ensureIdentified(s)) return;
     if (!isNotRev10or13(s.identity)) {
         InfoBox(s, kCalibrationNotSupported);
@@ -314,6 +324,10 @@ bool WriteExtraPoint(AppState& s, bool fromLastPoint) {
 }
 
 void WriteCodePoints(AppState& s) {
+    if (const std::size_t n = FirstNonFiniteCodePoint(s.calibration.codePoints)) {
+        ErrorBox(s, NonFiniteSendRefusal("точка " + std::to_string(n)));
+        return;
+    }
     if (!ensureIdentified(s)) return;
     if (!AskMeasuringChannel(s)) return;
     if (!ListSendable(s, CalibrationList::CodePoints)) return;
@@ -363,6 +377,10 @@ void WriteCodePoints(AppState& s) {
 }
 
 void WriteTemperaturePairs(AppState& s) {
+    if (const std::size_t n = FirstNonFinitePair(s.calibration.temperaturePairs, s.calibration.readingsAreCodes)) {
+        ErrorBox(s, NonFiniteSendRefusal("точка " + std::to_string(n)));
+        return;
+    }
     if (!ensureIdentified(s)) return;
     if (!AskMeasuringChannel(s)) return;
     if (!readSensorId(s)) return;

@@ -13,9 +13,7 @@ constexpr const char* kNoFit = "Коэффициенты для этих точ�
 // One typed value: normalised in place, then converted.
 std::optional<float> TakeValue(LinkState& s, std::string& text) {
     text = NormaliseDecimalSeparators(text, s.decimalSeparator);
-    const std::optional<double> value = ParseDecimalText(text, s.decimalSeparator);
-    if (!value) return std::nullopt;
-    return static_cast<float>(*value);
+    return ParseSingleText(text, s.decimalSeparator);
 }
 
 struct TypedPoints {

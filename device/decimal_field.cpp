@@ -5,10 +5,10 @@
 
 namespace quillon {
 
-std::optional<double> ConvertDecimalField(LinkState& s, std::string& field) {
+std::optional<float> ConvertSingleField(LinkState& s, std::string& field) {
     field = NormaliseDecimalSeparators(field, s.decimalSeparator);
-    const std::optional<double> value = ParseDecimalText(field, s.decimalSeparator);
-    if (!value) ErrorBox(s, NotDecimalNumberText(field));
+    const std::optional<float> value = ParseSingleText(field, s.decimalSeparator);
+    if (!value) ErrorBox(s, NotSingleText(field, s.decimalSeparator));
     return value;
 }
 

@@ -8,6 +8,7 @@
 #include "device/identification.h"
 #include "device/number_entry.h"
 #include "device/parameter_access.h"
+#include "device/response_codes.h"
 #include "device/variant.h"
 #include "link/attempt_loop.h"
 #include "link/exchange.h"
@@ -58,12 +59,38 @@ bool SendConstants(AppState& s, const ConstantsMessage& m) {
     PutFloat(data + 1, m.constant);
     data[5] = m.usePeriod;
     PutFloat(data + 6, m.period);
-    BuildLongRequest(s.buffer, kConstantsCommand, data, sizeof data);
-    if (RunWritePattern(s, kWriteProgress) != ExchangeOk) {
-        ErrorBox(s, kWriteFailed);
-        return false;
+    for (;;) {
+        BuildLongRequest(s.buffer, kConstantsCommand, data, sizeof data);
+        if (RunWritePattern(s, kWriteProgress) != ExchangeOk) {
+            ErrorBox(s, kWriteFailed);
+            return false;
+        }
+        switch (JudgeWriteAnswer(s)) {
+            case WriteVerdict::Accepted: return true;
+            case WriteVerdict::Repeat: continue;
+            case WriteVerdict::Refused: return false;
+        }
     }
-    return true;
+}
+
+// Block 133: the correction factor and whether it is used. True when the
+// device took it.
+bool SendFactor(AppState& s, float factor, bool useFactor) {
+    const auto bytes = ToDensityFloat(factor);
+    const std::uint8_t payload[5] = {bytes[0], bytes[1], bytes[2], bytes[3],
+                                     useFactor ? std::uint8_t{1} : std::uint8_t{0}};
+    for (;;) {
+        BuildWriteParameterBlock(s, kFactorBlock, payload, sizeof payload);
+        if (RunWritePattern(s, kWriteProgress) != ExchangeOk) {
+            ErrorBox(s, kWriteFailed);
+            return false;
+        }
+        switch (JudgeWriteAnswer(s)) {
+            case WriteVerdict::Accepted: return true;
+            case WriteVerdict::Repeat: continue;
+            case WriteVerdict::Refused: return false;
+        }
+    }
 }
 
 // Reads a five-byte block string. Nothing when no exchange succeeded (after
@@ -107,18 +134,18 @@ std::optional<TypedConstants> AskConstants(AppState& s, PlotnoConstDialog& dialo
     for (;;) {
         if (!s.ui.show(dialog)) return std::nullopt;
         TypedConstants typed;
-        const auto constant = ConvertDecimalField(s, dialog.temperText);
+        const auto constant = ConvertSingleField(s, dialog.temperText);
         if (!constant) return std::nullopt;
-        typed.constant = static_cast<float>(*constant);
+        typed.constant = *constant;
         if (dialog.usePer || !periodOnlyWhenUsed) {
-            const auto period = ConvertDecimalField(s, dialog.periodText);
+            const auto period = ConvertSingleField(s, dialog.periodText);
             if (!period) return std::nullopt;
-            typed.period = static_cast<float>(*period);
+            typed.period = *period;
         }
         if (dialog.mnogVisible && dialog.useMul) {
-            const auto factor = ConvertDecimalField(s, dialog.mnogText);
+            const auto factor = ConvertSingleField(s, dialog.mnogText);
             if (!factor) return std::nullopt;
-            typed.factor = static_cast<float>(*factor);
+            typed.factor = *factor;
         }
         if (typed.period < 0.0f) {
             ErrorBox(s, kNegativePeriod);
@@ -188,14 +215,7 @@ void EditKind2(AppState& s) {
     if (!SendConstants(s, {mode, typed->constant, dialog.usePer ? std::uint8_t{1} : std::uint8_t{0}, typed->period}))
         return;
     if (!velkor) {
-        const auto bytes = ToDensityFloat(factor);
-        const std::uint8_t payload[5] = {bytes[0], bytes[1], bytes[2], bytes[3],
-                                         useFactor ? std::uint8_t{1} : std::uint8_t{0}};
-        BuildWriteParameterBlock(s, kFactorBlock, payload, sizeof payload);
-        if (RunWritePattern(s, kWriteProgress) != ExchangeOk) {
-            ErrorBox(s, kWriteFailed);
-            return;
-        }
+        if (!SendFactor(s, factor, useFactor)) return;
         BuildConfirmParameterBlock(s, kConfirmDensityConstants);
         if (RunWritePattern(s, "Переопрос параметров. Попытка ") != ExchangeOk) {
             ErrorBox(s, "Не удалось переопросить параметры!");

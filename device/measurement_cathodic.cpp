@@ -5,6 +5,7 @@
 #include "device/measurement_parameters.h"
 #include "device/number_entry.h"
 #include "device/settings_sequence.h"
+#include "link/message_boxes.h"
 
 namespace quillon {
 
@@ -13,6 +14,7 @@ namespace {
 constexpr std::uint8_t kOutputQuantitySetting = 2;
 constexpr std::uint8_t kShuntSetting = 8;
 constexpr float kDefaultShunt = 0.001f;
+constexpr const char* kShuntNotPositive = "Сопротивление шунта должно быть больше нуля!";
 
 }  // namespace
 
@@ -36,9 +38,15 @@ void EditCathodicSensorParameters(AppState& s) {
     const bool current = dialog.unit == 1;
     std::uint32_t shuntBits = read.values[1];
     if (current) {
-        const std::optional<double> typed = ConvertDecimalField(s, dialog.shuntValueText);
+        const std::optional<float> typed = ConvertSingleField(s, dialog.shuntValueText);
         if (!typed) return;
-        shuntBits = std::bit_cast<std::uint32_t>(static_cast<float>(*typed));
+        // A shunt of no resistance (or less) would turn every current into an
+        // infinite or negative potential.
+        if (!(*typed > 0.0f)) {
+            ErrorBox(s, kShuntNotPositive);
+            return;
+        }
+        shuntBits = std::bit_cast<std::uint32_t>(*typed);
     }
     WriteSettingSequence(s, {{kOutputQuantitySetting, current ? 1u : 0u}, {kShuntSetting, shuntBits}});
 }

@@ -1,6 +1,7 @@
 #include "device/number_entry.h"
 
 #include <charconv>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +31,11 @@ std::string NormaliseDecimalSeparators(std::string_view text, char separator) {
     return out;
 }
 
-std::optional<double> ParseDecimalText(std::string_view text, char separator) {
+namespace {
+
+// The text in the plain form from_chars takes, when it has the shape of a
+// decimal number; whether its value fits a double is not judged here.
+std::optional<std::string> DecimalShape(std::string_view text, char separator) {
     const auto space = [](char c) { return c == ' ' || c == '\t'; };
     while (!text.empty() && space(text.front())) text.remove_prefix(1);
     while (!text.empty() && space(text.back())) text.remove_suffix(1);
@@ -60,21 +65,56 @@ std::optional<double> ParseDecimalText(std::string_view text, char separator) {
         if (exponentDigits == 0) return std::nullopt;
     }
     if (i != text.size()) return std::nullopt;
+    return plain;
+}
 
+}  // namespace
+
+std::optional<double> ParseDecimalText(std::string_view text, char separator) {
+    const std::optional<std::string> plain = DecimalShape(text, separator);
+    if (!plain) return std::nullopt;
     double value = 0.0;
-    const auto [end, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (ec != std::errc{} || end != plain.data() + plain.size() || !std::isfinite(value)) return std::nullopt;
+    const auto [end, ec] = std::from_chars(plain->data(), plain->data() + plain->size(), value);
+    if (ec != std::errc{} || end != plain->data() + plain->size() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
 std::string NotDecimalNumberText(const std::string& text) { return "«" + text + "» не является числом."; }
 
-std::optional<double> TakeDecimalField(LinkState& s, std::string& field) {
+std::optional<float> SingleFromDouble(double value) {
+    if (!std::isfinite(value)) return std::nullopt;
+    // Halfway between the largest single and the next power of two: from here
+    // on a value rounds to infinity.
+    constexpr double kRoundsToInfinity = 0x1.ffffffp+127;
+    const double magnitude = std::fabs(value);
+    if (magnitude >= kRoundsToInfinity) return std::nullopt;
+    // Above the largest single the conversion of a double is not defined by the
+    // language, although the value still rounds to it.
+    if (magnitude > static_cast<double>(FLT_MAX)) return value > 0 ? FLT_MAX : -FLT_MAX;
+    return static_cast<float>(value);
+}
+
+std::optional<float> ParseSingleText(std::string_view text, char separator) {
+    const std::optional<double> value = ParseDecimalText(text, separator);
+    if (!value) return std::nullopt;
+    return SingleFromDouble(*value);
+}
+
+std::string SingleOutOfRangeText(const std::string& text, char separator) {
+    return "«" + text + "» вне допустимого диапазона: число должно быть не больше " +
+           FormatGeneral(FLT_MAX, 7, separator) + " по модулю.";
+}
+
+std::string NotSingleText(const std::string& text, char separator) {
+    return DecimalShape(text, separator) ? SingleOutOfRangeText(text, separator) : NotDecimalNumberText(text);
+}
+
+std::optional<float> TakeSingleDecimalField(LinkState& s, std::string& field) {
     field = NormaliseDecimalSeparators(field, s.decimalSeparator);
-    std::optional<double> value = ParseDecimalText(field, s.decimalSeparator);
+    const std::optional<float> value = ParseSingleText(field, s.decimalSeparator);
     if (!value) {
         ErrorBox(s, "Введены неправильные цифры!");
-        ErrorBox(s, NotDecimalNumberText(field));
+        ErrorBox(s, NotSingleText(field, s.decimalSeparator));
     }
     return value;
 }

@@ -22,11 +22,28 @@ std::optional<double> ParseDecimalText(std::string_view text, char separator);
 // hold a number.
 std::string NotDecimalNumberText(const std::string& text);
 
-// The usual handling of a float field: normalises `field` in place and
-// converts it. When it does not convert, shows "Введены неправильные цифры!"
-// and then the conversion's own message (both error boxes) and returns
-// nothing, so that the caller shows its dialog again.
-std::optional<double> TakeDecimalField(LinkState& s, std::string& field);
+// The nearest single to `value` (round to nearest, ties to even); nothing when
+// `value` is not finite or lies so far beyond the largest single that it would
+// round to infinity. Every number typed or read from a file that is to become
+// a single goes through here, so that no infinity reaches a device or a file.
+std::optional<float> SingleFromDouble(double value);
+
+// ParseDecimalText, then SingleFromDouble.
+std::optional<float> ParseSingleText(std::string_view text, char separator);
+
+// The message for a typed number too large for a single.
+std::string SingleOutOfRangeText(const std::string& text, char separator);
+
+// Why `text` (already normalised) is not a single: not a number at all, or
+// out of the range of a single.
+std::string NotSingleText(const std::string& text, char separator);
+
+// The usual handling of a field that becomes a single: normalises `field` in
+// place and converts it. When it does not convert (not a number, or a number
+// too large for a single), shows "Введены неправильные цифры!" and then why
+// (both error boxes) and returns nothing, so that the caller shows its dialog
+// again.
+std::optional<float> TakeSingleDecimalField(LinkState& s, std::string& field);
 
 // General format with `precision` significant digits, as the tool has always
 // shown floats: the shortest of fixed and scientific notation, no trailing

@@ -46,6 +46,20 @@ bool AskRepeatAfterProtection(AppState& s) {
     return s.ui.message(MessageIcon::Warning, kRepeatQuestion, MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
+WriteVerdict JudgeWriteAnswer(AppState& s) {
+    if (AnswerHasStatus(s.buffer)) {
+        const std::uint8_t code = ResponseCode(s.buffer);
+        if (code == 0) return WriteVerdict::Accepted;
+        if (code == 7 || code == 16)
+            return s.ui.message(MessageIcon::Warning, kWriteProtectedQuestion, MessageButtons::YesNo) ==
+                           MessageAnswer::Yes
+                       ? WriteVerdict::Repeat
+                       : WriteVerdict::Refused;
+    }
+    ShowResponseCode(s);
+    return WriteVerdict::Refused;
+}
+
 std::string LineErrorStatusText(int lineErrors) {
     std::string line;
     if (lineErrors & kLineParity) line += "Parity Error; ";

@@ -33,6 +33,18 @@ bool ShowResponseCode(AppState& s);
 // "Повторить попытку?" as a warning with Yes and No; true on Yes.
 bool AskRepeatAfterProtection(AppState& s);
 
+// The verdict on the answer to a write that was exchanged.
+enum class WriteVerdict {
+    Accepted,  // response code 0, nothing shown
+    Repeat,    // the write lock, and the engineer wants to try again
+    Refused,   // any other code, or no status bytes at all: the reason was shown
+};
+
+// Judges the answer in the buffer to a write: code 0 is accepted silently; the
+// write lock (7, 16) asks the write-protection question; any other code, and an
+// answer without status bytes, shows its response-code text as an error.
+WriteVerdict JudgeWriteAnswer(AppState& s);
+
 // Pieces of the polling status line.
 // Receive errors of the line, in the order parity, framing, overrun.
 std::string LineErrorStatusText(int lineErrors);

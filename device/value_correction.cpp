@@ -60,12 +60,12 @@ void ValueCorrectionCommand(AppState& s) {
     dialog.fit = [&s](PopravkaDialog& d) { FitIntoDialog(s, d); };
     if (!s.ui.show(dialog)) return;
 
-    const std::optional<double> offset = ConvertDecimalField(s, dialog.offsetText);
+    const std::optional<float> offset = ConvertSingleField(s, dialog.offsetText);
     if (!offset) return;
-    const std::optional<double> factor = ConvertDecimalField(s, dialog.factorText);
+    const std::optional<float> factor = ConvertSingleField(s, dialog.factorText);
     if (!factor) return;
-    WriteSettingSequence(s, {{numbers.offset, std::bit_cast<std::uint32_t>(static_cast<float>(*offset))},
-                             {numbers.factor, std::bit_cast<std::uint32_t>(static_cast<float>(*factor))}});
+    WriteSettingSequence(s, {{numbers.offset, std::bit_cast<std::uint32_t>(*offset)},
+                             {numbers.factor, std::bit_cast<std::uint32_t>(*factor)}});
 }
 
 }  // namespace quillon

@@ -6,6 +6,7 @@
 #include "device/identification.h"
 #include "device/number_entry.h"
 #include "device/parameter_access.h"
+#include "device/response_codes.h"
 #include "device/variant.h"
 #include "frontend/adc_wire.h"
 #include "link/attempt_loop.h"
@@ -23,8 +24,10 @@ constexpr std::uint8_t kReadConversionCommand = 195;
 constexpr std::uint8_t kWriteConversionCommand = 196;
 constexpr std::uint16_t kUnitCodeIndex = 109;
 constexpr std::uint8_t kConversionAnswerByteCount = 19;
-constexpr double kMinCurrent = 4.0;
-constexpr double kMaxCurrent = 20.0;
+constexpr float kMinCurrent = 4.0f;
+constexpr float kMaxCurrent = 20.0f;
+// Not a response code a device sends: stands for an answer without status bytes.
+constexpr int kNoStatus = -1;
 
 constexpr const char* kNotVelkor =
     "В этой версии программы для верхнего уровня настройка параметров АЦП не предусмотрена!";
@@ -92,7 +95,8 @@ bool ConverterSettingsStep(AppState& s) {
         ErrorBox(s, kConverterNotWritten);
         return false;
     }
-    switch (ResponseCode(s.buffer)) {
+    // An answer without status bytes (byte count 0) confirms nothing.
+    switch (AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : kNoStatus) {
         case 0: InfoBox(s, kConverterWritten); break;
         case 64: ErrorBox(s, kConverterRefused); break;
         case 6: ErrorBox(s, kConverterWriteError); break;
@@ -122,7 +126,7 @@ bool UnitCodeStep(AppState& s) {
         ErrorBox(s, kUnitNotWritten);
         return false;
     }
-    if (ResponseCode(s.buffer) != 0)
+    if (!AnswerHasStatus(s.buffer) || ResponseCode(s.buffer) != 0)
         ErrorBox(s, kUnitWriteError);
     else
         InfoBox(s, kUnitWritten);
@@ -146,22 +150,21 @@ void PresetConversionDialog(const AppState& s, const CurrentToValueConversion& c
 std::optional<CurrentToValueConversion> AskConversion(AppState& s, CurrentToValueDialog& dialog) {
     for (;;) {
         if (!s.ui.show(dialog)) return std::nullopt;
-        std::optional<double> fields[4];
+        std::optional<float> fields[4];
         std::string* edits[4] = {&dialog.current1, &dialog.value1, &dialog.current2, &dialog.value2};
         bool converted = true;
         for (int i = 0; i < 4 && converted; ++i) {
-            fields[i] = TakeDecimalField(s, *edits[i]);
+            fields[i] = TakeSingleDecimalField(s, *edits[i]);
             converted = fields[i].has_value();
         }
         if (!converted) continue;
-        const auto inRange = [](double mA) { return mA >= kMinCurrent && mA <= kMaxCurrent; };
+        const auto inRange = [](float mA) { return mA >= kMinCurrent && mA <= kMaxCurrent; };
         if (!inRange(*fields[0]) || !inRange(*fields[2])) {
             ErrorBox(s, kCurrentOutOfRange);
             continue;
         }
-        return CurrentToValueConversion{static_cast<std::uint8_t>(dialog.useConversion ? 1 : 0),
-                                        static_cast<float>(*fields[0]), static_cast<float>(*fields[1]),
-                                        static_cast<float>(*fields[2]), static_cast<float>(*fields[3])};
+        return CurrentToValueConversion{static_cast<std::uint8_t>(dialog.useConversion ? 1 : 0), *fields[0],
+                                        *fields[1], *fields[2], *fields[3]};
     }
 }
 
@@ -190,7 +193,7 @@ void ConversionStep(AppState& s) {
     BuildLongRequest(s.buffer, kWriteConversionCommand, bytes.data(), bytes.size());
     if (RunWritePattern(s, kWriteConversionText) != ExchangeOk)
         ErrorBox(s, kConversionNotWritten);
-    else if (ResponseCode(s.buffer) != 0)
+    else if (!AnswerHasStatus(s.buffer) || ResponseCode(s.buffer) != 0)
         ErrorBox(s, kConversionRefused);
     else
         InfoBox(s, kConversionWritten);

@@ -1,7 +1,6 @@
 #include "frontend/output_fields.h"
 
 #include <charconv>
-#include <cmath>
 
 #include "device/number_entry.h"
 #include "device/preambles.h"
@@ -25,10 +24,9 @@ std::optional<std::int64_t> ParseWholeNumber64(std::string_view text) {
 
 std::optional<float> TakeSingleField(LinkState& s, std::string& field, const std::string& fieldMessage) {
     field = NormaliseDecimalSeparators(field, s.decimalSeparator);
-    const std::optional<double> value = ParseDecimalText(field, s.decimalSeparator);
-    if (value && std::isfinite(static_cast<float>(*value))) return static_cast<float>(*value);
+    if (const std::optional<float> value = ParseSingleText(field, s.decimalSeparator)) return value;
     if (!fieldMessage.empty()) ErrorBox(s, fieldMessage);
-    ErrorBox(s, NotDecimalNumberText(field));
+    ErrorBox(s, NotSingleText(field, s.decimalSeparator));
     return std::nullopt;
 }
 

@@ -9,7 +9,7 @@ namespace quillon {
 //   k26 = feedback * (duty2 - duty1) / (code2 - code1)   (quotient rounded first)
 //   k27 = (code2 - code1) / (output2 - output1)
 //   k28 = code1 - output1 * k27                         (with the rounded k27)
-// code2 - code1 is taken as a signed 32-bit difference.
+// code2 - code1 is the true difference of the two codes, never wrapped.
 struct PwmCoefficients {
     float k26, k27, k28;
 };

@@ -107,6 +107,80 @@ ini = {
 }
 
 
+
+def text(t):
+    b = t.encode("cp1251")
+    return bytes([len(b)]) + b
+
+
+def operation(preset, op, dialogs, answers=b"", replies=0):
+    """device_operations: preset index, operation, scripted answers, then the two streams."""
+    return bytes([preset, op, replies, len(dialogs)]) + dialogs + answers
+
+
+OK = b"\x01"
+# Preset indices in the simulator's own order; operations as in device_operations.cpp.
+REV6, REV7, REV8, REV14, DENSITY5, DENSITY6, VELKOR = 10, 12, 13, 23, 1, 2, 8
+operations = {
+    "correction-too-large": operation(REV8, 0, text("1e39") + text("1,5") + b"\x00" + OK),
+    "correction-largest": operation(REV8, 0, text("-3.40282346638529E+38") + text("1.4e-45") + b"\x00" + OK),
+    "correction-fit": operation(REV8, 0, text("0") + text("1") + b"\x01" + OK + text("-39") + text("61") +
+                                text("-40") + text("70") + OK, replies=0x03),
+    "density-kind2": operation(DENSITY6, 1, b"\x06" + text("812,25") + text("1e39") + text("2") + OK),
+    "density-kind1-period": operation(DENSITY5, 1, b"\x02" + text("998") + text("-1") + text("") + OK +
+                                      b"\x02" + text("998") + text("3.5e38") + text("") + OK),
+    "cathodic-shunt": operation(REV7, 2, b"\x01" + text("0") + OK + b"\x01" + text("1e39") + OK),
+    "adc-conversion": operation(VELKOR, 3, b"\x01\x09" + OK + b"\x27" + OK + b"\x01" + text("4") + text("1e39") +
+                                text("20") + text("100") + OK),
+    "adc-no-status": operation(VELKOR, 3, b"\x01\x09" + OK, answers=b"\x00" * 6 + b"\x06"),
+    "points-code": operation(REV6, 4, b"\x01" + b"\x00" + OK + text("1000") + text("10") + b"\x01" + OK +
+                             text("9000") + text("1e39") + b"\x01" + OK + text("9000") + text("90") + b"\x01" + OK),
+    "points-pairs": operation(REV14, 4, b"\x00" + b"\x00" + OK + text("20,5") + text("20") + b"\x01" + OK +
+                              text("80") + text("80") + b"\x01" + OK),
+    "read-send-pairs": operation(REV14, 5, b"\x00" + OK + b"\x00\x00" + OK + b"\x02\x00" + OK),
+    "read-send-patched": operation(REV14, 5, b"\x00" + OK + b"\x00\x00" + OK,
+                                   answers=b"\x00" * 8 + b"\x05\x82\x7f\xc0\x05\x03\x00\x05\x04\xff"),
+    "read-send-codes": operation(REV6, 5, b"\x00" + OK + b"\x00\x00" + OK + b"\x02\x00" + OK),
+    "pwm-window": operation(REV6, 6, text("0.1") + text("0") + text("4") + text("0.9") + text("4294967295") +
+                            text("20") + text("0.5") + OK),
+    "own-replies": operation(REV8, 0, text("1") + text("1") + b"\x00" + OK,
+                             answers=bytes([4, 0, 6, 0x7F, 0xC0, 0, 0, 0, 0, 4, 7, 0, 4, 16, 0])),
+}
+
+clb = {
+    "code-points": b"\x06[Temperature_Calibration]\r\nT_code0=1000\r\nT_value0=1,5\r\nT_code1=2000\r\n"
+                   b"T_value1=2.25\r\nClbEnabled=0\r\n",
+    "float-pairs-with-id": b"\x07[SensorIDSection]\r\nID1=1\r\nID2=2\r\nID3=3\r\nID4=4\r\nID5=5\r\nID6=6\r\n"
+                           b"ID7=7\r\nID8=255\r\n[Type_Calibr]\r\nVer=1\r\n[Temperature_Calibration]\r\n"
+                           b"T_code0=-39.875\r\nT_value0=-40\r\nT_code1=0.125\r\nT_value1=0.100000001490116\r\n",
+    "code-pairs": b"\x04[Type_Calibr]\r\nVer=2\r\n[Temperature_Calibration]\r\nT_code0=100\r\nT_value0=1\r\n"
+                  b"T_code1=200\r\nT_value1=2\r\n",
+    "old-largest-single": b"\x06[Temperature_Calibration]\r\nT_code0=100\r\nT_value0=-3.40282346638529E+38\r\n"
+                          b"T_code1=200\r\nT_value1=3,40282346638529E+38\r\n",
+    "nan-reading": b"\x04[Type_Calibr]\r\nVer=1\r\n[Temperature_Calibration]\r\nT_code0=1\r\nT_value0=1\r\n"
+                   b"T_code1=NAN\r\nT_value1=2\r\n",
+    "one-point": b"\x06[Temperature_Calibration]\r\nT_code0=100\r\nT_value0=1\r\n",
+    "binary-one-record": b"\x04" + bytes([0xE8, 0x03, 0x00, 0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0x3F, 0x26]),
+    "binary-seven-records": b"\x05" + bytes([0xE8, 0x03, 0x00, 0x00, 0x00, 0x80, 0x3F, 0x00, 0x00, 0x00, 0x3F, 0x26]) * 7,
+    "memory-segments": b"\x01" + bytes(range(0, 200, 3)),
+    "memory-code-points": b"\x02" + bytes([0xFF, 0x7F, 0x7F, 0xFF, 0xFF, 0x80, 0, 0, 0, 1, 0, 0, 0]) * 4,
+    "memory-pairs": b"\x03" + bytes([0x00, 0x00, 0x80, 0x7F, 0x01, 0, 0, 0, 0xFF, 0xFF, 0x7F, 0xFF]) * 4,
+    "memory-no-device-ini": b"\x08" + bytes(range(7, 250, 7)),
+}
+
+frames = {
+    "long-request": b"\x00" + hexbytes("ff ff ff ff ff ff ff ff ff 82 a6 0f 09 29 64 01 00 6e"),
+    "short-request": b"\x00" + hexbytes("02 80 00 00 82"),
+    "short-answer": b"\x01" + bytes([0xFF] * 5) + cmd0_short,
+    "long-answer": b"\x01" + cmd1_long,
+    "noise-before": b"\x01" + bytes([0x13, 0x86, 0xFF, 0xFF]) + cmd1_short,
+    "cut-short": b"\x01" + cmd1_long[:-3],
+    "tunnel-answer": b"\x01" + wrap(cmd0_short),
+    "tunnel-answer-33": b"\x03" + wrap(cmd0_short, fmt33=True),
+    "empty": b"\x00",
+}
+
+
 def write(target, seeds):
     folder = os.path.join(HERE, "corpus", target)
     os.makedirs(folder, exist_ok=True)
@@ -120,3 +194,6 @@ write("tunnel_unwrap", exchange)
 write("device_answers", answers)
 write("cp1251_text", texts)
 write("ini_round_trip", ini)
+write("device_operations", operations)
+write("clb_files", clb)
+write("frame_decoder", frames)

@@ -12,10 +12,14 @@ std::vector<std::uint8_t> AnswerFrame(const HartAnswer& a) {
     f.push_back(a.command);
     // The byte count is one byte on the wire; an oversized answer wraps it,
     // which is exactly the kind of nonsense a broken device sends.
-    f.push_back(static_cast<std::uint8_t>(a.data.size() + 2));
-    f.push_back(a.responseCode);
-    f.push_back(a.deviceStatus);
-    f.insert(f.end(), a.data.begin(), a.data.end());
+    if (a.withoutStatus) {
+        f.push_back(0);
+    } else {
+        f.push_back(static_cast<std::uint8_t>(a.data.size() + 2));
+        f.push_back(a.responseCode);
+        f.push_back(a.deviceStatus);
+        f.insert(f.end(), a.data.begin(), a.data.end());
+    }
     std::uint8_t x = 0;
     for (std::uint8_t b : f) x ^= b;
     f.push_back(x);

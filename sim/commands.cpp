@@ -21,6 +21,7 @@ bool IsWriteCommand(std::uint8_t command) {
         case 19:
         case 59:
         case 82:
+        case 114:
         case 115:
         case 119:
         case 177:

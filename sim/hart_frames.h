@@ -34,6 +34,7 @@ struct HartAnswer {
     std::uint8_t responseCode = 0;
     std::uint8_t deviceStatus = 0;
     std::vector<std::uint8_t> data;
+    bool withoutStatus = false;  // byte count 0: no status bytes, no data
 };
 
 }  // namespace quillon::sim

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace quillon::sim {
 
@@ -75,6 +76,7 @@ std::optional<HartAnswer> SimDevice::handle(const HartRequest& request, std::int
     answer.responseCode = reply.responseCode;
     answer.deviceStatus = profile_.deviceStatus;
     answer.data = std::move(reply.data);
+    answer.withoutStatus = std::exchange(nextAnswerWithoutStatus, false);
     const std::uint8_t master = request.address[0] & kMasterBit;
     if (request.longFrame) {
         answer.address = profile_.longAddress;

@@ -59,6 +59,9 @@ public:
 
     // Number of requests answered, for tests and the console.
     unsigned answered = 0;
+    // Set by a handler: its answer goes out as a broken firmware's, with byte
+    // count 0 and neither status byte (nor data). Cleared with that answer.
+    bool nextAnswerWithoutStatus = false;
     // Time of the request being handled, for handlers that sample live values.
     std::int64_t nowUs() const { return lastNowUs_; }
 

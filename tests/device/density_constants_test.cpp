@@ -284,6 +284,99 @@ TEST(DensityConstants, WriteFailures) {
     }
 }
 
+// A write the meter refuses is reported through the response-code texts; the
+// success box comes only after every write was taken.
+TEST(DensityConstants, RefusedWritesAreReportedNotCelebrated) {
+    constexpr const char* kProtected =
+        "Запрещена запись/корректировка калибровки. Для разрешения необходимо нажать кнопку на корпусе датчика. "
+        "Повторить попытку?";
+    // Code 0 without data stands for an answer without status bytes (byte count 0).
+    const sim::HartReply noStatus{0, {}};
+    const struct {
+        const char* name;
+        const char* preset;
+        int kind;
+        std::uint8_t refusing;                // command that answers with `refusal` once
+        sim::HartReply refusal;
+        std::vector<MessageAnswer> answers;   // to the questions
+        std::vector<std::string> messages;
+        std::size_t constants, blocks, confirms;  // requests of 114, 190 and 192
+    } cases[] = {
+        {"kind 0, lock, no repeat", "density5", 0, 114, {7, {}}, {MessageAnswer::No}, {kProtected}, 1, 0, 0},
+        {"kind 0, lock 16, repeated", "density5", 0, 114, {16, {}}, {MessageAnswer::Yes}, {kProtected, kSent}, 2, 0, 0},
+        {"kind 0, other code", "density5", 0, 114, {5, {}}, {}, {"Ошибка! Неправильная длина запроса!"}, 1, 0, 0},
+        {"kind 1, not implemented", "density5", 1, 114, {64, {}}, {}, {"Ошибка! Команда не задействована!"}, 1, 0, 0},
+        {"kind 1, no status bytes", "density5", 1, 114, noStatus, {}, {"Неизвестная ошибка!"}, 1, 0, 0},
+        {"kind 2, message refused", "density6", 2, 114, {7, {}}, {MessageAnswer::No}, {kProtected}, 1, 0, 0},
+        {"kind 2, block refused", "density6", 2, 190, {24, {}}, {}, {"Ошибка! Ошибка записи в EEPROM-память!"}, 1, 1, 0},
+        {"kind 2, block code 8", "density6", 2, 190, {8, {}}, {}, {"Неизвестная ошибка!"}, 1, 1, 0},
+        {"kind 2, block locked, repeated", "density6", 2, 190, {16, {}}, {MessageAnswer::Yes}, {kProtected, "Данные записаны!"},
+         1, 2, 1},
+    };
+    for (const auto& c : cases) {
+        auto b = Meter(c.preset, c.kind);
+        // The refusing command answers so once, then as the meter does.
+        auto original = b->device().commands()[c.refusing];
+        auto refused = std::make_shared<bool>(false);
+        b->device().commands()[c.refusing] = [original, refused, reply = c.refusal](sim::SimDevice& d,
+                                                                                    const sim::HartRequest& q) {
+            if (*refused) return original(d, q);
+            *refused = true;
+            d.nextAnswerWithoutStatus = reply.responseCode == 0 && reply.data.empty();
+            return reply;
+        };
+        const auto constants = CaptureRequests(*b, 114);
+        const auto blocks = CaptureRequests(*b, 190);
+        const auto confirms = CaptureRequests(*b, 192);
+        for (MessageAnswer a : c.answers) b->ui.answerMessages({a});
+        b->ui.onDialog<PlotnoConstDialog>([](PlotnoConstDialog& d) {
+            d.temperText = "812";
+            return true;
+        });
+        DensityMeterConstantsCommand(b->state);
+        EXPECT_EQ(b->ui.messageTexts(), c.messages) << c.name;
+        EXPECT_EQ(constants->size(), c.constants) << c.name;
+        EXPECT_EQ(blocks->size(), c.blocks) << c.name;
+        EXPECT_EQ(confirms->size(), c.confirms) << c.name;
+    }
+}
+
+// Through the simulated meter: its write lock refuses the message until the
+// button is pressed; the repeat then reaches the device.
+TEST(DensityConstants, LockedMeterTakesTheConstantAfterTheButton) {
+    constexpr const char* kProtected =
+        "Запрещена запись/корректировка калибровки. Для разрешения необходимо нажать кнопку на корпусе датчика. "
+        "Повторить попытку?";
+    for (bool pressed : {true, false}) {
+        auto b = Meter("density6", 2);
+        auto& protection = b->device().profile().protection;
+        protection.locked = true;
+        const std::uint8_t stored = b->device().blockByte(127);
+        b->ui.onDialog<PlotnoConstDialog>([](PlotnoConstDialog& d) {
+            d.temperText = "812,25";
+            return true;
+        });
+        // The engineer asks again until the button he pressed after the first
+        // question takes effect: the first repeat still meets the lock.
+        if (pressed) {
+            b->ui.answerMessages({MessageAnswer::Yes, MessageAnswer::Yes});
+            b->ui.onProcessEvents = [&] {
+                if (!b->ui.messages.empty()) protection.locked = false;
+            };
+        } else {
+            b->ui.answerMessages({MessageAnswer::No});
+        }
+        DensityMeterConstantsCommand(b->state);
+        if (pressed) {
+            EXPECT_EQ(b->ui.messageTexts(), (std::vector<std::string>{kProtected, kProtected, "Данные записаны!"}));
+            EXPECT_EQ(b->device().blockByte(127), BigEndian(812.25f)[0]);
+        } else {
+            EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{kProtected});
+            EXPECT_EQ(b->device().blockByte(127), stored);
+        }
+    }
+}
+
 TEST(DensityConstants, EndToEndFromTheMenuWithIdentification) {
     SimBench b("density6", false);
     b.ui.onDialog<PlotnoConstDialog>([](PlotnoConstDialog& d) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <optional>
 #include <limits>
 
 #include "device/number_entry.h"
@@ -36,6 +39,47 @@ TEST(NumberEntry, DecimalTextAsTyped) {
             EXPECT_DOUBLE_EQ(*v, c.value) << c.text;
         }
     }
+}
+
+// Singles round to nearest, ties to even: the largest single takes everything
+// below the midpoint to the next power of two, the midpoint itself is infinity.
+TEST(NumberEntry, SingleTextRoundsOrRefuses) {
+    const float max = std::numeric_limits<float>::max();
+    const float tiny = std::numeric_limits<float>::denorm_min();
+    const struct {
+        const char* text;
+        std::optional<float> single;
+        const char* whyNot;  // the message when refused
+    } cases[] = {
+        {"1,5", 1.5f, nullptr},
+        {"3.40282346638529E+38", max, nullptr},  // what 15 digits make of the largest single
+        {"3.4028235677973362e38", max, nullptr},
+        {"-3.4028235677973362e38", -max, nullptr},
+        {"3.4028235677973366e38", std::nullopt, "«3.4028235677973366e38» вне допустимого диапазона: число должно "
+                                                "быть не больше 3.402823E+38 по модулю."},
+        {"1e39", std::nullopt, "«1e39» вне допустимого диапазона: число должно быть не больше 3.402823E+38 по модулю."},
+        {"-1E39", std::nullopt,
+         "«-1E39» вне допустимого диапазона: число должно быть не больше 3.402823E+38 по модулю."},
+        {"1e999", std::nullopt, "«1e999» вне допустимого диапазона: число должно быть не больше 3.402823E+38 по модулю."},
+        {"1.17549435E-38", std::numeric_limits<float>::min(), nullptr},
+        {"1.4e-45", tiny, nullptr},
+        {"1e-50", 0.0f, nullptr},
+        {"-0", -0.0f, nullptr},
+        {"1e", std::nullopt, "«1e» не является числом."},
+        {"nan", std::nullopt, "«nan» не является числом."},
+    };
+    for (const auto& c : cases) {
+        const std::string normal = NormaliseDecimalSeparators(c.text, '.');
+        const std::optional<float> got = ParseSingleText(normal, '.');
+        ASSERT_EQ(got.has_value(), c.single.has_value()) << c.text;
+        if (got)
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(*got), std::bit_cast<std::uint32_t>(*c.single)) << c.text;
+        else
+            EXPECT_EQ(NotSingleText(normal, '.'), c.whyNot) << c.text;
+    }
+    EXPECT_EQ(SingleFromDouble(std::nan("")), std::nullopt);
+    EXPECT_EQ(SingleFromDouble(-HUGE_VAL), std::nullopt);
+    EXPECT_EQ(SingleFromDouble(0.1), 0.1f);
 }
 
 TEST(NumberEntry, GeneralFormatWithSevenDigits) {

@@ -168,6 +168,33 @@ TEST(AdcSettings, WriteAnswersAndFailures) {
     }
 }
 
+// A write answered with byte count 0 has no response code: its check byte must
+// not pass for one (a zero there would read as success).
+TEST(AdcSettings, WriteAnswersWithoutStatusBytesAreFailures) {
+    const struct {
+        std::uint8_t command;
+        const char* message;
+    } cases[] = {
+        {194, "Неизвестная ошибка!"},
+        {190, "Произошла ошибка при записи единицы измерения!"},
+        {196, "Ошибка записи! Датчик не воспринял данные!"},
+    };
+    for (const auto& c : cases) {
+        VelkorBench b;
+        b.device().commands()[c.command] = [](sim::SimDevice& d, const sim::HartRequest&) {
+            d.nextAnswerWithoutStatus = true;
+            return sim::HartReply{};
+        };
+        b.ui.onDialog<VelkorAdcDialog>([&](VelkorAdcDialog&) { return c.command == 194; });
+        b.ui.onDialog<UnitsMeasureDialog>([&](UnitsMeasureDialog&) { return c.command == 190; });
+        b.ui.onDialog<CurrentToValueDialog>([&](CurrentToValueDialog&) { return c.command == 196; });
+        AdcSettingsCommand(b.state);
+        ASSERT_EQ(b.ui.messages.size(), 1u) << int(c.command);
+        EXPECT_EQ(b.ui.messages[0].text, c.message);
+        EXPECT_EQ(b.ui.messages[0].icon, MessageIcon::Error);
+    }
+}
+
 // A failed read ends the command with its step's error; so does a write the user stops.
 TEST(AdcSettings, FailedExchangesEndTheCommand) {
     const struct {

@@ -34,6 +34,33 @@ TEST(PwmCoefficients, WorkedExampleInSinglePrecision) {
     EXPECT_GT(down.k26, 0.0f);
 }
 
+// Codes up to 4294967295 in either order: the span is the true difference,
+// never a wrapped 32-bit one, so the signs of k26 and k27 follow the points.
+TEST(PwmCoefficients, CodesFarApartKeepTheirSigns) {
+    const struct {
+        float duty1, output1;
+        std::uint32_t code1;
+        float duty2, output2;
+        std::uint32_t code2;
+        double span;
+    } cases[] = {
+        {0.1f, 4.0f, 0, 0.9f, 20.0f, 4294967295u, 4294967295.0},
+        {0.1f, 4.0f, 100, 0.9f, 20.0f, 2147483848u, 2147483748.0},
+        {0.9f, 20.0f, 4294967295u, 0.1f, 4.0f, 0, -4294967295.0},
+        {0.9f, 20.0f, 3000000000u, 0.1f, 4.0f, 500000000u, -2500000000.0},
+    };
+    for (const auto& c : cases) {
+        const PwmCoefficients k = ComputePwmCoefficients(c.duty1, c.output1, c.code1, c.duty2, c.output2, c.code2, 0.5f);
+        const double outputs = static_cast<double>(c.output2) - c.output1;
+        const float quotient = static_cast<float>((static_cast<double>(c.duty2) - c.duty1) / c.span);
+        EXPECT_EQ(Bits(k.k26), Bits(static_cast<float>(static_cast<double>(quotient) * 0.5))) << c.code2;
+        EXPECT_EQ(Bits(k.k27), Bits(static_cast<float>(c.span / outputs))) << c.code2;
+        EXPECT_GT(k.k26, 0.0f) << c.code2;
+        EXPECT_GT(k.k27, 0.0f) << c.code2;
+        EXPECT_EQ(Bits(k.k28), Bits(static_cast<float>(c.code1 - c.output1 * static_cast<double>(k.k27))));
+    }
+}
+
 struct WindowCase {
     const char* name;
     PwmCalibrationDialog entry;
@@ -45,6 +72,23 @@ PwmCalibrationDialog Entry(const char* d1, const char* c1, const char* o1, const
     PwmCalibrationDialog d;
     d.duty1 = d1, d.code1 = c1, d.output1 = o1, d.duty2 = d2, d.code2 = c2, d.output2 = o2, d.feedback = fb;
     return d;
+}
+
+// The same through the window to the simulated device.
+TEST(PwmCalibrationWindow, CodesMoreThanHalfTheRangeApartAreWrittenWithTheirSigns) {
+    auto b = Identified("rev6");
+    b->ui.onDialog<PwmCalibrationDialog>([&](PwmCalibrationDialog& d) {
+        const PwmCalibrationDialog typed = Entry("0.1", "0", "4", "0.9", "4294967295", "20");
+        d.duty1 = typed.duty1, d.code1 = typed.code1, d.output1 = typed.output1;
+        d.duty2 = typed.duty2, d.code2 = typed.code2, d.output2 = typed.output2, d.feedback = typed.feedback;
+        return true;
+    });
+    EditPwmCalibration(b->state);
+    const auto& settings = b->device().profile().settings;
+    EXPECT_EQ(settings.at(5), 4294967295u);
+    EXPECT_EQ(settings.at(27), Bits(static_cast<float>(4294967295.0 / 16.0)));
+    EXPECT_GT(std::bit_cast<float>(settings.at(26)), 0.0f);
+    EXPECT_EQ(settings.at(28), Bits(0.0f - 4.0f * static_cast<float>(4294967295.0 / 16.0)));
 }
 
 TEST(PwmCalibrationWindow, ChecksInOrder) {
