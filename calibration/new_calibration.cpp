@@ -8,7 +8,7 @@
 #include "device/identification.h"
 #include "device/sensor_id.h"
 #include "device/variant.h"
-#include "frontend/measuring_channel.h"
+#include "device/measuring_channel.h"
 #include "link/message_boxes.h"
 
 namespace quillon {

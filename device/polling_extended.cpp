@@ -9,7 +9,7 @@
 #include "device/polling_view_names.h"
 #include "device/response_codes.h"
 #include "device/variant.h"
-#include "frontend/held_output.h"
+#include "device/held_output.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/live_view.h"

@@ -4,7 +4,7 @@
 #include "device/number_entry.h"
 #include "device/parameter_access.h"
 #include "device/variant.h"
-#include "frontend/held_output.h"
+#include "device/held_output.h"
 #include "frontend/output_fields.h"
 #include "frontend/pwm_calibration.h"
 #include "frontend/pwm_coefficients.h"

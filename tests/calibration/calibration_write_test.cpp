@@ -6,7 +6,7 @@
 #include "calibration/calibration_write.h"
 #include "device/device_test_support.h"
 #include "device/variant.h"
-#include "frontend/measuring_channel.h"
+#include "device/measuring_channel.h"
 #include "support/request_capture.h"
 
 namespace quillon {

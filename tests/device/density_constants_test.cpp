@@ -3,7 +3,7 @@
 #include <bit>
 
 #include "device/density_constants.h"
-#include "device/menu_commands.h"
+#include "app/menu_commands.h"
 #include "request_capture.h"
 
 namespace quillon::testing {

@@ -3,8 +3,8 @@
 #include <bit>
 
 #include "device/measurement_parameters.h"
-#include "device/menu_commands.h"
-#include "frontend/measuring_channel.h"
+#include "app/menu_commands.h"
+#include "device/measuring_channel.h"
 #include "request_capture.h"
 
 namespace quillon::testing {

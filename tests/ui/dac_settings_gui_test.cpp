@@ -8,7 +8,7 @@
 #include <bit>
 
 #include "device/identification.h"
-#include "device/menu_commands.h"
+#include "app/menu_commands.h"
 #include "frontend/pwm_calibration.h"
 #include "link/serial_link.h"
 #include "ui/qt_text.h"

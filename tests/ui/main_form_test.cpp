@@ -10,7 +10,7 @@
 #include <QStatusBar>
 #include <stdexcept>
 
-#include "device/menu_commands.h"
+#include "app/menu_commands.h"
 #include "ui/now_opros_form.h"
 #include "ui/qt_text.h"
 #include "ui_bench.h"
