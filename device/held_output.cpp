@@ -26,8 +26,8 @@ void Append(std::string& text, const std::string& part) {
 
 HeldDevice* Find(AppState& s, const LongAddress& address) {
     auto& devices = s.heldOutput.devices;
-    auto it = std::find_if(devices.begin(), devices.end(),
-                           [&](const HeldDevice& d) { return d.longAddress == address; });
+    auto it =
+        std::find_if(devices.begin(), devices.end(), [&](const HeldDevice& d) { return d.longAddress == address; });
     return it == devices.end() ? nullptr : &*it;
 }
 

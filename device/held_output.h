@@ -32,7 +32,7 @@ struct HeldOutput {
     std::vector<HeldDevice> devices;  // in the order they were first fixed
     bool deviceReportsFixedCurrent = false;
     std::array<std::uint8_t, 5> reportingDevice{};  // whose status that was
-    std::string shownBanner;  // what the windows show now
+    std::string shownBanner;                        // what the windows show now
 };
 
 // Device status bit of a fixed loop current.

@@ -3,12 +3,12 @@
 #include <bit>
 #include <cmath>
 
+#include "device/held_output.h"
 #include "device/identification.h"
 #include "device/number_entry.h"
 #include "device/response_codes.h"
 #include "device/variant.h"
 #include "frontend/dac_settings.h"
-#include "device/held_output.h"
 #include "link/attempt_loop.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"

@@ -22,8 +22,7 @@ constexpr const char* kReleaseFailed = "Не удалось снять фикс�
 // carry the holding device's, whatever has been identified since.
 class AddressedTo {
 public:
-    AddressedTo(AppState& s, const std::array<std::uint8_t, 5>& longAddress)
-        : s_(s), saved_(s.target.longAddress) {
+    AddressedTo(AppState& s, const std::array<std::uint8_t, 5>& longAddress) : s_(s), saved_(s.target.longAddress) {
         s.target.longAddress = longAddress;
     }
     ~AddressedTo() { s_.target.longAddress = saved_; }
@@ -45,8 +44,7 @@ ReleaseOutcome Judged(int exchange, bool accepted, const ExchangeBuffer& b, Hold
 
 ReleaseOutcome ReleaseLoop(AppState& s, HoldRelease& r) {
     const int exchange = ExchangeFixedOutput(s, 0.0f);
-    if (exchange == ExchangeOk && AnswerHasStatus(s.buffer))
-        NoteDeviceStatus(s, r.longAddress, DeviceStatus(s.buffer));
+    if (exchange == ExchangeOk && AnswerHasStatus(s.buffer)) NoteDeviceStatus(s, r.longAddress, DeviceStatus(s.buffer));
     return Judged(exchange, FixedOutputAccepted(s.buffer), s.buffer, r);
 }
 

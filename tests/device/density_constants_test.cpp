@@ -2,8 +2,8 @@
 
 #include <bit>
 
-#include "device/density_constants.h"
 #include "app/menu_commands.h"
+#include "device/density_constants.h"
 #include "request_capture.h"
 
 namespace quillon::testing {

@@ -2,8 +2,8 @@
 
 #include <bit>
 
-#include "device/measurement_parameters.h"
 #include "app/menu_commands.h"
+#include "device/measurement_parameters.h"
 #include "device/measuring_channel.h"
 #include "request_capture.h"
 

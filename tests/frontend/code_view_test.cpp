@@ -6,12 +6,12 @@
 
 #include "../device/device_test_support.h"
 #include "../device/polling_test_support.h"
+#include "device/measuring_channel.h"
 #include "frontend/code_view.h"
 #include "frontend/code_view_names.h"
-#include "device/measuring_channel.h"
+#include "link/key_hook.h"
 #include "sim/live_readings.h"
 #include "support/request_capture.h"
-#include "link/key_hook.h"
 
 namespace quillon::testing {
 namespace {
@@ -279,8 +279,7 @@ TEST(CodeView, AmbientChannelIsReadAsTheDeviceSendsIt) {
         live.ambient = 24.5;
         auto settings = CaptureRequests(b, 176);
         ViewRecord& view = b.run(4);
-        const std::string expected =
-            c.isFloat ? "24.5000" : std::to_string(sim::ConverterCode(b.device(), 24.5));
+        const std::string expected = c.isFloat ? "24.5000" : std::to_string(sim::ConverterCode(b.device(), 24.5));
         EXPECT_EQ(view.texts[v::kGroup[1]], "Код АЦП канала Tокр.среды :") << c.preset;
         EXPECT_EQ(view.texts[v::kValue[1]], expected) << c.preset;
         EXPECT_EQ(view.texts[v::kAverage[1]], expected + (c.isFloat ? "" : ".0000")) << c.preset;

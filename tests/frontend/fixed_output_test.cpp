@@ -4,15 +4,15 @@
 #include <cstring>
 
 #include "device/device_test_support.h"
-#include "device/identification.h"
-#include "device/polling.h"
 #include "device/held_output.h"
 #include "device/hex_text.h"
+#include "device/identification.h"
+#include "device/polling.h"
 #include "frontend/fixed_output.h"
 #include "frontend/output_release.h"
-#include "support/sim_fixture.h"
 #include "support/identified_bench.h"
 #include "support/request_capture.h"
+#include "support/sim_fixture.h"
 
 namespace quillon {
 namespace {

@@ -39,10 +39,18 @@ TEST(HeldOutput, OnlyAnAcceptedCommandIsHeld) {
     } cases[] = {
         {"not implemented", {{64, {}}}, {}, {"Ошибка! Команда не задействована!"}, 1, false},
         {"unknown code", {{8, {}}}, {}, {"Неизвестная ошибка!"}, 1, false},
-        {"write lock declined", {{7, {}}}, {MessageAnswer::Yes, MessageAnswer::No},
-         {kWriteProtectedText, kRepeatQuestion}, 1, false},
-        {"write lock, button pressed, repeated", {{16, {}}, {0, {0x41, 0x40, 0x00, 0x01}}},
-         {MessageAnswer::Yes, MessageAnswer::Yes}, {kWriteProtectedText, kRepeatQuestion}, 2, true},
+        {"write lock declined",
+         {{7, {}}},
+         {MessageAnswer::Yes, MessageAnswer::No},
+         {kWriteProtectedText, kRepeatQuestion},
+         1,
+         false},
+        {"write lock, button pressed, repeated",
+         {{16, {}}, {0, {0x41, 0x40, 0x00, 0x01}}},
+         {MessageAnswer::Yes, MessageAnswer::Yes},
+         {kWriteProtectedText, kRepeatQuestion},
+         2,
+         true},
         {"accepted", {{0, {0x41, 0x40, 0x00, 0x01}}}, {}, {}, 1, true},
     };
     for (const auto& c : cases) {
@@ -169,7 +177,10 @@ TEST(HeldOutput, AReleaseThatFailsSaysWhyInOneMessage) {
              ClosePort(b.state);  // as it is between commands
          },
          "Не удалось снять фиксацию выхода: устройство не отвечает."},
-        {"refused", [](SimBench& b) { testing::ReplyWith(b, 40, {{7, {}}}); },
+        {"refused",
+         [](SimBench& b) {
+             testing::ReplyWith(b, 40, {{7, {}}});
+         },
          std::string("Не удалось снять фиксацию выхода: ") + kWriteProtectedText},
         {"port deselected by a command that found it gone",
          [](SimBench& b) {

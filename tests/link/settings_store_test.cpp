@@ -299,8 +299,7 @@ TEST_F(SettingsStore, AVanishedPortStaysTheStoredChoiceUntilTheUserPicksAnother)
              OpenPort(s);
              linkDialog(1);
          },
-         false,
-         1},
+         false, 1},
     };
     for (const auto& c : cases) {
         rescan(both);
