@@ -4,7 +4,7 @@
 
 #include "calibration/calibration_set.h"
 #include "device/device_identity.h"
-#include "frontend/held_output.h"
+#include "device/held_output.h"
 #include "link/link_state.h"
 
 namespace quillon {

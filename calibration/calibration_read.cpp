@@ -12,7 +12,7 @@
 #include "device/response_codes.h"
 #include "device/sensor_id.h"
 #include "device/variant.h"
-#include "frontend/measuring_channel.h"
+#include "device/measuring_channel.h"
 #include "link/attempt_loop.h"
 #include "link/exchange.h"
 #include "link/message_boxes.h"

@@ -6,9 +6,9 @@
 #include "calibration/calibration_write.h"
 #include "calibration/point_count.h"
 #include "device/identification.h"
+#include "device/measuring_channel.h"
 #include "device/sensor_id.h"
 #include "device/variant.h"
-#include "frontend/measuring_channel.h"
 #include "link/message_boxes.h"
 
 namespace quillon {

@@ -4,8 +4,8 @@
 
 #include "device/identification.h"
 #include "device/measurement_parameter_sets.h"
+#include "device/measuring_channel.h"
 #include "device/variant.h"
-#include "frontend/measuring_channel.h"
 #include "link/message_boxes.h"
 
 namespace quillon {

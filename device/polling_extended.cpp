@@ -3,13 +3,13 @@
 #include <memory>
 #include <string>
 
+#include "device/held_output.h"
 #include "device/polling.h"
 #include "device/polling_format.h"
 #include "device/polling_menu_guard.h"
 #include "device/polling_view_names.h"
 #include "device/response_codes.h"
 #include "device/variant.h"
-#include "frontend/held_output.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/live_view.h"

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "device/held_output.h"
 #include "device/polling.h"
 #include "device/polling_format.h"
 #include "device/polling_menu_guard.h"
@@ -12,7 +13,6 @@
 #include "device/response_codes.h"
 #include "device/unit_codes.h"
 #include "device/variant.h"
-#include "frontend/held_output.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/live_view.h"

@@ -2,13 +2,13 @@
 
 #include <bit>
 
-#include "calibration/correction_fit_dialog.h"
+#include "device/correction_fit_dialog.h"
 #include "device/decimal_field.h"
 #include "device/identification.h"
+#include "device/measuring_channel.h"
 #include "device/polling_format.h"
 #include "device/settings_sequence.h"
 #include "device/variant.h"
-#include "frontend/measuring_channel.h"
 #include "link/message_boxes.h"
 
 namespace quillon {

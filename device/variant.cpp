@@ -73,6 +73,8 @@ bool hasTemperatureReadings(const DeviceIdentity& id, int loadedCalibrationKind)
     return In(S(id), {10, 13, 14, 15, 16});
 }
 
+bool hasFloatAmbientReading(const DeviceIdentity& id) { return In(S(id), {11, 14, 15, 16}); }
+
 bool newerFirmwareHint(const DeviceIdentity& id) {
     return S(id) == 3 && ((In(H(id), {0, 2}) && D(id) == 0) || (H(id) == 1 && D(id) < 2));
 }

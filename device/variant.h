@@ -50,6 +50,10 @@ bool isStandardFamilyExcept10_13(const DeviceIdentity& id);
 // S in {10, 13, 14, 15, 16}, or while S = 255 a loaded calibration file of kind 2:
 // readings are temperatures (floats) rather than converter codes.
 bool hasTemperatureReadings(const DeviceIdentity& id, int loadedCalibrationKind = 0);
+// S in {11, 14, 15, 16}: setting 20, the ambient channel, carries a float;
+// on the other revisions it is a converter code. Every reader of setting 20
+// (the code view, the calibration's measuring loop) reads it this way.
+bool hasFloatAmbientReading(const DeviceIdentity& id);
 
 // Old revision-3 firmware for which a corrected version exists.
 bool newerFirmwareHint(const DeviceIdentity& id);

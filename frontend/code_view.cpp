@@ -4,12 +4,12 @@
 #include <memory>
 
 #include "device/identification.h"
+#include "device/measuring_channel.h"
 #include "device/number_entry.h"
 #include "device/polling_format.h"
 #include "device/polling_menu_guard.h"
 #include "device/variant.h"
 #include "frontend/code_view_names.h"
-#include "frontend/measuring_channel.h"
 #include "link/exchange.h"
 #include "link/live_view.h"
 #include "link/message_boxes.h"

@@ -43,7 +43,7 @@ int CodeViewChannelCount(const DeviceIdentity& id) {
 bool IsFloatCodeChannel(const DeviceIdentity& id, int channel, int loadedCalibrationKind) {
     switch (channel) {
         case 0: return hasTemperatureReadings(id, loadedCalibrationKind);
-        case 1: return In(id.softwareRevision, {14, 15, 16});
+        case 1: return hasFloatAmbientReading(id);
         case 2: return id.deviceRevision == 11;
         default: return false;
     }

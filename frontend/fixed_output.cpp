@@ -3,12 +3,12 @@
 #include <bit>
 #include <cmath>
 
+#include "device/held_output.h"
 #include "device/identification.h"
 #include "device/number_entry.h"
 #include "device/response_codes.h"
 #include "device/variant.h"
 #include "frontend/dac_settings.h"
-#include "frontend/held_output.h"
 #include "link/attempt_loop.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
@@ -36,18 +36,31 @@ float FixedOutputRequestValue(double typed) {
     return x;
 }
 
-bool SendFixedOutput(AppState& s, float value) {
+int ExchangeFixedOutput(AppState& s, float value) {
     const auto bits = std::bit_cast<std::uint32_t>(value);
     BuildLongRequest(s.buffer, kFixedCurrentCommand,
                      {static_cast<std::uint8_t>(bits >> 24), static_cast<std::uint8_t>(bits >> 16),
                       static_cast<std::uint8_t>(bits >> 8), static_cast<std::uint8_t>(bits)});
-    if (RunAttemptLoop(s, "Пишу режим тока: ", kFixAttempts) != ExchangeOk) {
-        ErrorBox(s, "Не могу выполнить запрос!");
+    return RunAttemptLoop(s, kFixedOutputProgressText, kFixAttempts);
+}
+
+bool FixedOutputAccepted(const ExchangeBuffer& b) { return AnswerHasStatus(b) && ResponseCode(b) == 0; }
+
+bool SendFixedOutput(AppState& s, float value) {
+    for (;;) {
+        if (ExchangeFixedOutput(s, value) != ExchangeOk || !AnswerHasStatus(s.buffer)) {
+            ErrorBox(s, "Не могу выполнить запрос!");
+            return false;
+        }
+        NoteDeviceStatus(s, DeviceStatus(s.buffer));
+        if (FixedOutputAccepted(s.buffer)) break;
+        // A refusal leaves the device as it was: nothing is held, and the
+        // value typed is not taken as the last one sent.
+        if (ShowResponseCode(s) && AskRepeatAfterProtection(s)) continue;
         return false;
     }
     s.lastFixedOutput = value < kLowestCurrent ? kLowestCurrent : static_cast<double>(value);
     NoteFixedLoopOutput(s, value, isRev6Hw1(s.identity));
-    if (AnswerHasStatus(s.buffer)) NoteDeviceStatus(s, DeviceStatus(s.buffer));
     return true;
 }
 

@@ -29,9 +29,19 @@ void FixedOutputDialog(AppState& s);
 // that the addition pushes above 20 stays 20.
 float FixedOutputRequestValue(double typed);
 
-// Sends command 40 with `value` (0.0 leaves the mode) in up to 5 attempts;
-// on success updates `lastFixedOutput` and what the tool holds, otherwise
-// shows "Не могу выполнить запрос!".
+inline constexpr const char* kFixedOutputProgressText = "Пишу режим тока: ";
+
+// Sends command 40 with `value` (0.0 leaves the mode) to the device the long
+// frame addresses, in up to 5 attempts, without a box; the exchange result.
+int ExchangeFixedOutput(AppState& s, float value);
+// Whether the answer in the buffer says the device took command 40: it has
+// its status bytes and a response code of 0.
+bool FixedOutputAccepted(const ExchangeBuffer& b);
+
+// Sends command 40 to the identified device and judges its answer: a refusal
+// is shown with its response-code text (the write lock offers a repeat) and
+// nothing is held; no answer shows "Не могу выполнить запрос!". On success
+// updates `lastFixedOutput` and what the tool holds.
 bool SendFixedOutput(AppState& s, float value);
 
 }  // namespace quillon

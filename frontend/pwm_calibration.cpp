@@ -2,10 +2,10 @@
 
 #include <bit>
 
+#include "device/held_output.h"
 #include "device/number_entry.h"
 #include "device/parameter_access.h"
 #include "device/variant.h"
-#include "frontend/held_output.h"
 #include "frontend/output_fields.h"
 #include "link/message_boxes.h"
 

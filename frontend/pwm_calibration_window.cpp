@@ -1,10 +1,10 @@
 #include <bit>
 #include <optional>
 
+#include "device/held_output.h"
 #include "device/number_entry.h"
 #include "device/parameter_access.h"
 #include "device/variant.h"
-#include "frontend/held_output.h"
 #include "frontend/output_fields.h"
 #include "frontend/pwm_calibration.h"
 #include "frontend/pwm_coefficients.h"

@@ -4,6 +4,7 @@
 
 #include "link/cp1251.h"
 #include "link/link_dialog_rules.h"
+#include "link/link_route.h"
 #include "link/link_state.h"
 #include "link/main_caption.h"
 #include "link/serial_link.h"
@@ -28,9 +29,7 @@ constexpr const char* kTunnelWaitWarning =
 // computer or line may well mean another device, whose long address and
 // variant the identity does not know.
 bool RouteChanged(const LinkSettings& a, const std::string& portA, const LinkSettings& b, const std::string& portB) {
-    return portA != portB || a.linkType != b.linkType || a.hartSpeedIndex != b.hartSpeedIndex ||
-           a.portSpeedIndex != b.portSpeedIndex || a.tunnelAddress != b.tunnelAddress ||
-           a.tunnelRequestFormat != b.tunnelRequestFormat || a.tunnelLine != b.tunnelLine;
+    return RouteOf(a, portA) != RouteOf(b, portB);
 }
 
 // The port index means a position in the list, so a rescan that adds or loses
@@ -140,12 +139,19 @@ void ApplyLinkDialog(LinkState& s, const std::string& settingsPath) {
     const std::string portBefore = ChosenPortName(s);
     RescanKeepingChosenPort(s);
     LinkDialog d = FilledDialog(s);
+    const int shownPortIndex = d.portIndex;
     Accepted a;
     do {
         if (!s.ui.show(d)) return;
     } while (!Validate(s, d, a));
 
     TakeOver(s, d, a);
+    // A stored port that is missing now shows as no port; leaving it so is
+    // not choosing another.
+    if (s.settings.portIndex != 0 || d.portIndex != shownPortIndex) {
+        s.settings.storedPortName = ChosenPortName(s);
+        s.settings.storedPortIndex = s.settings.portIndex;
+    }
     if (s.settings.linkType == kLinkTunnel && s.settings.firstByteWait < 7000)
         s.ui.message(MessageIcon::Warning, kTunnelWaitWarning, MessageButtons::Ok);
 

@@ -12,6 +12,11 @@ inline constexpr int kLinkTunnel = 1;  // through the flow computer
 struct LinkSettings {
     int linkType = kLinkDirect;
     int portIndex = 0;  // index into the port list; 0 = no port chosen
+    // The port the settings file keeps: its name and its place in the scan it
+    // was chosen from. A port that vanishes is deselected for the run but
+    // stays the stored choice until the user picks another.
+    std::string storedPortName;
+    int storedPortIndex = 0;
     int hartSpeedIndex = 0;
     int portSpeedIndex = 0;
     int masterAddress = 0;

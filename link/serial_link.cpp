@@ -53,37 +53,58 @@ bool PortIsOpen(const LinkState& s) { return s.port.handle != nullptr; }
 
 void ClosePort(LinkState& s) { s.port.handle.reset(); }
 
+namespace {
+
+// Opens and configures the chosen port; on failure, the system's words for why.
+bool OpenChosenPort(LinkState& s, std::string& errorText) {
+    const std::string name = PortNameFromIndex(s);
+    if (name.empty()) return false;
+    OpenError error;
+    auto port = s.ports.open(name, error);
+    if (!port) {
+        errorText = error.text;
+        return false;
+    }
+    // Opening raises RTS on Linux, which keys a HART modem: its carrier
+    // would hold the loop until the first request.
+    port->setRts(false);
+    if (!port->configure(LineSettingsFor(s.settings))) {
+        errorText = port->lastErrorText();
+        return false;
+    }
+    // Leaving a zero baud rate raises the lines again on some drivers.
+    port->setRts(false);
+    port->setDtr(true);
+    port->purge(true, true);
+    s.port.handle = std::move(port);
+    return true;
+}
+
+}  // namespace
+
 void OpenPort(LinkState& s) {
     ClosePort(s);
     if (s.settings.portIndex == 0) return;
-    const std::string name = PortNameFromIndex(s);
     std::string errorText;
-    if (!name.empty()) {
-        OpenError error;
-        auto port = s.ports.open(name, error);
-        if (port) {
-            // Opening raises RTS on Linux, which keys a HART modem: its carrier
-            // would hold the loop until the first request.
-            port->setRts(false);
-            if (port->configure(LineSettingsFor(s.settings))) {
-                // Leaving a zero baud rate raises the lines again on some drivers.
-                port->setRts(false);
-                port->setDtr(true);
-                port->purge(true, true);
-                s.port.handle = std::move(port);
-                return;
-            }
-            errorText = port->lastErrorText();
-        } else {
-            errorText = error.text;
-        }
-    }
+    if (OpenChosenPort(s, errorText)) return;
     s.port.handle.reset();
+    // Deselected for this run, but still the user's choice for the next.
+    if (const std::string name = PortNameFromIndex(s); !name.empty()) {
+        s.settings.storedPortName = name;
+        s.settings.storedPortIndex = s.settings.portIndex;
+    }
     s.settings.portIndex = 0;
     s.ui.message(MessageIcon::Information, errorText, MessageButtons::Ok, "GetLastError");
     // Wherever this happens (start-up, a command, a recovery inside a poll),
     // the caption must stop naming the port.
     UpdateMainCaption(s);
+}
+
+bool OpenPortQuietly(LinkState& s) {
+    ClosePort(s);
+    if (s.settings.portIndex == 0) return false;
+    std::string errorText;
+    return OpenChosenPort(s, errorText);
 }
 
 void EnsurePortOpen(LinkState& s) {

@@ -27,6 +27,9 @@ std::string PortDisplayName(const std::string& portName);
 // Closes any open port, then opens and configures the chosen one. On failure
 // the system's error text is shown and the port is deselected.
 void OpenPort(LinkState& s);
+// Opens the chosen port without a word when it fails, leaving it chosen: for
+// a caller that reports the failure in its own terms.
+bool OpenPortQuietly(LinkState& s);
 void ClosePort(LinkState& s);
 void EnsurePortOpen(LinkState& s);
 void RestartPort(LinkState& s, int newLinkType);

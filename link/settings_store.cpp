@@ -80,8 +80,11 @@ void LoadSettings(LinkState& s, const std::string& path, const std::string& prog
         // went away since would make it point at another device. The name
         // says which device the user chose; when it is gone, no port is.
         st.portIndex = PortIndexOfName(s.port.portList, portName);
+        st.storedPortName = portName;
+        st.storedPortIndex = st.portIndex != 0 ? st.portIndex : storedPortIndex;
     } else {
-        PortNameFromIndex(s);  // its range check puts a port that is gone back to none
+        st.storedPortName = PortNameFromIndex(s);  // its range check puts a port that is gone back to none
+        st.storedPortIndex = st.portIndex;
     }
     st.hartSpeedIndex = integer("hart_speed", 0);
     st.masterAddress = integer("MasterAddr", 0);
@@ -115,13 +118,21 @@ bool SaveSettings(LinkState& s, const std::string& path) {
     ini.setNewFileMode(0600);  // the password is only scrambled, not protected
     const LinkSettings& st = s.settings;
     const auto integer = [&](const char* key, int value) { ini.WriteInteger(kSettingsSection, key, value); };
+    // A port deselected because it could not be opened (unplugged, say) is
+    // still the user's choice: the next start finds it again when it is back.
+    LinkSettings written = st;
+    std::string portName = ChosenPortName(s);
+    if (st.portIndex == 0 && !st.storedPortName.empty()) {
+        written.portIndex = st.storedPortIndex;
+        portName = st.storedPortName;
+    }
 
     ini.WriteString(kSettingsSection, "ini_dir_ident", st.settingsDirectory);
     integer("type_connect", st.linkType);
     integer("type_fl_request", st.tunnelRequestFormat);
     integer("fl_num_line", st.tunnelLine);
-    integer("num_port", st.portIndex);
-    ini.WriteString(kSettingsSection, kPortNameKey, ChosenPortName(s));
+    integer("num_port", written.portIndex);
+    ini.WriteString(kSettingsSection, kPortNameKey, portName);
     integer("hart_speed", st.hartSpeedIndex);
     integer("speed", st.portSpeedIndex);
     integer("MasterAddr", st.masterAddress);
@@ -131,7 +142,7 @@ bool SaveSettings(LinkState& s, const std::string& path) {
     integer("short_addr", st.shortAddress);
     integer("SOU", st.souMode ? 1 : 0);
     ini.WriteString(kSettingsSection, "fileprot_name", st.resultFileName);
-    const std::uint8_t key = SettingsKey(st);
+    const std::uint8_t key = SettingsKey(written);
     WriteScrambled(ini, 'p', st.tunnelPassword, key, kPasswordMaxLength);
     WriteScrambled(ini, 'i', st.tunnelUserId, key, kUserIdMaxLength);
 

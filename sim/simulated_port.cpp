@@ -107,13 +107,14 @@ SimLine* SimulatedPortSystem::line(const std::string& name) {
 
 std::vector<std::string> SimulatedPortSystem::candidates() {
     std::vector<std::string> names;
-    for (const auto& entry : lines_) names.push_back(entry.first);
+    for (const auto& entry : lines_)
+        if (!entry.second->unplugged) names.push_back(entry.first);
     return names;
 }
 
 std::unique_ptr<SerialPort> SimulatedPortSystem::open(const std::string& name, OpenError& error) {
     SimLine* l = line(name);
-    if (!l) {
+    if (!l || l->unplugged) {
         error = {OpenFailure::NotFound, "No such file or directory"};
         return nullptr;
     }

@@ -34,6 +34,7 @@ public:
     // far end hears only garble. Unset: it follows the port.
     std::optional<LineSettings> farEndLine;
     bool busy = false;             // opening fails as "in use"
+    bool unplugged = false;        // the port has gone: opening fails as "not found", scans miss it
     bool refuseConfigure = false;  // line settings are refused
     void injectLineError(LineErrorInjection e) { lineError_ = e; }
 

@@ -16,8 +16,9 @@
 #include <exception>
 
 #include "app/app_state.h"
-#include "device/menu_commands.h"
-#include "frontend/held_output.h"
+#include "app/menu_commands.h"
+#include "device/held_output.h"
+#include "frontend/output_release.h"
 #include "link/link_dialog.h"
 #include "link/main_caption.h"
 #include "link/serial_link.h"
@@ -267,16 +268,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
-        if (answer == MessageAnswer::Yes) {
-            bool released = false;
-            runCommand([this, &released] { released = ReleaseHeldOutput(state_); });
-            // What could not be released has been reported; the tool stays so
-            // that the engineer can try again or close without releasing.
-            if (!released) {
-                event->ignore();
-                return;
-            }
-        }
+        // What could not be released is told in one message; the engineer
+        // has chosen to close, and the tool closes.
+        if (answer == MessageAnswer::Yes) runCommand([this] { ReleaseHeldOutput(state_); });
     }
     SaveSettings(state_, settingsPath_);
     event->accept();

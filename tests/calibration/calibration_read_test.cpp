@@ -7,7 +7,7 @@
 #include "calibration/calibration_read.h"
 #include "calibration/calibration_view.h"
 #include "device/identification.h"
-#include "frontend/measuring_channel.h"
+#include "device/measuring_channel.h"
 #include "sim/calibration_examples.h"
 #include "support/sim_fixture.h"
 

@@ -17,7 +17,7 @@
 #include "calibration/finite_values.h"
 #include "device/device_test_support.h"
 #include "device/identification.h"
-#include "frontend/measuring_channel.h"
+#include "device/measuring_channel.h"
 #include "link/link_test_support.h"
 #include "support/request_capture.h"
 

@@ -5,8 +5,8 @@
 #include "calibration/calibration_point_entry.h"
 #include "calibration/calibration_write.h"
 #include "device/device_test_support.h"
+#include "device/measuring_channel.h"
 #include "device/variant.h"
-#include "frontend/measuring_channel.h"
 #include "support/request_capture.h"
 
 namespace quillon {

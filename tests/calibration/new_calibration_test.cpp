@@ -14,7 +14,7 @@
 #include "calibration/new_calibration.h"
 #include "calibration/point_count.h"
 #include "device/identification.h"
-#include "frontend/measuring_channel.h"
+#include "device/measuring_channel.h"
 #include "link/frame_codec.h"
 #include "link/key_hook.h"
 #include "support/request_capture.h"

@@ -2,8 +2,8 @@
 
 #include <bit>
 
+#include "app/menu_commands.h"
 #include "device/density_constants.h"
-#include "device/menu_commands.h"
 #include "request_capture.h"
 
 namespace quillon::testing {

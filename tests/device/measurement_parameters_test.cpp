@@ -2,9 +2,9 @@
 
 #include <bit>
 
+#include "app/menu_commands.h"
 #include "device/measurement_parameters.h"
-#include "device/menu_commands.h"
-#include "frontend/measuring_channel.h"
+#include "device/measuring_channel.h"
 #include "request_capture.h"
 
 namespace quillon::testing {

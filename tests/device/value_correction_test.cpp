@@ -2,10 +2,10 @@
 
 #include <bit>
 
-#include "calibration/correction_fit_dialog.h"
-#include "device/menu_commands.h"
+#include "app/menu_commands.h"
+#include "device/correction_fit_dialog.h"
+#include "device/measuring_channel.h"
 #include "device/value_correction.h"
-#include "frontend/measuring_channel.h"
 #include "request_capture.h"
 #include "support/identified_bench.h"
 

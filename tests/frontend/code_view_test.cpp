@@ -6,11 +6,12 @@
 
 #include "../device/device_test_support.h"
 #include "../device/polling_test_support.h"
+#include "device/measuring_channel.h"
 #include "frontend/code_view.h"
 #include "frontend/code_view_names.h"
-#include "frontend/measuring_channel.h"
-#include "support/request_capture.h"
 #include "link/key_hook.h"
+#include "sim/live_readings.h"
+#include "support/request_capture.h"
 
 namespace quillon::testing {
 namespace {
@@ -264,6 +265,31 @@ TEST(CodeView, EnterThatConfirmedTheChannelDoesNotEndTheView) {
 }
 
 // Simulated devices report codes near their reference, floats as temperatures.
+// The ambient channel (setting 20) of revision 11 carries a float, as the
+// calibration's measuring loop reads it; revision 8 sends a converter code.
+TEST(CodeView, AmbientChannelIsReadAsTheDeviceSendsIt) {
+    const struct {
+        const char* preset;
+        bool isFloat;
+    } cases[] = {{"rev11", true}, {"rev14", true}, {"rev8", false}};
+    for (const auto& c : cases) {
+        CodeViewBench b(c.preset);
+        auto& live = b.device().profile().live;
+        live.noise = 0.0;
+        live.ambient = 24.5;
+        auto settings = CaptureRequests(b, 176);
+        ViewRecord& view = b.run(4);
+        const std::string expected = c.isFloat ? "24.5000" : std::to_string(sim::ConverterCode(b.device(), 24.5));
+        EXPECT_EQ(view.texts[v::kGroup[1]], "Код АЦП канала Tокр.среды :") << c.preset;
+        EXPECT_EQ(view.texts[v::kValue[1]], expected) << c.preset;
+        EXPECT_EQ(view.texts[v::kAverage[1]], expected + (c.isFloat ? "" : ".0000")) << c.preset;
+        const std::vector<int> numbers = SettingNumbers(*settings);
+        ASSERT_GE(numbers.size(), 4u) << c.preset;
+        EXPECT_EQ(std::vector<int>(numbers.begin(), numbers.begin() + 4), (std::vector<int>{19, 20, 19, 20}))
+            << c.preset;
+    }
+}
+
 TEST(CodeView, SimulatedDevicesAnswerEveryChannel) {
     const struct {
         const char* preset;

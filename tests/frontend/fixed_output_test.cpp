@@ -4,13 +4,15 @@
 #include <cstring>
 
 #include "device/device_test_support.h"
+#include "device/held_output.h"
+#include "device/hex_text.h"
 #include "device/identification.h"
 #include "device/polling.h"
 #include "frontend/fixed_output.h"
-#include "frontend/held_output.h"
-#include "support/sim_fixture.h"
+#include "frontend/output_release.h"
 #include "support/identified_bench.h"
 #include "support/request_capture.h"
+#include "support/sim_fixture.h"
 
 namespace quillon {
 namespace {
@@ -100,7 +102,8 @@ TEST(FixedOutput, LeaveSendsZeroAndLastValueFollowsTheRules) {
               (std::vector<std::string>{"Выйти из режима фиксированного тока", "Войти в режим фиксированного тока"}));
     EXPECT_EQ(first.valueLabel, "Значение тока (4-20), мА :");
     EXPECT_NEAR(b->state.lastFixedOutput, 12.500001, 1e-6);
-    EXPECT_EQ(b->ui.fixedOutputBanner, "Ток зафиксирован: 12.5000 мА");
+    EXPECT_EQ(b->ui.fixedOutputBanner,
+              "Ток зафиксирован: 12.5000 мА (датчик " + HexBytesText(b->state.identity.longAddress) + ")");
     EXPECT_NE(b->device().profile().deviceStatus & 0x08, 0);
 
     b->state.decimalSeparator = ',';
@@ -132,7 +135,8 @@ TEST(FixedOutput, VoltageVariantTextsAndTheNextOpeningAfterOnePointFive) {
               (std::vector<std::string>{"Выйти из режима фиксир. напряжения", "Войти в режим фиксир. напряжения"}));
     EXPECT_EQ(shown.valueLabel, "Напряжение (0.8-3.2), В :");
     EXPECT_EQ(b->state.lastFixedOutput, 4.0);
-    EXPECT_EQ(b->ui.fixedOutputBanner, "Напряжение зафиксировано: 1.5000 В");
+    EXPECT_EQ(b->ui.fixedOutputBanner,
+              "Напряжение зафиксировано: 1.5000 В (датчик " + HexBytesText(b->state.identity.longAddress) + ")");
     b->ui.onDialog<FixTokDialog>([&](FixTokDialog& d) {
         shown = d;
         return false;

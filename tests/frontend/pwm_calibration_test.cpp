@@ -3,6 +3,7 @@
 #include <bit>
 
 #include "device/device_test_support.h"
+#include "device/hex_text.h"
 #include "device/identification.h"
 #include "frontend/pwm_calibration.h"
 #include "frontend/pwm_coefficients.h"
@@ -377,7 +378,8 @@ TEST(PwmCalibrationProcedure, CancelAfterFixingAsksToReleaseTheDuty) {
         EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{"Выйти из режима фиксированной скважности ?"});
         EXPECT_EQ(b->ui.messages[0].buttons, MessageButtons::YesNo);
         EXPECT_EQ(b->device().profile().settings.at(6), c.setting6);
-        EXPECT_EQ(b->ui.fixedOutputBanner, c.banner);
+        const std::string device = " (датчик " + HexBytesText(b->state.identity.longAddress) + ")";
+        EXPECT_EQ(b->ui.fixedOutputBanner, *c.banner ? c.banner + device : "");
         EXPECT_EQ(b->state.pwmPointDuty[0], 0.25f);
     }
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/app_state.h"
+#include "link/link_dialog.h"
 #include "link/link_test_support.h"
 #include "link/main_caption.h"
 #include "link/serial_link.h"
@@ -248,6 +249,78 @@ TEST_F(SettingsStore, AVanishedPortFallsBackToNoneAndThePasswordStillReadsBack) 
         EXPECT_EQ(s.settings.tunnelPassword, "secret") << withName;
     }
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// Unplugged at start-up or during the run, the port stays what the file keeps
+// (with the password it was scrambled with) until the user picks another.
+TEST_F(SettingsStore, AVanishedPortStaysTheStoredChoiceUntilTheUserPicksAnother) {
+    const std::vector<std::string> both{"/dev/ttyS0", "/dev/ttyUSB0"};
+    const std::string kept = "num_port=2\r\nport_name=/dev/ttyUSB0\r\n";
+    const auto rescan = [&](std::vector<std::string> present) {
+        ports.present = std::move(present);
+        ScanPorts(s);
+    };
+    const auto linkDialog = [&](int portIndex) {
+        ui.onDialog<LinkDialog>("LinkDialog", [portIndex](LinkDialog& d) {
+            if (portIndex >= 0) d.portIndex = portIndex;
+            return true;
+        });
+        ApplyLinkDialog(s, path);
+    };
+    const struct {
+        const char* name;
+        std::function<void()> during;  // from a load with the port present
+        bool keptAfterwards;
+        int indexDuring = 0;
+    } cases[] = {
+        {"gone at start-up",
+         [&] {
+             rescan({"/dev/ttyS0"});
+             load();
+         },
+         true},
+        {"gone during the run",
+         [&] {
+             ports.present = {"/dev/ttyS0"};  // unplugged; no scan has seen it yet
+             OpenPort(s);                     // a command finds it gone and deselects it
+         },
+         true},
+        {"gone, link dialog confirmed as shown",
+         [&] {
+             rescan({"/dev/ttyS0"});
+             load();
+             linkDialog(-1);
+         },
+         true},
+        {"user chose no port", [&] { linkDialog(0); }, false},
+        {"user chose another port",
+         [&] {
+             rescan({"/dev/ttyS0"});
+             OpenPort(s);
+             linkDialog(1);
+         },
+         false, 1},
+    };
+    for (const auto& c : cases) {
+        rescan(both);
+        s.settings = LinkSettings{};
+        s.settings.portIndex = 2;
+        s.settings.tunnelPassword = "pw";
+        std::filesystem::remove(path);
+        ASSERT_TRUE(SaveSettings(s, path));
+        load();
+        ASSERT_EQ(s.settings.portIndex, 2) << c.name;
+
+        c.during();
+        EXPECT_EQ(s.settings.portIndex, c.indexDuring) << c.name;
+        ASSERT_TRUE(SaveSettings(s, path));
+        EXPECT_EQ(fileText().find(kept) != std::string::npos, c.keptAfterwards) << c.name << "\n" << fileText();
+
+        rescan(both);
+        load();
+        EXPECT_EQ(s.settings.portIndex == 2, c.keptAfterwards) << c.name;
+        EXPECT_EQ(s.settings.tunnelPassword, "pw") << c.name;
+    }
 }
 
 TEST_F(SettingsStore, ThePortIsFoundByNameWhenTheScanChanged) {

@@ -4,8 +4,9 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include "device/menu_commands.h"
-#include "frontend/held_output.h"
+#include "app/menu_commands.h"
+#include "device/held_output.h"
+#include "device/hex_text.h"
 #include "link/live_view.h"
 #include "ui/qt_text.h"
 #include "ui/radio_group.h"
@@ -58,15 +59,17 @@ TEST(FixedOutputGui, BannerInMainAndStatisticsWindowsAndTheCloseQuestion) {
         EXPECT_FALSE(closeBox);
         EXPECT_NE(b.device->profile().deviceStatus & 0x08, 0);
 
+        const std::string shown =
+            "Ток зафиксирован: 12.0000 мА (датчик " + HexBytesText(b.device->profile().longAddress) + ")";
         QLabel* banner = form.fixedOutputBanner();
         EXPECT_TRUE(banner->isVisible());
-        EXPECT_EQ(FromQ(banner->text()), "Ток зафиксирован: 12.0000 мА");
+        EXPECT_EQ(FromQ(banner->text()), shown);
         auto view = b.ui.openLiveView(LiveViewKind::Statistics);
         view->show();
         auto* label = form.findChild<QLabel*>("FixedOutputLabel");
         ASSERT_NE(label, nullptr);
         EXPECT_TRUE(label->isVisible());
-        EXPECT_EQ(FromQ(label->text()), "Ток зафиксирован: 12.0000 мА");
+        EXPECT_EQ(FromQ(label->text()), shown);
         view.reset();
 
         b.boxes.clear();
@@ -100,6 +103,48 @@ TEST(FixedOutputGui, LeavingHidesTheBanner) {
     b.boxes.clear();
     EXPECT_TRUE(form.close());
     EXPECT_TRUE(b.boxes.empty());  // nothing held, nothing asked
+}
+
+// A refused command 40 holds nothing: the banner stays hidden and closing asks nothing.
+TEST(FixedOutputGui, ARefusedCurrentIsNotHeldAndClosingAsksNothing) {
+    UiBench b("rev8");
+    b.writeSettings("num_port=1\r\nshort_addr=0\r\n");
+    auto& form = b.start();
+    form.show();
+    b.device->commands()[40] = [](sim::SimDevice&, const sim::HartRequest&) { return sim::HartReply{64, {}}; };
+    bool editEnabled = true, closeBox = true;
+    FixTwelve(b, editEnabled, closeBox);
+    ASSERT_FALSE(b.boxes.empty());  // after the identification's own box
+    EXPECT_EQ(b.boxes.back().text, "Ошибка! Команда не задействована!");
+    EXPECT_FALSE(form.fixedOutputBanner()->isVisible());
+    b.boxes.clear();
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(b.boxes.empty());
+}
+
+// The device is unplugged while it holds a current; the engineer closes the
+// tool and asks for the release. One message says it failed, the tool
+// closes, and the settings file still names the port.
+TEST(FixedOutputGui, AReleaseOnAVanishedPortFailsInOneMessageAndThePortIsKept) {
+    UiBench b("rev8");
+    b.writeSettings("num_port=1\r\nport_name=ttyS7\r\nshort_addr=0\r\n");
+    auto& form = b.start();
+    form.show();
+    bool editEnabled = true, closeBox = true;
+    FixTwelve(b, editEnabled, closeBox);
+    ASSERT_TRUE(form.fixedOutputBanner()->isVisible());
+
+    b.line->unplugged = true;
+    b.boxes.clear();
+    b.answers = {MessageAnswer::Yes};
+    EXPECT_TRUE(form.close());
+    ASSERT_EQ(b.boxes.size(), 2u);
+    EXPECT_EQ(b.boxes[0].buttons, MessageButtons::YesNoCancel);
+    EXPECT_EQ(b.boxes[1].icon, MessageIcon::Error);
+    EXPECT_EQ(b.boxes[1].text, "Не удалось снять фиксацию выхода: устройство не отвечает.");
+    const std::string file = b.readSettings();
+    EXPECT_NE(file.find("num_port=1\r\n"), std::string::npos) << file;
+    EXPECT_NE(file.find("port_name=ttyS7\r\n"), std::string::npos) << file;
 }
 
 }  // namespace

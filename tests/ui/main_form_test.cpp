@@ -10,8 +10,8 @@
 #include <QStatusBar>
 #include <stdexcept>
 
+#include "app/menu_commands.h"
 #include "app/version.h"
-#include "device/menu_commands.h"
 #include "ui/now_opros_form.h"
 #include "ui/qt_text.h"
 #include "ui_bench.h"

@@ -2,7 +2,7 @@
 
 #include <QRadioButton>
 
-#include "frontend/measuring_channel.h"
+#include "device/measuring_channel.h"
 #include "ui/qt_text.h"
 #include "ui/radio_group.h"
 #include "ui_bench.h"

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "calibration/correction_fit_dialog.h"
+#include "device/correction_fit_dialog.h"
 #include "device/value_correction.h"
 
 class QLineEdit;

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "frontend/measuring_channel.h"
+#include "device/measuring_channel.h"
 
 namespace quillon::ui {
 

@@ -1,4 +1,4 @@
-#include "frontend/measuring_channel.h"
+#include "device/measuring_channel.h"
 
 #include "device/variant.h"
 #include "link/message_boxes.h"

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "calibration/correction_fit.h"
+#include "device/correction_fit.h"
 #include "link/link_state.h"
 
 namespace quillon {

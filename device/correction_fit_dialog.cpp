@@ -1,4 +1,4 @@
-#include "calibration/correction_fit_dialog.h"
+#include "device/correction_fit_dialog.h"
 
 #include "device/number_entry.h"
 

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "calibration/correction_fit_dialog.h"
+#include "device/correction_fit_dialog.h"
 #include "support/sim_fixture.h"
 
 namespace quillon::testing {

@@ -1,4 +1,4 @@
-#include "device/menu_commands.h"
+#include "app/menu_commands.h"
 
 #include "calibration/calibration_command.h"
 #include "device/addressing.h"

@@ -1,4 +1,4 @@
-#include "calibration/correction_fit.h"
+#include "device/correction_fit.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "frontend/measuring_channel.h"
+#include "device/measuring_channel.h"
 #include "support/sim_fixture.h"
 
 namespace quillon {
