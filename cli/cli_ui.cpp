@@ -160,7 +160,10 @@ void CliUserInterface::processEvents() {
 
 bool CliUserInterface::answer(const std::string& name, void* record) {
     auto it = handlers_.find(name);
-    if (it == handlers_.end() || it->second.empty()) return false;
+    if (it == handlers_.end() || it->second.empty()) {
+        const auto standing = standing_.find(name);
+        return standing != standing_.end() && standing->second(record);
+    }
     auto handler = std::move(it->second.front());
     it->second.pop_front();
     return handler(record);

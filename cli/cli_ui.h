@@ -51,6 +51,12 @@ public:
     void answerDialog(std::function<bool(Dialog&)> handler) {
         answerDialog<Dialog>(Dialog::kDialogName, std::move(handler));
     }
+    // The answer to a question every command may meet (the measuring
+    // channel), used whenever no one-shot answer is queued.
+    template <NamedDialog Dialog>
+    void answerAlways(std::function<bool(Dialog&)> handler) {
+        standing_[Dialog::kDialogName] = [handler](void* d) { return handler(*static_cast<Dialog*>(d)); };
+    }
 
     // Each completed cycle of a polling loop, with what its window shows now.
     std::function<void(LiveViewKind, const ViewTexts&)> onCycle;
@@ -103,6 +109,7 @@ private:
     LinkState* state_ = nullptr;
     WireWatch* watch_ = nullptr;
     std::map<std::string, std::deque<std::function<bool(void*)>>> handlers_;
+    std::map<std::string, std::function<bool(void*)>> standing_;
     int phaseStart_ = 0;
     bool interrupted_ = false;
     int errors_ = 0;

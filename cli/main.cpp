@@ -11,6 +11,7 @@
 #include "cli/session.h"
 #include "cli/terminal.h"
 #include "cli/wire_watch.h"
+#include "frontend/measuring_channel.h"
 #include "link/platform.h"
 
 using namespace quillon;
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
     app.footer(kExitStatusHelp);
     app.require_subcommand(1);
 
+    // A flag given twice (a script's defaults, then the case at hand) counts once, the last.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     CommonOptions common;
     app.add_flag("--yes", common.yes, "confirm writes (without it a write is refused)");
     app.add_flag("--json", common.json, "one JSON object per result line");
@@ -30,6 +33,9 @@ int main(int argc, char** argv) {
     app.add_flag("--verbose", common.verbose, "print progress texts to stderr");
     app.add_option("--attempts", common.attempts, "failed exchanges in a row before giving up (0: never)")
         ->check(CLI::Range(0, 1000));
+    std::optional<int> channel;
+    app.add_option("--channel", channel, "measuring channel on two-channel devices, 1 or 2 (default: the device's)")
+        ->check(CLI::Range(1, 2));
     AddLinkOptions(app, common.link);
 
     auto* ports = app.add_subcommand("ports", "list the serial ports, virtual ones included");
@@ -116,6 +122,15 @@ int main(int argc, char** argv) {
     WireWatch watch(state, common.trace ? &std::cerr : nullptr);
     watch.setAttemptLimit(common.attempts);
     ui.attach(state, watch);
+    ui.answerAlways<MeasuringChannelDialog>([&](MeasuringChannelDialog& d) {
+        if (!channel) return true;
+        if (static_cast<std::size_t>(*channel) > d.items.size()) {
+            out.message("Канала " + std::to_string(*channel) + " нет у этого устройства");
+            return false;
+        }
+        d.channel = *channel - 1;
+        return true;
+    });
     Session x{common, out, ui, state, watch};
 
     try {
