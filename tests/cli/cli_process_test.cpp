@@ -146,7 +146,11 @@ TEST(CliProcess, WriteProtectedDeviceGivesItsTextAndStatus) {
     // Pressing the button lets the same write through.
     kill(b.sim().pid(), SIGUSR1);
     bool pressed = false;
-    for (std::string line = b.sim().line(); !pressed && !line.empty(); line = b.sim().line()) pressed = Has(line, "button");
+    while (!pressed) {
+        const std::string line = b.sim().line();
+        if (line.empty()) break;
+        pressed = Has(line, "button");
+    }
     EXPECT_TRUE(pressed);
     r = b.run({"--yes", "setting", "set", "40", "1"});
     EXPECT_EQ(r.status, kExitSuccess) << r.err;
