@@ -42,7 +42,7 @@ int RunCalibrationRead(Session& x, const std::string& file);
 int RunCalibrationWrite(Session& x, const std::string& file);
 int RunCalibrationShow(Session& x, const std::string& file);
 
-enum class HeldKind { Current, Voltage };
+enum class HeldKind { Current, Voltage, Duty };
 struct FixOptions {
     HeldKind kind = HeldKind::Current;
     double value = 0.0;

@@ -6,6 +6,7 @@
 #include "device/variant.h"
 #include "frontend/fixed_output.h"
 #include "frontend/held_output.h"
+#include "frontend/pwm_calibration.h"
 #include "link/serial_link.h"
 
 namespace quillon::cli {
@@ -30,32 +31,59 @@ void Hold(Session& x, std::optional<double> seconds) {
     }
 }
 
+// Fixes the output the way the device's kind takes it; false after the reason was shown.
+bool Fix(Session& x, const FixOptions& o, bool& wrongKind) {
+    const DeviceIdentity& id = x.state.identity;
+    if (o.kind == HeldKind::Duty) {
+        if (!isRev6(id)) {
+            wrongKind = true;
+            x.out.message("У этого устройства нет выхода ШИМ: скважность не фиксируется");
+            return false;
+        }
+        if (o.value < 0.0 || o.value > 1.0) {
+            wrongKind = true;
+            x.out.message("Скважность должна быть в диапазоне [0-1]!");
+            return false;
+        }
+        return SendFixedDuty(x.state, static_cast<float>(o.value), "Фиксирую скважность");
+    }
+    const bool voltage = o.kind == HeldKind::Voltage;
+    if (isRev6Hw1(id) != voltage) {
+        wrongKind = true;
+        x.out.message(voltage ? "Это устройство выдаёт ток, а не напряжение: используйте fix-current"
+                              : "Это устройство выдаёт напряжение: используйте fix-voltage");
+        return false;
+    }
+    x.ui.answerDialog<FixTokDialog>([&](FixTokDialog& d) {
+        d.mode = 1;
+        d.value = ValueText(o.value);
+        return true;
+    });
+    FixCurrentMenuCommand(x.state);
+    return x.state.heldOutput.loopValue.has_value() && x.ui.errorCount() == 0;
+}
+
 }  // namespace
 
 int RunFixOutput(Session& x, const FixOptions& o) {
-    const bool voltage = o.kind == HeldKind::Voltage;
-    if (!WritesConfirmed(x, voltage ? "Фиксация напряжения" : "Фиксация тока")) return kExitUsage;
+    const char* what = o.kind == HeldKind::Duty      ? "Фиксация скважности"
+                       : o.kind == HeldKind::Voltage ? "Фиксация напряжения"
+                                                     : "Фиксация тока";
+    if (!WritesConfirmed(x, what)) return kExitUsage;
     if (!PrepareLink(x)) return kExitNoAnswer;
     bool fixed = false, released = false, wrongKind = false;
     WithPortOpen(x.state, [&] {
         if (!Identify(x)) return;
-        if (isRev6Hw1(x.state.identity) != voltage) {
-            wrongKind = true;
-            x.out.message(voltage ? "Это устройство выдаёт ток, а не напряжение: используйте fix-current"
-                                  : "Это устройство выдаёт напряжение: используйте fix-voltage");
-            return;
-        }
-        x.ui.answerDialog<FixTokDialog>([&](FixTokDialog& d) {
-            d.mode = 1;
-            d.value = ValueText(o.value);
-            return true;
-        });
-        FixCurrentMenuCommand(x.state);
-        fixed = x.state.heldOutput.loopValue.has_value() && x.ui.errorCount() == 0;
+        fixed = Fix(x, o, wrongKind);
         if (!fixed) return;
-        const std::string unit = voltage ? "V" : "mA";
-        x.out.result("fixed: " + ValueText(*x.state.heldOutput.loopValue) + " " + unit,
-                     json{{"fixed", *x.state.heldOutput.loopValue}, {"unit", unit}});
+        const HeldOutput& held = x.state.heldOutput;
+        if (o.kind == HeldKind::Duty) {
+            x.out.result("fixed: duty " + ValueText(*held.duty), json{{"fixed", *held.duty}, {"unit", "duty"}});
+        } else {
+            const std::string unit = o.kind == HeldKind::Voltage ? "V" : "mA";
+            x.out.result("fixed: " + ValueText(*held.loopValue) + " " + unit,
+                         json{{"fixed", *held.loopValue}, {"unit", unit}});
+        }
         // The hold must not give up on a device that is silent for a while.
         x.watch.setAttemptLimit(0);
         Hold(x, o.holdSeconds);

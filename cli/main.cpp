@@ -102,6 +102,8 @@ int main(int argc, char** argv) {
     auto* fixVoltage = addFix("fix-voltage", "fix the output voltage of the voltage variant (needs --yes)",
                               "voltage, V");
 
+    auto* fixDuty = addFix("fix-duty", "fix the PWM duty of the PWM variant (needs --yes)", "duty, 0-1");
+
     int scanTo = 15;
     auto* scan = app.add_subcommand("scan", "find the devices on the line");
     scan->add_option("--to", scanTo, "highest short address, 15 or 63")->check(CLI::IsMember({15, 63}));
@@ -152,6 +154,10 @@ int main(int argc, char** argv) {
         }
         if (*fixVoltage) {
             fix.kind = HeldKind::Voltage;
+            return RunFixOutput(x, fix);
+        }
+        if (*fixDuty) {
+            fix.kind = HeldKind::Duty;
             return RunFixOutput(x, fix);
         }
         if (*scan) return RunScan(x, scanTo);

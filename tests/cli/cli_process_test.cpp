@@ -210,6 +210,13 @@ TEST(CliProcess, CtrlCEndsAFixedCurrentAndReleasesIt) {
     EXPECT_EQ(b.run({"--yes", "fix-current", "8", "--hold", "0.1", "--leave-fixed"}).status, kExitSuccess);
     EXPECT_TRUE(Has(b.run({"poll", "--count", "1"}).out, "Ток фиксирован"));
     EXPECT_EQ(b.run({"--yes", "fix-voltage", "1.5", "--hold", "0.1"}).status, kExitUsage);
+
+    // The PWM output's duty, held and released the same way.
+    const CliResult duty = b.run({"--yes", "fix-duty", "0.25", "--hold", "0.1"});
+    EXPECT_EQ(duty.status, kExitSuccess) << duty.err;
+    EXPECT_TRUE(Has(duty.out, "fixed: duty 0.2500")) << duty.out;
+    EXPECT_TRUE(Has(duty.out, "released")) << duty.out;
+    EXPECT_EQ(b.run({"--yes", "fix-duty", "1.5"}).status, kExitUsage);
 }
 
 struct FormCase {
