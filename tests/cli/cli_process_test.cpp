@@ -219,6 +219,28 @@ TEST(CliProcess, CtrlCEndsAFixedCurrentAndReleasesIt) {
     EXPECT_EQ(b.run({"--yes", "fix-duty", "1.5"}).status, kExitUsage);
 }
 
+TEST(CliProcess, ReachesTheDeviceThroughTheFlowComputer) {
+    CliBench b({"--preset", "rev16", "--flow-computer", "--fc-address", "9", "--fc-password", "pw", "--fc-format",
+                "33", "--fc-line", "2"});
+    ASSERT_TRUE(b.ready());
+    const std::vector<std::string> tunnel{"--tunnel",      "--fc-address", "9",  "--fc-password", "pw",
+                                          "--fc-format",   "33",           "--fc-line", "2",  "--speed",
+                                          "38400",         "--first-byte-wait", "1500"};
+    std::vector<std::string> args = tunnel;
+    args.insert(args.end(), {"--json", "poll", "--extended", "--count", "2"});
+    CliResult r = b.run(args);
+    ASSERT_EQ(r.status, kExitSuccess) << r.err;
+    ASSERT_EQ(r.lines().size(), 3u) << r.out;
+    const auto first = nlohmann::json::parse(r.lines()[0]);
+    ASSERT_EQ(first["values"].size(), 4u);
+    EXPECT_TRUE(first["values"][0].is_number());
+    // The wrong password: the flow computer refuses, nothing reaches the device.
+    args = tunnel;
+    args.insert(args.end(), {"--fc-password", "no", "--attempts", "1", "identify"});
+    r = b.run(args);
+    EXPECT_EQ(r.status, kExitNoAnswer) << r.err;
+}
+
 struct FormCase {
     const char* preset;
     const char* form;
