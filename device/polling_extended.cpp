@@ -67,6 +67,9 @@ private:
             clearValues();
         }
 
+        // The counts include this request before the window reports the cycle.
+        showCounts();
+        view_.cycleEnded();
         return PauseAndKeepPolling(s_);
     }
 

@@ -94,6 +94,9 @@ private:
             showAnswer();
         }
 
+        // The counts include this request before the window reports the cycle.
+        showCounts();
+        view_.cycleEnded();
         return PauseAndKeepPolling(s_);
     }
 

@@ -50,14 +50,8 @@ bool EnterDuty(ProcedureRun& run, int k) {
 bool FixDuty(ProcedureRun& run, int k) {
     AppState& s = run.s;
     run.dutyFixed = true;
-    const float duty = s.pwmPointDuty[static_cast<std::size_t>(k)];
-    if (writeSetting(s, kFixedDutySetting, std::bit_cast<std::uint32_t>(duty),
-                     "Фиксирую скважность для точки " + std::to_string(k + 1)) != kSettingWritten) {
-        ErrorBox(s, "Не удалось установить скважность!");
-        return false;
-    }
-    NoteFixedDuty(s, duty);
-    return true;
+    return SendFixedDuty(s, s.pwmPointDuty[static_cast<std::size_t>(k)],
+                         "Фиксирую скважность для точки " + std::to_string(k + 1));
 }
 
 // The engineer's reading of the output and the point's code; false on Cancel.
@@ -96,6 +90,15 @@ void Abandon(ProcedureRun& run) {
 }
 
 }  // namespace
+
+bool SendFixedDuty(AppState& s, float duty, const std::string& caption) {
+    if (writeSetting(s, kFixedDutySetting, std::bit_cast<std::uint32_t>(duty), caption) != kSettingWritten) {
+        ErrorBox(s, "Не удалось установить скважность!");
+        return false;
+    }
+    NoteFixedDuty(s, duty);
+    return true;
+}
 
 bool ReleaseFixedDuty(AppState& s, const std::string& caption) {
     if (writeSetting(s, kFixedDutySetting, kNoFixedDuty, caption) != kSettingWritten) return false;

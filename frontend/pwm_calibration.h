@@ -60,6 +60,10 @@ void PwmCalibrationProcedure(AppState& s);
 // Shows, checks and writes a calibration, then the coefficients derived from it.
 void PwmCalibrationWindow(AppState& s, const PwmCalibration& calibration);
 
+// Writes setting 6 = `duty` (0-1) and notes what the tool now holds; true when
+// written, otherwise "Не удалось установить скважность!" was shown.
+bool SendFixedDuty(AppState& s, float duty, const std::string& caption);
+
 // Writes setting 6 = no duty; true when written.
 bool ReleaseFixedDuty(AppState& s, const std::string& caption);
 

@@ -22,6 +22,9 @@ public:
     // After the loop: the window stays, still responsive, until the user closes
     // it (its button or the window's close box).
     virtual void waitForClose() = 0;
+    // One cycle of the loop is complete and shown: a console front end prints
+    // its line here. Windows that redraw as they go need nothing.
+    virtual void cycleEnded() {}
 };
 
 }  // namespace quillon

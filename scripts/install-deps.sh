@@ -6,7 +6,7 @@
 #
 #   scripts/install-deps.sh [package ...]
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev
           qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev fonts-dejavu-core
           qt6-translations-l10n)
 [ $# -gt 0 ] && packages=("$@")

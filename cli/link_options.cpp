@@ -1,0 +1,144 @@
+#include "cli/link_options.h"
+
+#include <CLI/CLI.hpp>
+#include <filesystem>
+
+#include "app/app_state.h"
+#include "link/com_ports.h"
+#include "link/cp1251.h"
+#include "link/line_settings.h"
+#include "link/serial_link.h"
+#include "link/settings_store.h"
+
+namespace quillon::cli {
+
+namespace {
+
+// How --speed names the speed options: the baud rate, and for the one rate
+// offered with and without parity a suffix.
+std::string SpeedName(const LinkSettings& settings) {
+    const LineSettings line = LineSettingsFor(settings);
+    std::string name = std::to_string(line.baud);
+    if (settings.linkType == kLinkDirect && line.baud == 38400 && line.parity != Parity::None) name += "-odd";
+    return name;
+}
+
+std::optional<int> SpeedIndex(int linkType, const std::string& text) {
+    LinkSettings probe;
+    probe.linkType = linkType;
+    const int count = linkType == kLinkDirect ? kHartSpeedOptionCount : kTunnelSpeedCount;
+    for (int i = 0; i < count; ++i) {
+        (linkType == kLinkDirect ? probe.hartSpeedIndex : probe.portSpeedIndex) = i;
+        if (SpeedName(probe) == text) return i;
+    }
+    return std::nullopt;
+}
+
+// Finds the port the user named in the scanned list, or adds a port the scan
+// could not know (a path, COMn): the user said where the device is.
+std::string ChoosePort(AppState& s, const std::string& name) {
+    auto& list = s.port.portList;
+    int index = PortIndexOfName(list, name);
+    if (index == 0)
+        for (std::size_t i = 1; i < list.size(); ++i)
+            if (PortDisplayName(list[i]) == name) index = static_cast<int>(i);
+    if (index == 0) {
+        if (const auto number = ComPortNumber(name)) {
+            const std::string com = ComPortName(*number);
+            index = PortIndexOfName(list, com);
+            if (index == 0) {
+                list.push_back(com);
+                index = static_cast<int>(list.size() - 1);
+            }
+        } else if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos) {
+            list.push_back(name);
+            index = static_cast<int>(list.size() - 1);
+        } else {
+            return "Порт " + name + " не найден; список портов: quillon-cli ports";
+        }
+    }
+    s.settings.portIndex = index;
+    return {};
+}
+
+void ApplyLinkKind(LinkSettings& st, const LinkOptions& o) {
+    if (o.direct) st.linkType = kLinkDirect;
+    if (o.tunnel) st.linkType = kLinkTunnel;
+}
+
+}  // namespace
+
+void AddLinkOptions(CLI::App& app, LinkOptions& o) {
+    const std::string g = "Link (overrides the settings file for this run)";
+    app.add_option("--settings", o.settingsFile, "settings file to read instead of Quillon.ini")->group(g);
+    app.add_flag("--save-settings", o.saveSettings, "write the link as used back to the settings file")->group(g);
+    auto* direct = app.add_flag("--direct", o.direct, "HART modem on the port")->group(g);
+    auto* tunnel = app.add_flag("--tunnel", o.tunnel, "through the flow computer")->group(g);
+    direct->excludes(tunnel);
+    app.add_option("--port", o.port, "port: name as `ports` lists it, device path, or COMn")->group(g);
+    app.add_option("--speed", o.speed,
+                   "speed: modem 1200 (odd parity), 38400-odd, 19200, 38400, 9600, 2400; "
+                   "flow computer 300 ... 115200")
+        ->group(g);
+    app.add_option("--address", o.address, "short address of the device")->check(CLI::Range(0, 63))->group(g);
+    app.add_option("--master", o.master, "master: 0 secondary, 1 primary")->check(CLI::Range(0, 1))->group(g);
+    app.add_option("--first-byte-wait", o.firstByteWait, "wait for the first answer byte, ms")
+        ->check(CLI::Range(1, 600000))
+        ->group(g);
+    app.add_option("--next-byte-wait", o.nextByteWait, "wait between answer bytes, ms")
+        ->check(CLI::Range(1, 600000))
+        ->group(g);
+    app.add_option("--fc-address", o.fcAddress, "flow computer's address")->check(CLI::Range(0, 255))->group(g);
+    app.add_option("--fc-password", o.fcPassword, "flow computer's password")->group(g);
+    app.add_option("--fc-user", o.fcUser, "flow computer's user ID")->group(g);
+    app.add_option("--fc-format", o.fcFormat, "flow computer's request format, 11 or 33")
+        ->check(CLI::IsMember({11, 33}))
+        ->group(g);
+    app.add_option("--fc-line", o.fcLine, "flow computer's HART line, 1-4")->check(CLI::Range(1, 4))->group(g);
+    app.add_flag("--sou", o.sou, "flow computer in SOU mode")->group(g);
+}
+
+std::string SettingsPathFor(const LinkOptions& o) { return o.settingsFile ? *o.settingsFile : SettingsFilePath(); }
+
+std::string SpeedChoicesText(int linkType) {
+    LinkSettings probe;
+    probe.linkType = linkType;
+    const int count = linkType == kLinkDirect ? kHartSpeedOptionCount : kTunnelSpeedCount;
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        (linkType == kLinkDirect ? probe.hartSpeedIndex : probe.portSpeedIndex) = i;
+        text += (i ? ", " : "") + SpeedName(probe);
+    }
+    return text;
+}
+
+std::string SelectLink(AppState& s, const LinkOptions& o) {
+    ScanPorts(s);
+    std::error_code ec;
+    LoadSettings(s, SettingsPathFor(o), std::filesystem::current_path(ec).string());
+    LinkSettings& st = s.settings;
+    ApplyLinkKind(st, o);
+    if (o.port) {
+        if (std::string error = ChoosePort(s, *o.port); !error.empty()) return error;
+    }
+    if (o.speed) {
+        const auto index = SpeedIndex(st.linkType, *o.speed);
+        if (!index) return "Скорость " + *o.speed + " не предусмотрена; возможны: " + SpeedChoicesText(st.linkType);
+        (st.linkType == kLinkDirect ? st.hartSpeedIndex : st.portSpeedIndex) = *index;
+    }
+    if (o.address) st.shortAddress = static_cast<std::uint8_t>(*o.address);
+    if (o.master) st.masterAddress = *o.master;
+    if (o.firstByteWait) st.firstByteWait = *o.firstByteWait;
+    if (o.nextByteWait) st.nextByteWait = *o.nextByteWait;
+    if (o.fcAddress) st.tunnelAddress = static_cast<std::uint8_t>(*o.fcAddress);
+    // Credentials travel in the flow computer's 8-bit code page.
+    if (o.fcPassword) st.tunnelPassword = Utf8ToCp1251(*o.fcPassword);
+    if (o.fcUser) st.tunnelUserId = Utf8ToCp1251(*o.fcUser);
+    if (o.fcFormat) st.tunnelRequestFormat = *o.fcFormat == 33 ? 1 : 0;
+    if (o.fcLine) st.tunnelLine = *o.fcLine - 1;
+    if (o.sou) st.souMode = true;
+    if (st.portIndex == 0) return "Порт не выбран: укажите --port (список: quillon-cli ports)";
+    return {};
+}
+
+}  // namespace quillon::cli
