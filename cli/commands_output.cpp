@@ -5,7 +5,8 @@
 #include "cli/exit_status.h"
 #include "device/variant.h"
 #include "frontend/fixed_output.h"
-#include "frontend/held_output.h"
+#include "device/held_output.h"
+#include "frontend/output_release.h"
 #include "frontend/pwm_calibration.h"
 #include "link/serial_link.h"
 
@@ -29,6 +30,13 @@ void Hold(Session& x, std::optional<double> seconds) {
             return;
         if (!PauseProcessingEvents(x.state, 100, false)) return;
     }
+}
+
+// What the identified device holds, as the core recorded it after the device accepted it.
+const HeldDevice* HeldByIdentified(const Session& x) {
+    for (const HeldDevice& d : x.state.heldOutput.devices)
+        if (d.longAddress == x.state.identity.longAddress) return &d;
+    return nullptr;
 }
 
 // Fixes the output the way the device's kind takes it; false after the reason was shown.
@@ -60,7 +68,8 @@ bool Fix(Session& x, const FixOptions& o, bool& wrongKind) {
         return true;
     });
     FixCurrentMenuCommand(x.state);
-    return x.state.heldOutput.loopValue.has_value() && x.ui.errorCount() == 0;
+    const HeldDevice* held = HeldByIdentified(x);
+    return held && held->loopValue.has_value() && x.ui.errorCount() == 0;
 }
 
 }  // namespace
@@ -76,13 +85,14 @@ int RunFixOutput(Session& x, const FixOptions& o) {
         if (!Identify(x)) return;
         fixed = Fix(x, o, wrongKind);
         if (!fixed) return;
-        const HeldOutput& held = x.state.heldOutput;
+        const HeldDevice* held = HeldByIdentified(x);
         if (o.kind == HeldKind::Duty) {
-            x.out.result("fixed: duty " + ValueText(*held.duty), json{{"fixed", *held.duty}, {"unit", "duty"}});
+            if (!held || !held->duty) return;
+            x.out.result("fixed: duty " + ValueText(*held->duty), json{{"fixed", *held->duty}, {"unit", "duty"}});
         } else {
             const std::string unit = o.kind == HeldKind::Voltage ? "V" : "mA";
-            x.out.result("fixed: " + ValueText(*held.loopValue) + " " + unit,
-                         json{{"fixed", *held.loopValue}, {"unit", unit}});
+            x.out.result("fixed: " + ValueText(*held->loopValue) + " " + unit,
+                         json{{"fixed", *held->loopValue}, {"unit", unit}});
         }
         // The hold must not give up on a device that is silent for a while.
         x.watch.setAttemptLimit(0);

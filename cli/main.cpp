@@ -11,7 +11,7 @@
 #include "cli/session.h"
 #include "cli/terminal.h"
 #include "cli/wire_watch.h"
-#include "frontend/measuring_channel.h"
+#include "device/measuring_channel.h"
 #include "link/platform.h"
 
 using namespace quillon;
