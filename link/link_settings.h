@@ -7,6 +7,10 @@ namespace quillon {
 
 inline constexpr int kLinkDirect = 0;  // HART modem on the port
 inline constexpr int kLinkTunnel = 1;  // through the flow computer
+inline constexpr int kLinkHartIp = 2;  // HART-IP over the network (a gateway or a device)
+
+inline constexpr int kHartIpTcp = 0;
+inline constexpr int kHartIpUdp = 1;
 
 // How the tool reaches the device. Loaded from and saved to the settings file.
 struct LinkSettings {
@@ -27,6 +31,13 @@ struct LinkSettings {
     std::string resultFileName = "prot.ctr";
     bool resultFileEnabled = false;
     std::string settingsDirectory;
+
+    // HART-IP: the server, how it is reached, and the waits that replace the byte waits.
+    std::string hartIpHost = "127.0.0.1";
+    int hartIpPort = 5094;
+    int hartIpTransport = kHartIpTcp;
+    int hartIpResponseTimeout = 3000;  // ms
+    int hartIpInactivityTimer = 60000;  // ms, asked of the server at session initiate
 };
 
 }  // namespace quillon

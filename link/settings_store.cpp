@@ -29,6 +29,10 @@ void CorrectLoaded(LinkSettings& st) {
     // Both are indexes into fixed lists (two formats, four lines) and go on the wire.
     st.tunnelRequestFormat = InRangeOr(st.tunnelRequestFormat, 0, 1, 0);
     st.tunnelLine = InRangeOr(st.tunnelLine, 0, 3, 0);
+    st.hartIpPort = InRangeOr(st.hartIpPort, 1, 65535, 5094);
+    st.hartIpTransport = InRangeOr(st.hartIpTransport, kHartIpTcp, kHartIpUdp, kHartIpTcp);
+    st.hartIpResponseTimeout = InRangeOr(st.hartIpResponseTimeout, 100, 60000, 3000);
+    st.hartIpInactivityTimer = InRangeOr(st.hartIpInactivityTimer, 1000, 3600000, 60000);
 }
 
 std::uint8_t Low(int value) { return static_cast<std::uint8_t>(value); }
@@ -95,6 +99,13 @@ void LoadSettings(LinkState& s, const std::string& path, const std::string& prog
     st.souMode = Low(integer("SOU", 0)) != 0;
     st.tunnelRequestFormat = integer("type_fl_request", 0);
     st.tunnelLine = integer("fl_num_line", 0);
+    // Keys of their own: files written before HART-IP load as they did, and
+    // older programs pass over keys they do not know.
+    st.hartIpHost = ini.ReadString(kSettingsSection, "hart_ip_host", "127.0.0.1");
+    st.hartIpPort = integer("hart_ip_port", 5094);
+    st.hartIpTransport = integer("hart_ip_transport", kHartIpTcp);
+    st.hartIpResponseTimeout = integer("hart_ip_timeout", 3000);
+    st.hartIpInactivityTimer = integer("hart_ip_inactivity", 60000);
     CorrectLoaded(st);
 
     // The credentials were scrambled with the port index as it was written,
@@ -131,6 +142,11 @@ bool SaveSettings(LinkState& s, const std::string& path) {
     integer("short_addr", st.shortAddress);
     integer("SOU", st.souMode ? 1 : 0);
     ini.WriteString(kSettingsSection, "fileprot_name", st.resultFileName);
+    ini.WriteString(kSettingsSection, "hart_ip_host", st.hartIpHost);
+    integer("hart_ip_port", st.hartIpPort);
+    integer("hart_ip_transport", st.hartIpTransport);
+    integer("hart_ip_timeout", st.hartIpResponseTimeout);
+    integer("hart_ip_inactivity", st.hartIpInactivityTimer);
     const std::uint8_t key = SettingsKey(st);
     WriteScrambled(ini, 'p', st.tunnelPassword, key, kPasswordMaxLength);
     WriteScrambled(ini, 'i', st.tunnelUserId, key, kUserIdMaxLength);
