@@ -285,6 +285,11 @@ HartIpJudgement JudgeHartIpMessage(ExchangeBuffer& b, const Message& m, std::uin
 
 int ExchangeHartIp(LinkState& s, std::size_t length) {
     HartIpSession& h = SessionOf(s);
+    struct Busy {
+        bool& flag;
+        explicit Busy(bool& f) : flag(f) { flag = true; }
+        ~Busy() { flag = false; }
+    } busy(h.exchanging);
     s.buffer.rawAnswerCount = 0;
     s.buffer.lineErrors = 0;
     if (h.socket && !SameRoute(h, s.settings)) h.close();
@@ -328,7 +333,7 @@ int ExchangeHartIp(LinkState& s, std::size_t length) {
 }
 
 void HartIpKeepAlive(LinkState& s) {
-    if (!s.hartIp || !s.hartIp->socket) return;
+    if (!s.hartIp || !s.hartIp->socket || s.hartIp->exchanging) return;
     HartIpSession& h = *s.hartIp;
     if (s.clock.tickMs() - h.lastTrafficMs < h.inactivityMs / 3) return;
     const auto message = EncodeMessage(kTypeRequest, kIdKeepAlive, 0, h.nextSequence++);

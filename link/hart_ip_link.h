@@ -31,6 +31,9 @@ struct HartIpSession {
     std::uint32_t inactivityMs = 60000;
     std::vector<std::uint8_t> stream;  // TCP bytes not yet a whole message
     int sessionsOpened = 0;
+    // An exchange is waiting on the socket (keep-alives from an idle timer
+    // that fires inside its wait are not needed then).
+    bool exchanging = false;
 
     // Sends session close (best effort, no wait) and drops the socket.
     void close();

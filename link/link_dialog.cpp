@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "link/cp1251.h"
+#include "link/hart_ip_link.h"
 #include "link/link_dialog_rules.h"
 #include "link/link_state.h"
 #include "link/main_caption.h"
@@ -20,6 +21,7 @@ constexpr const char* kBadFirstByte = "Неправильная информац
 constexpr const char* kFirstByteRange = "Неправильный диапазон при вводе ожидания первого байта!";
 constexpr const char* kBadNextByte = "Неправильная информация при вводе ожидания следующего байта!";
 constexpr const char* kNextByteRange = "Неправильный диапазон при вводе ожидания следующего байта!";
+constexpr const char* kNoHartIpHost = "Не указан адрес HART-IP сервера!";
 constexpr const char* kTunnelWaitWarning =
     "При связи через Brenta время ожидания первого байта ответа желательно установить не менее 7000 мс! "
     "Иначе можно не дождаться ответа.";
@@ -30,7 +32,8 @@ constexpr const char* kTunnelWaitWarning =
 bool RouteChanged(const LinkSettings& a, const std::string& portA, const LinkSettings& b, const std::string& portB) {
     return portA != portB || a.linkType != b.linkType || a.hartSpeedIndex != b.hartSpeedIndex ||
            a.portSpeedIndex != b.portSpeedIndex || a.tunnelAddress != b.tunnelAddress ||
-           a.tunnelRequestFormat != b.tunnelRequestFormat || a.tunnelLine != b.tunnelLine;
+           a.tunnelRequestFormat != b.tunnelRequestFormat || a.tunnelLine != b.tunnelLine ||
+           a.hartIpHost != b.hartIpHost || a.hartIpPort != b.hartIpPort || a.hartIpTransport != b.hartIpTransport;
 }
 
 // The port index means a position in the list, so a rescan that adds or loses
@@ -55,7 +58,9 @@ LinkDialog FilledDialog(LinkState& s) {
     d.shortAddressText = std::to_string(st.shortAddress);
     d.writeFile = st.resultFileEnabled;
     d.fileName = st.resultFileName;
-    d.linkType = st.linkType == kLinkDirect || st.linkType == kLinkTunnel ? st.linkType : -1;
+    d.linkType = st.linkType == kLinkHartIp                                  ? kHartIpLinkItem
+                 : st.linkType == kLinkDirect || st.linkType == kLinkTunnel ? st.linkType
+                                                                            : -1;
     d.hartSpeedIndex = st.hartSpeedIndex;
     d.masterAddress = st.masterAddress;
     d.requestFormat = st.tunnelRequestFormat;
@@ -70,7 +75,18 @@ LinkDialog FilledDialog(LinkState& s) {
     d.userId = Cp1251ToUtf8(st.tunnelUserId);
     d.tunnelAddress = st.tunnelAddress;
     d.souMode = st.souMode;
+    d.hartIpHost = st.hartIpHost;
+    d.hartIpPort = st.hartIpPort;
+    d.hartIpTransport = st.hartIpTransport;
+    d.hartIpTimeout = st.hartIpResponseTimeout;
     return d;
+}
+
+// A host as typed, without the blanks around it.
+std::string HostText(const std::string& typed) {
+    const auto first = typed.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
 }
 
 struct Accepted {
@@ -99,6 +115,16 @@ bool Validate(LinkState& s, const LinkDialog& d, Accepted& a) {
         return false;
     }
     if (a.shortAddress < 0 || a.shortAddress > 16) return false;  // shown again without a word
+    if (d.linkType == kHartIpLinkItem) {
+        // The serial waits do not apply; the server needs an address.
+        if (HostText(d.hartIpHost).empty()) {
+            s.ui.message(MessageIcon::Error, kNoHartIpHost, MessageButtons::Ok);
+            return false;
+        }
+        a.firstByteWait = s.settings.firstByteWait;
+        a.nextByteWait = s.settings.nextByteWait;
+        return true;
+    }
     return AcceptWait(s, d.firstByteText, 400, 10000, kBadFirstByte, kFirstByteRange, a.firstByteWait) &&
            AcceptWait(s, d.nextByteText, 300, 5000, kBadNextByte, kNextByteRange, a.nextByteWait);
 }
@@ -118,7 +144,7 @@ void TakeOver(LinkState& s, const LinkDialog& d, const Accepted& a) {
     };
     st.firstByteWait = a.firstByteWait;
     st.nextByteWait = a.nextByteWait;
-    keepUnlessChosen(st.linkType, d.linkType);
+    keepUnlessChosen(st.linkType, d.linkType == kHartIpLinkItem ? kLinkHartIp : d.linkType);
     keepUnlessChosen(st.hartSpeedIndex, d.hartSpeedIndex);
     keepUnlessChosen(st.portSpeedIndex, d.portSpeedIndex);
     st.portIndex = d.portIndex >= 0 && static_cast<std::size_t>(d.portIndex) < s.port.portList.size() ? d.portIndex : 0;
@@ -131,6 +157,10 @@ void TakeOver(LinkState& s, const LinkDialog& d, const Accepted& a) {
     keepUnlessChosen(st.tunnelLine, d.tunnelLine);
     st.resultFileEnabled = d.writeFile;
     st.resultFileName = d.fileName;
+    if (const std::string host = HostText(d.hartIpHost); !host.empty()) st.hartIpHost = host;
+    st.hartIpPort = std::clamp(d.hartIpPort, 1, 65535);
+    keepUnlessChosen(st.hartIpTransport, d.hartIpTransport);
+    st.hartIpResponseTimeout = std::clamp(d.hartIpTimeout, 100, 60000);
 }
 
 }  // namespace
@@ -154,7 +184,11 @@ void ApplyLinkDialog(LinkState& s, const std::string& settingsPath) {
         // Another address may well be another device.
         s.target.identified = false;
     }
-    if (RouteChanged(before, portBefore, s.settings, ChosenPortName(s))) s.target.identified = false;
+    if (RouteChanged(before, portBefore, s.settings, ChosenPortName(s))) {
+        s.target.identified = false;
+        // A session belongs to its server; the next request opens one where the settings point.
+        CloseHartIpSession(s);
+    }
     RestartPort(s, s.settings.linkType);
     SaveSettings(s, settingsPath);
     UpdateMainCaption(s);

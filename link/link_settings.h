@@ -7,7 +7,9 @@ namespace quillon {
 
 inline constexpr int kLinkDirect = 0;  // HART modem on the port
 inline constexpr int kLinkTunnel = 1;  // through the flow computer
-inline constexpr int kLinkHartIp = 2;  // HART-IP over the network (a gateway or a device)
+// HART-IP over the network (a gateway or a device). Not 2: older settings
+// files hold type_connect=2 for a link without an item, and keep that meaning.
+inline constexpr int kLinkHartIp = 3;
 
 inline constexpr int kHartIpTcp = 0;
 inline constexpr int kHartIpUdp = 1;

@@ -101,12 +101,14 @@ void LoadSettings(LinkState& s, const std::string& path, const std::string& prog
     st.tunnelLine = integer("fl_num_line", 0);
     // Keys of their own: files written before HART-IP load as they did, and
     // older programs pass over keys they do not know.
+    const bool hartIpLink = integer("hart_ip_link", 0) == 1;
     st.hartIpHost = ini.ReadString(kSettingsSection, "hart_ip_host", "127.0.0.1");
     st.hartIpPort = integer("hart_ip_port", 5094);
     st.hartIpTransport = integer("hart_ip_transport", kHartIpTcp);
     st.hartIpResponseTimeout = integer("hart_ip_timeout", 3000);
     st.hartIpInactivityTimer = integer("hart_ip_inactivity", 60000);
     CorrectLoaded(st);
+    if (hartIpLink) st.linkType = kLinkHartIp;
 
     // The credentials were scrambled with the port index as it was written,
     // whatever the ports present now make of it; otherwise a port that went
@@ -128,7 +130,10 @@ bool SaveSettings(LinkState& s, const std::string& path) {
     const auto integer = [&](const char* key, int value) { ini.WriteInteger(kSettingsSection, key, value); };
 
     ini.WriteString(kSettingsSection, "ini_dir_ident", st.settingsDirectory);
-    integer("type_connect", st.linkType);
+    // type_connect keeps the values older programs know: with HART-IP chosen
+    // they find the modem there, and hart_ip_link tells this program the rest.
+    const bool hartIpLink = st.linkType == kLinkHartIp;
+    integer("type_connect", hartIpLink ? kLinkDirect : st.linkType);
     integer("type_fl_request", st.tunnelRequestFormat);
     integer("fl_num_line", st.tunnelLine);
     integer("num_port", st.portIndex);
@@ -142,6 +147,7 @@ bool SaveSettings(LinkState& s, const std::string& path) {
     integer("short_addr", st.shortAddress);
     integer("SOU", st.souMode ? 1 : 0);
     ini.WriteString(kSettingsSection, "fileprot_name", st.resultFileName);
+    integer("hart_ip_link", hartIpLink ? 1 : 0);
     ini.WriteString(kSettingsSection, "hart_ip_host", st.hartIpHost);
     integer("hart_ip_port", st.hartIpPort);
     integer("hart_ip_transport", st.hartIpTransport);

@@ -17,6 +17,7 @@
 #include "app/app_state.h"
 #include "device/menu_commands.h"
 #include "frontend/held_output.h"
+#include "link/hart_ip_link.h"
 #include "link/link_dialog.h"
 #include "link/main_caption.h"
 #include "link/serial_link.h"
@@ -180,6 +181,12 @@ void TMainForm::startUp() {
     state_.port.performanceFrequency = state_.clock.counterFrequency();
     RestartPort(state_, state_.settings.linkType);
     UpdateMainCaption(state_);
+    if (!keepAlive_) {
+        // A HART-IP server forgets a session left idle past its timer.
+        keepAlive_ = new QTimer(this);
+        connect(keepAlive_, &QTimer::timeout, this, [this] { HartIpKeepAlive(state_); });
+        keepAlive_->start(1000);
+    }
 }
 
 void TMainForm::setMenuItemVisible(MenuItem item, bool visible) {
@@ -274,6 +281,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         }
     }
     SaveSettings(state_, settingsPath_);
+    CloseHartIpSession(state_);
     event->accept();
 }
 
