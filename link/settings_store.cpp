@@ -147,12 +147,19 @@ bool SaveSettings(LinkState& s, const std::string& path) {
     integer("short_addr", st.shortAddress);
     integer("SOU", st.souMode ? 1 : 0);
     ini.WriteString(kSettingsSection, "fileprot_name", st.resultFileName);
-    integer("hart_ip_link", hartIpLink ? 1 : 0);
-    ini.WriteString(kSettingsSection, "hart_ip_host", st.hartIpHost);
-    integer("hart_ip_port", st.hartIpPort);
-    integer("hart_ip_transport", st.hartIpTransport);
-    integer("hart_ip_timeout", st.hartIpResponseTimeout);
-    integer("hart_ip_inactivity", st.hartIpInactivityTimer);
+    // A file of a user who never chose HART-IP stays as older versions wrote it.
+    const LinkSettings defaults;
+    if (hartIpLink || ini.ValueExists(kSettingsSection, "hart_ip_link") || st.hartIpHost != defaults.hartIpHost ||
+        st.hartIpPort != defaults.hartIpPort || st.hartIpTransport != defaults.hartIpTransport ||
+        st.hartIpResponseTimeout != defaults.hartIpResponseTimeout ||
+        st.hartIpInactivityTimer != defaults.hartIpInactivityTimer) {
+        integer("hart_ip_link", hartIpLink ? 1 : 0);
+        ini.WriteString(kSettingsSection, "hart_ip_host", st.hartIpHost);
+        integer("hart_ip_port", st.hartIpPort);
+        integer("hart_ip_transport", st.hartIpTransport);
+        integer("hart_ip_timeout", st.hartIpResponseTimeout);
+        integer("hart_ip_inactivity", st.hartIpInactivityTimer);
+    }
     const std::uint8_t key = SettingsKey(st);
     WriteScrambled(ini, 'p', st.tunnelPassword, key, kPasswordMaxLength);
     WriteScrambled(ini, 'i', st.tunnelUserId, key, kUserIdMaxLength);

@@ -110,10 +110,14 @@ ExchangeBuffer RequestFor(std::uint8_t command) {
     return b;
 }
 
-Bytes ShortAnswer(std::uint8_t address, std::uint8_t command, Bytes data) {
-    Bytes f{0x06, address, command, static_cast<std::uint8_t>(data.size() + 2), 0x00, 0x00};
-    f.insert(f.end(), data.begin(), data.end());
-    f.push_back(XorOf(f.data(), f.size()));
+Bytes ShortAnswer(std::uint8_t address, std::uint8_t command, const Bytes& data) {
+    Bytes f(7 + data.size(), 0);
+    f[0] = 0x06;
+    f[1] = address;
+    f[2] = command;
+    f[3] = static_cast<std::uint8_t>(data.size() + 2);
+    for (std::size_t i = 0; i < data.size(); ++i) f[6 + i] = data[i];
+    f[f.size() - 1] = XorOf(f.data(), f.size() - 1);
     return f;
 }
 
@@ -128,8 +132,8 @@ Message Pdu(std::uint8_t type, std::uint16_t sequence, Bytes frame, std::uint8_t
 // message with the request's sequence number is an answer at all.
 TEST(HartIpAnswer, OnlyTheAwaitedSoundFrameIsAccepted) {
     const Bytes good = ShortAnswer(0x80, 1, {0x20, 0x41, 0xAC, 0x00, 0x00});
-    Bytes badCheck = good;
-    badCheck.back() ^= 0x01;
+    Bytes badCheck = ShortAnswer(0x80, 1, {0x20, 0x41, 0xAC, 0x00, 0x00});
+    badCheck[10] ^= 0x01;  // the check byte
     Bytes trailing = good;
     trailing.push_back(0x00);
     const Bytes otherAddress = ShortAnswer(0x81, 1, {0x20, 0x41, 0xAC, 0x00, 0x00});
@@ -165,8 +169,12 @@ TEST(HartIpAnswer, OnlyTheAwaitedSoundFrameIsAccepted) {
         ExchangeBuffer b = RequestFor(1);
         const HartIpJudgement j = JudgeHartIpMessage(b, c.message, 5);
         EXPECT_EQ(j.verdict, c.verdict) << c.name;
-        if (c.verdict == HartIpVerdict::Answer) EXPECT_EQ(j.result, c.result) << c.name;
-        if (j.verdict == HartIpVerdict::Answer && j.result == ExchangeOk) EXPECT_EQ(b.responseCount, good.size());
+        if (c.verdict == HartIpVerdict::Answer) {
+            EXPECT_EQ(j.result, c.result) << c.name;
+        }
+        if (j.verdict == HartIpVerdict::Answer && j.result == ExchangeOk) {
+            EXPECT_EQ(b.responseCount, good.size());
+        }
     }
     Message close;
     close.header = {kVersion, kTypeRequest, kIdSessionClose, 0, 0x8000, 8};

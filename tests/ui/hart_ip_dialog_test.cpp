@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QRadioButton>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <functional>
