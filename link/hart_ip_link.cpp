@@ -227,6 +227,36 @@ void HartIpSession::close() {
     stream.clear();
 }
 
+bool ParseHartIpEndpoint(const std::string& text, std::string& host, int& port) {
+    std::string rest;
+    if (!text.empty() && text.front() == '[') {
+        const auto close = text.find(']');
+        if (close == std::string::npos) return false;
+        host = text.substr(1, close - 1);
+        rest = text.substr(close + 1);
+        if (!rest.empty() && rest.front() != ':') return false;
+    } else if (const auto colon = text.find(':'); colon != std::string::npos && text.find(':', colon + 1) == std::string::npos) {
+        host = text.substr(0, colon);
+        rest = text.substr(colon);
+    } else {
+        host = text;  // no port, or an IPv6 address without brackets
+    }
+    if (host.empty()) return false;
+    port = hartip::kDefaultPort;
+    if (rest.empty()) return true;
+    const std::string digits = rest.substr(1);
+    if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos) return false;
+    port = std::stoi(digits);
+    return port >= 1 && port <= 65535;
+}
+
+void UseHartIp(LinkSettings& st, const std::string& host, int port, int transport) {
+    st.linkType = kLinkHartIp;
+    st.hartIpHost = host;
+    st.hartIpPort = port;
+    st.hartIpTransport = transport;
+}
+
 std::string HartIpEndpointText(const std::string& host, int port) {
     const bool v6 = host.find(':') != std::string::npos;
     return (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);

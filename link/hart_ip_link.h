@@ -44,6 +44,13 @@ std::string HartIpProblemText(const LinkSettings& settings, const std::string& w
 // "127.0.0.1:5094", with brackets around an IPv6 address.
 std::string HartIpEndpointText(const std::string& host, int port);
 
+// "HOST[:PORT]" as a user types it (brackets around an IPv6 address, the
+// port 5094 when none is given); false for an empty host or a bad port.
+bool ParseHartIpEndpoint(const std::string& text, std::string& host, int& port);
+// Points the settings at a HART-IP server: the link type and the server.
+void UseHartIp(LinkSettings& settings, const std::string& host, int port = hartip::kDefaultPort,
+               int transport = kHartIpTcp);
+
 // One exchange over HART-IP: opens a session when none is open, sends the
 // finished request of `length` bytes as a token-passing PDU and waits for the
 // answer with the same sequence number. Returns an exchange result.

@@ -184,3 +184,34 @@ TEST(HartIpAnswer, OnlyTheAwaitedSoundFrameIsAccepted) {
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+TEST(HartIpEndpoint, HostAndOptionalPortAsTyped) {
+    struct Case {
+        const char* text;
+        bool ok;
+        const char* host;
+        int port;
+    };
+    const Case cases[] = {
+        {"127.0.0.1", true, "127.0.0.1", 5094},     {"gw.plant:20004", true, "gw.plant", 20004},
+        {"[::1]:5095", true, "::1", 5095},          {"::1", true, "::1", 5094},
+        {"[fe80::2]", true, "fe80::2", 5094},       {"host:", false, "", 0},
+        {"host:0", false, "", 0},                   {"host:65536", false, "", 0},
+        {"host:50x", false, "", 0},                 {":5094", false, "", 0},
+        {"", false, "", 0},                         {"[::1", false, "", 0},
+    };
+    for (const Case& c : cases) {
+        std::string host;
+        int port = 0;
+        ASSERT_EQ(ParseHartIpEndpoint(c.text, host, port), c.ok) << c.text;
+        if (!c.ok) continue;
+        EXPECT_EQ(host, c.host) << c.text;
+        EXPECT_EQ(port, c.port) << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace quillon
