@@ -3,6 +3,7 @@
 #include <array>
 
 #include "link/frame_codec.h"
+#include "link/hart_ip_link.h"
 #include "link/serial_link.h"
 #include "link/texts.h"
 #include "link/tunnel.h"
@@ -60,6 +61,7 @@ int ExchangeOnce(LinkState& s) {
     s.flags.stopRequested = false;
     if (s.settings.linkType == kLinkDirect) return ExchangeDirect(s, length);
     if (s.settings.linkType == kLinkTunnel) return ExchangeTunnel(s, length);
+    if (s.settings.linkType == kLinkHartIp) return ExchangeHartIp(s, length);
     return ExchangeNoAnswer;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "link/cp1251.h"
+#include "link/hart_ip_link.h"
 #include "link/link_dialog_rules.h"
 #include "link/link_route.h"
 #include "link/link_state.h"
@@ -21,6 +22,7 @@ constexpr const char* kBadFirstByte = "Неправильная информац
 constexpr const char* kFirstByteRange = "Неправильный диапазон при вводе ожидания первого байта!";
 constexpr const char* kBadNextByte = "Неправильная информация при вводе ожидания следующего байта!";
 constexpr const char* kNextByteRange = "Неправильный диапазон при вводе ожидания следующего байта!";
+constexpr const char* kNoHartIpHost = "Не указан адрес HART-IP сервера!";
 constexpr const char* kTunnelWaitWarning =
     "При связи через Brenta время ожидания первого байта ответа желательно установить не менее 7000 мс! "
     "Иначе можно не дождаться ответа.";
@@ -54,7 +56,9 @@ LinkDialog FilledDialog(LinkState& s) {
     d.shortAddressText = std::to_string(st.shortAddress);
     d.writeFile = st.resultFileEnabled;
     d.fileName = st.resultFileName;
-    d.linkType = st.linkType == kLinkDirect || st.linkType == kLinkTunnel ? st.linkType : -1;
+    d.linkType = st.linkType == kLinkHartIp                                  ? kHartIpLinkItem
+                 : st.linkType == kLinkDirect || st.linkType == kLinkTunnel ? st.linkType
+                                                                            : -1;
     d.hartSpeedIndex = st.hartSpeedIndex;
     d.masterAddress = st.masterAddress;
     d.requestFormat = st.tunnelRequestFormat;
@@ -69,7 +73,18 @@ LinkDialog FilledDialog(LinkState& s) {
     d.userId = Cp1251ToUtf8(st.tunnelUserId);
     d.tunnelAddress = st.tunnelAddress;
     d.souMode = st.souMode;
+    d.hartIpHost = st.hartIpHost;
+    d.hartIpPort = st.hartIpPort;
+    d.hartIpTransport = st.hartIpTransport;
+    d.hartIpTimeout = st.hartIpResponseTimeout;
     return d;
+}
+
+// A host as typed, without the blanks around it.
+std::string HostText(const std::string& typed) {
+    const auto first = typed.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
 }
 
 struct Accepted {
@@ -98,6 +113,16 @@ bool Validate(LinkState& s, const LinkDialog& d, Accepted& a) {
         return false;
     }
     if (a.shortAddress < 0 || a.shortAddress > 16) return false;  // shown again without a word
+    if (d.linkType == kHartIpLinkItem) {
+        // The serial waits do not apply; the server needs an address.
+        if (HostText(d.hartIpHost).empty()) {
+            s.ui.message(MessageIcon::Error, kNoHartIpHost, MessageButtons::Ok);
+            return false;
+        }
+        a.firstByteWait = s.settings.firstByteWait;
+        a.nextByteWait = s.settings.nextByteWait;
+        return true;
+    }
     return AcceptWait(s, d.firstByteText, 400, 10000, kBadFirstByte, kFirstByteRange, a.firstByteWait) &&
            AcceptWait(s, d.nextByteText, 300, 5000, kBadNextByte, kNextByteRange, a.nextByteWait);
 }
@@ -117,7 +142,7 @@ void TakeOver(LinkState& s, const LinkDialog& d, const Accepted& a) {
     };
     st.firstByteWait = a.firstByteWait;
     st.nextByteWait = a.nextByteWait;
-    keepUnlessChosen(st.linkType, d.linkType);
+    keepUnlessChosen(st.linkType, d.linkType == kHartIpLinkItem ? kLinkHartIp : d.linkType);
     keepUnlessChosen(st.hartSpeedIndex, d.hartSpeedIndex);
     keepUnlessChosen(st.portSpeedIndex, d.portSpeedIndex);
     st.portIndex = d.portIndex >= 0 && static_cast<std::size_t>(d.portIndex) < s.port.portList.size() ? d.portIndex : 0;
@@ -130,6 +155,10 @@ void TakeOver(LinkState& s, const LinkDialog& d, const Accepted& a) {
     keepUnlessChosen(st.tunnelLine, d.tunnelLine);
     st.resultFileEnabled = d.writeFile;
     st.resultFileName = d.fileName;
+    if (const std::string host = HostText(d.hartIpHost); !host.empty()) st.hartIpHost = host;
+    st.hartIpPort = std::clamp(d.hartIpPort, 1, 65535);
+    keepUnlessChosen(st.hartIpTransport, d.hartIpTransport);
+    st.hartIpResponseTimeout = std::clamp(d.hartIpTimeout, 100, 60000);
 }
 
 }  // namespace
@@ -160,7 +189,11 @@ void ApplyLinkDialog(LinkState& s, const std::string& settingsPath) {
         // Another address may well be another device.
         s.target.identified = false;
     }
-    if (RouteChanged(before, portBefore, s.settings, ChosenPortName(s))) s.target.identified = false;
+    if (RouteChanged(before, portBefore, s.settings, ChosenPortName(s))) {
+        s.target.identified = false;
+        // A session belongs to its server; the next request opens one where the settings point.
+        CloseHartIpSession(s);
+    }
     RestartPort(s, s.settings.linkType);
     SaveSettings(s, settingsPath);
     UpdateMainCaption(s);

@@ -26,7 +26,14 @@ struct LinkDialog {
     std::string userId;                  // UserIDEdit (UTF-8 as typed)
     int tunnelAddress = 255;             // BrentaSpinEdit
     bool souMode = false;                // SOUCheckBox
+    std::string hartIpHost;              // HartIpHostEdit
+    int hartIpPort = 5094;               // HartIpPortSpinEdit
+    int hartIpTransport = 0;             // HartIpTransportRadioGroup: 0 TCP, 1 UDP
+    int hartIpTimeout = 3000;            // HartIpTimeoutSpinEdit, ms
 };
+
+// The item of TypeConnectRadioGroup that stands for HART-IP.
+inline constexpr int kHartIpLinkItem = 2;
 
 struct LinkState;
 

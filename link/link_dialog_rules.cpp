@@ -14,6 +14,7 @@ LinkDialogVisibility LinkDialogVisibilityFor(const LinkDialog& d) {
     // With no link type chosen there is nothing sensible to configure.
     v.hartSpeed = direct;
     v.brenta = tunnel;
+    v.hartIp = d.linkType == kHartIpLinkItem;
     v.comPort = direct || tunnel;
     v.delays = direct || tunnel;
     v.numLine = d.requestFormat == 1;

@@ -13,6 +13,7 @@ struct LinkDialogVisibility {
     bool comPort = false;              // ComPortRadioGroup
     bool delays = false;               // DelaysGroupBox
     bool brenta = false;               // BrentaGroupBox
+    bool hartIp = false;               // HartIpGroupBox
     bool numLine = false;              // NumLineLabel, NumLineComboBox
     bool userId = false;               // UserIDLabel, UserIDEdit
     int passwordMaxLength = 16;        // PasswordEdit

@@ -11,7 +11,10 @@ LinkRoute RouteOf(const LinkSettings& settings, const std::string& portName) {
             settings.portSpeedIndex,
             settings.tunnelAddress,
             settings.tunnelRequestFormat,
-            settings.tunnelLine};
+            settings.tunnelLine,
+            settings.hartIpHost,
+            settings.hartIpPort,
+            settings.hartIpTransport};
 }
 
 LinkRoute CurrentRoute(const LinkState& s) { return RouteOf(s.settings, ChosenPortName(s)); }

@@ -7,6 +7,12 @@ namespace quillon {
 
 inline constexpr int kLinkDirect = 0;  // HART modem on the port
 inline constexpr int kLinkTunnel = 1;  // through the flow computer
+// HART-IP over the network (a gateway or a device). Not 2: older settings
+// files hold type_connect=2 for a link without an item, and keep that meaning.
+inline constexpr int kLinkHartIp = 3;
+
+inline constexpr int kHartIpTcp = 0;
+inline constexpr int kHartIpUdp = 1;
 
 // How the tool reaches the device. Loaded from and saved to the settings file.
 struct LinkSettings {
@@ -32,6 +38,13 @@ struct LinkSettings {
     std::string resultFileName = "prot.ctr";
     bool resultFileEnabled = false;
     std::string settingsDirectory;
+
+    // HART-IP: the server, how it is reached, and the waits that replace the byte waits.
+    std::string hartIpHost = "127.0.0.1";
+    int hartIpPort = 5094;
+    int hartIpTransport = kHartIpTcp;
+    int hartIpResponseTimeout = 3000;  // ms
+    int hartIpInactivityTimer = 60000;  // ms, asked of the server at session initiate
 };
 
 }  // namespace quillon

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "link/clock.h"
 #include "link/exchange_buffer.h"
 #include "link/frame_tap.h"
@@ -11,6 +13,8 @@
 #include "link/user_interface.h"
 
 namespace quillon {
+
+struct HartIpSession;
 
 // The link's share of the program-wide state: everything an exchange, the
 // port bracket, the settings file and the link dialog touch. The program-wide
@@ -38,6 +42,10 @@ struct LinkState {
 
     // Observer of the wire (the frame monitor); null when nothing watches.
     FrameTap* tap = nullptr;
+
+    // The open HART-IP session, if any; it outlives commands and is closed
+    // when the state goes (see hart_ip_link.h).
+    std::shared_ptr<HartIpSession> hartIp;
 };
 
 }  // namespace quillon

@@ -1,5 +1,6 @@
 #include "link/main_caption.h"
 
+#include "link/hart_ip_link.h"
 #include "link/serial_link.h"
 
 namespace quillon {
@@ -9,7 +10,9 @@ std::string MainCaptionText(LinkState& s) {
     // The name is resolved first: a port index the last scan no longer covers
     // falls back to no port, and the caption must then say so.
     const std::string port = PortNameFromIndex(s);
-    if (s.settings.portIndex != 0 && !port.empty())
+    if (s.settings.linkType == kLinkHartIp)
+        caption += "HART-IP " + HartIpEndpointText(s.settings.hartIpHost, s.settings.hartIpPort) + ".";
+    else if (s.settings.portIndex != 0 && !port.empty())
         caption += "Порт " + PortDisplayName(port) + ".";
     else
         caption += "Порт не выбран.";

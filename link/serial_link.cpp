@@ -108,6 +108,8 @@ bool OpenPortQuietly(LinkState& s) {
 }
 
 void EnsurePortOpen(LinkState& s) {
+    // HART-IP needs no serial port; its session opens with the first request.
+    if (s.settings.linkType == kLinkHartIp) return;
     if (!s.port.handle && s.settings.portIndex != 0) OpenPort(s);
 }
 

@@ -29,6 +29,10 @@ void CorrectLoaded(LinkSettings& st) {
     // Both are indexes into fixed lists (two formats, four lines) and go on the wire.
     st.tunnelRequestFormat = InRangeOr(st.tunnelRequestFormat, 0, 1, 0);
     st.tunnelLine = InRangeOr(st.tunnelLine, 0, 3, 0);
+    st.hartIpPort = InRangeOr(st.hartIpPort, 1, 65535, 5094);
+    st.hartIpTransport = InRangeOr(st.hartIpTransport, kHartIpTcp, kHartIpUdp, kHartIpTcp);
+    st.hartIpResponseTimeout = InRangeOr(st.hartIpResponseTimeout, 100, 60000, 3000);
+    st.hartIpInactivityTimer = InRangeOr(st.hartIpInactivityTimer, 1000, 3600000, 60000);
 }
 
 std::uint8_t Low(int value) { return static_cast<std::uint8_t>(value); }
@@ -98,7 +102,16 @@ void LoadSettings(LinkState& s, const std::string& path, const std::string& prog
     st.souMode = Low(integer("SOU", 0)) != 0;
     st.tunnelRequestFormat = integer("type_fl_request", 0);
     st.tunnelLine = integer("fl_num_line", 0);
+    // Keys of their own: files written before HART-IP load as they did, and
+    // older programs pass over keys they do not know.
+    const bool hartIpLink = integer("hart_ip_link", 0) == 1;
+    st.hartIpHost = ini.ReadString(kSettingsSection, "hart_ip_host", "127.0.0.1");
+    st.hartIpPort = integer("hart_ip_port", 5094);
+    st.hartIpTransport = integer("hart_ip_transport", kHartIpTcp);
+    st.hartIpResponseTimeout = integer("hart_ip_timeout", 3000);
+    st.hartIpInactivityTimer = integer("hart_ip_inactivity", 60000);
     CorrectLoaded(st);
+    if (hartIpLink) st.linkType = kLinkHartIp;
 
     // The credentials were scrambled with the port index as it was written,
     // whatever the ports present now make of it; otherwise a port that went
@@ -128,7 +141,10 @@ bool SaveSettings(LinkState& s, const std::string& path) {
     }
 
     ini.WriteString(kSettingsSection, "ini_dir_ident", st.settingsDirectory);
-    integer("type_connect", st.linkType);
+    // type_connect keeps the values older programs know: with HART-IP chosen
+    // they find the modem there, and hart_ip_link tells this program the rest.
+    const bool hartIpLink = st.linkType == kLinkHartIp;
+    integer("type_connect", hartIpLink ? kLinkDirect : st.linkType);
     integer("type_fl_request", st.tunnelRequestFormat);
     integer("fl_num_line", st.tunnelLine);
     integer("num_port", written.portIndex);
@@ -142,6 +158,19 @@ bool SaveSettings(LinkState& s, const std::string& path) {
     integer("short_addr", st.shortAddress);
     integer("SOU", st.souMode ? 1 : 0);
     ini.WriteString(kSettingsSection, "fileprot_name", st.resultFileName);
+    // A file of a user who never chose HART-IP stays as older versions wrote it.
+    const LinkSettings defaults;
+    if (hartIpLink || ini.ValueExists(kSettingsSection, "hart_ip_link") || st.hartIpHost != defaults.hartIpHost ||
+        st.hartIpPort != defaults.hartIpPort || st.hartIpTransport != defaults.hartIpTransport ||
+        st.hartIpResponseTimeout != defaults.hartIpResponseTimeout ||
+        st.hartIpInactivityTimer != defaults.hartIpInactivityTimer) {
+        integer("hart_ip_link", hartIpLink ? 1 : 0);
+        ini.WriteString(kSettingsSection, "hart_ip_host", st.hartIpHost);
+        integer("hart_ip_port", st.hartIpPort);
+        integer("hart_ip_transport", st.hartIpTransport);
+        integer("hart_ip_timeout", st.hartIpResponseTimeout);
+        integer("hart_ip_inactivity", st.hartIpInactivityTimer);
+    }
     const std::uint8_t key = SettingsKey(written);
     WriteScrambled(ini, 'p', st.tunnelPassword, key, kPasswordMaxLength);
     WriteScrambled(ini, 'i', st.tunnelUserId, key, kUserIdMaxLength);

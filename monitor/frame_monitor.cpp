@@ -4,6 +4,7 @@
 
 #include "link/exchange.h"
 #include "link/frame_codec.h"
+#include "link/hart_ip_link.h"
 #include "link/serial_link.h"
 #include "link/tunnel.h"
 
@@ -61,6 +62,8 @@ MonitorEntry FrameMonitor::newEntry(EntryKind kind, std::int64_t counter) {
     if (index > 0 && static_cast<std::size_t>(index) < ports.size())
         e.port = PortDisplayName(ports[static_cast<std::size_t>(index)]);
     e.tunnel = state_.settings.linkType == kLinkTunnel;
+    e.hartIp = state_.settings.linkType == kLinkHartIp;
+    if (e.hartIp) e.port = HartIpEndpointText(state_.settings.hartIpHost, state_.settings.hartIpPort);
     e.tunnelHeader = tunnelHeader_;
     e.recovery = inRecovery_;
     return e;
@@ -151,7 +154,8 @@ void FrameMonitor::exchangeEnded(int result, const ExchangeBuffer& buffer) {
             else if (tunnel)
                 pushEvent(MonitorEvent::TunnelError, buffer.responseCount >= 5 ? buffer.response[4] : 0);
             else
-                pushEvent(gotBytes ? MonitorEvent::NoStartByte : MonitorEvent::FirstByteTimeout, st.firstByteWait);
+                pushEvent(gotBytes ? MonitorEvent::NoStartByte : MonitorEvent::FirstByteTimeout,
+                          st.linkType == kLinkHartIp ? st.hartIpResponseTimeout : st.firstByteWait);
             break;
         case ExchangeBadAnswer:
             if (tunnel)

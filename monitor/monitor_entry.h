@@ -41,6 +41,7 @@ struct MonitorEntry {
     bool tunnel = false;            // the flow-computer link was in use
     std::uint8_t tunnelHeader = 4;  // header length of the flow computer's answers (4 or 6)
     bool recovery = false;          // part of the "sk" wake-up
+    bool hartIp = false;            // HART-IP messages, not bytes of a serial line
     // Received frames: RTS drop to first byte, and the gaps between reads.
     std::int64_t turnaroundUs = -1;  // -1: the request was not seen
     int reads = 0;

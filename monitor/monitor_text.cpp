@@ -4,6 +4,7 @@
 
 #include "device/response_codes.h"
 #include "monitor/frame_decoder.h"
+#include "monitor/hart_ip_view.h"
 
 namespace quillon {
 
@@ -93,6 +94,8 @@ std::string EntryDecodedText(const MonitorEntry& e) {
         text = EventText(e);
     } else if (e.kind == EntryKind::Sent && IsWakeUp(e)) {
         text = "Пробуждение вычислителя «sk»";
+    } else if (e.hartIp) {
+        text = DescribeHartIpBytes(e.bytes.data(), e.bytes.size(), e.kind == EntryKind::Sent);
     } else if (LooksTunnelled(e)) {
         const auto t = DecodeTunnelFrame(e.bytes.data(), e.bytes.size(), DirectionOf(e), e.tunnelHeader);
         text = DescribeTunnelFrame(t, e.bytes.data());

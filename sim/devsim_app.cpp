@@ -16,6 +16,7 @@
 #include "sim/device_endpoint.h"
 #include "sim/devsim_console.h"
 #include "sim/flow_computer.h"
+#include "sim/hart_ip_server.h"
 #include "sim/multidrop_line.h"
 #include "sim/pty_server.h"
 #include "sim/real_time_wire.h"
@@ -103,8 +104,24 @@ int RunDevsim(const DevsimOptions& o, int consoleFd, std::ostream& out, std::ost
     }
     const LineSettings line = o.line();
     RealTimeWire wire(*endpoint, line, static_cast<std::int64_t>(o.turnaroundMs) * 1000);
+    std::unique_ptr<HartIpServer> hartIp;
+    if (o.hartIpHost) {
+        hartIp = std::make_unique<HartIpServer>(*endpoint, log);
+        if (!hartIp->listen(*o.hartIpHost, o.hartIpPort, error)) {
+            err << "quillon-devsim: " << error << '\n';
+            return 1;
+        }
+        hartIp->plannedFault() = o.hartIpFault;
+    }
 
     Link link;
+    if (hartIp) {
+        // The first line is the server to give the tool, alone, for scripts.
+        const bool v6 = hartIp->host().find(':') != std::string::npos;
+        out << (v6 ? "[" + hartIp->host() + "]" : hartIp->host()) << ':' << hartIp->port() << std::endl;
+        out << "serving " << DescribeDevice(device) << " over HART-IP (TCP and UDP) on port " << hartIp->port()
+            << "; type help for commands" << std::endl;
+    } else {
     link.path = RegisterVirtualPort(o.portName, pty.slavePath());
     // The first line is the port to open, alone, for scripts.
     out << (link.path.empty() ? pty.slavePath() : link.path) << std::endl;
@@ -112,22 +129,33 @@ int RunDevsim(const DevsimOptions& o, int consoleFd, std::ostream& out, std::ost
     out << "serving " << DescribeDevice(device) << " on " << pty.slavePath() << " at " << line.baud
         << (line.parity == Parity::Odd ? " 8O1" : " 8N1") << (fc ? ", behind a flow computer" : "")
         << "; type help for commands" << std::endl;
+    }
     for (const auto& extra : extraDevices) out << "also serving " << DescribeDevice(*extra) << std::endl;
 
     ConsoleTarget target{device, deviceEnd.faults(), fc ? &fc->faults() : nullptr};
     std::string typed;
     bool running = true;
     while (running) {
-        std::array<pollfd, 3> fds{{{pty.masterFd(), POLLIN, 0}, {signals.fd(), POLLIN, 0}, {consoleFd, POLLIN, 0}}};
+        // poll() passes over a negative descriptor: the console slot stays even without one.
+        std::vector<pollfd> fds{{pty.masterFd(), POLLIN, 0}, {signals.fd(), POLLIN, 0}, {consoleFd, POLLIN, 0}};
         const nfds_t count = consoleFd >= 0 ? 3 : 2;
+        if (hartIp) hartIp->appendPollFds(fds);
         int timeoutMs = -1;
         if (auto due = wire.nextDueUs()) {
             const std::int64_t wait = *due - NowUs();
             timeoutMs = wait <= 0 ? 0 : static_cast<int>((wait + 999) / 1000);
         }
-        if (poll(fds.data(), count, timeoutMs) < 0 && errno != EINTR) {
+        if (hartIp) {
+            const int idle = hartIp->pollTimeoutMs(NowUs());
+            if (idle >= 0 && (timeoutMs < 0 || idle < timeoutMs)) timeoutMs = idle;
+        }
+        if (poll(fds.data(), fds.size(), timeoutMs) < 0 && errno != EINTR) {
             err << "quillon-devsim: poll: " << std::strerror(errno) << '\n';
             return 1;
+        }
+        if (hartIp) {
+            hartIp->service(fds.data() + 3, fds.size() - 3, NowUs());
+            hartIp->expire(NowUs());
         }
 
         if (fds[0].revents & POLLIN) {

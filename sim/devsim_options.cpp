@@ -185,6 +185,13 @@ std::optional<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& 
              return !v.empty();
          }},
         {"--fc-line", [&](const std::string& v) { return ParseNumber(v, 1, 4, o.fc.line); }},
+        {"--hart-ip",
+         [&](const std::string& v) { return ParseHartIpAddress(v, o.hartIpHost.emplace(), o.hartIpPort); }},
+        {"--hart-ip-fault",
+         [&](const std::string& v) {
+             o.hartIpFault = HartIpFaultFromName(v);
+             return o.hartIpFault.has_value();
+         }},
         {"--add-device",
          [&](const std::string& v) { return ParseExtraDevice(v, o.extraDevices.emplace_back()); }},
     };
@@ -220,6 +227,14 @@ std::optional<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& 
         error = "--add-device serves a HART modem line, not one behind --flow-computer";
         return std::nullopt;
     }
+    if (o.hartIpHost && o.flowComputer) {
+        error = "--hart-ip serves the device itself, not one behind --flow-computer";
+        return std::nullopt;
+    }
+    if (o.hartIpFault && !o.hartIpHost) {
+        error = "--hart-ip-fault needs --hart-ip";
+        return std::nullopt;
+    }
     try {
         (void)o.profile();
         for (std::size_t i = 0; i < o.extraDevices.size(); ++i) (void)o.extraProfile(i);
@@ -235,6 +250,8 @@ std::string DevsimUsage() {
     for (const auto& n : PresetNames()) presets += " " + n;
     std::string faults;
     for (auto n : FaultNames()) faults += " " + std::string(n);
+    std::string ipFaults;
+    for (auto n : HartIpFaultNames()) ipFaults += " " + std::string(n);
     return "Usage: quillon-devsim [options]\n"
            "Serves a simulated HART field device on a pseudo-terminal and publishes it\n"
            "in the virtual-ports folder, where the tool offers it as a serial port.\n"
@@ -269,6 +286,13 @@ std::string DevsimUsage() {
            "  --flow-computer  --fc-address N  --fc-password TEXT  --fc-user ID (SOU mode)\n"
            "  --fc-format 11|33 (accept only that format)  --fc-line N (1-4)\n"
            "  (a flow computer's line defaults to 9600 baud, no parity)\n"
+           "HART-IP (a gateway or a HART-IP device in front of the same device):\n"
+           "  --hart-ip HOST:PORT        serve HART-IP on TCP and UDP there instead of\n"
+           "                             announcing the pseudo-terminal (PORT 0: any free port;\n"
+           "                             the first line printed is HOST:PORT)\n"
+           "  --hart-ip-fault NAME       spoil the first token-passing answer once:" +
+           ipFaults +
+           "\n"
            "  --log                      hex log of every request and answer on stderr\n"
            "  --version                  print the version and exit\n"
            "  --help                     print this help and exit\n"

@@ -10,6 +10,7 @@
 #include "sim/device_profile.h"
 #include "sim/faults.h"
 #include "sim/flow_computer.h"
+#include "sim/hart_ip_session_server.h"
 
 namespace quillon::sim {
 
@@ -39,6 +40,11 @@ struct DevsimOptions {
     // A .clb file put into the device's memory at start, or none at all.
     std::optional<std::string> calibrationFile;
     bool noCalibration = false;
+    // Serve HART-IP (TCP and UDP) on this address instead of announcing the
+    // pseudo-terminal; port 0 takes any free one.
+    std::optional<std::string> hartIpHost;
+    std::uint16_t hartIpPort = 5094;
+    std::optional<HartIpFault> hartIpFault;
 
     // More devices on the same line, each at its own short address.
     struct ExtraDevice {

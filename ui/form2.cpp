@@ -60,7 +60,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     (new QVBoxLayout(shortAddr))->addWidget(edit1_);
 
     typeConnect_ = new RadioGroup("TypeConnectRadioGroup", "Тип связи :", 1, this);
-    typeConnect_->setItems({"Через HART-modem", "Через Brenta"});
+    typeConnect_->setItems({"Через HART-modem", "Через Brenta", "Через HART-IP"});
 
     hartSpeed_ = new RadioGroup("HartSpeedRadioGroup", "Скорость по HART :", 1, this);
     hartSpeed_->setItems({"1200", "38400", "19200,n (Tessor, Marlow default, RS-485)", "38400 (Marlow)",
@@ -121,6 +121,24 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     brentaLayout->addWidget(userId_, 6, 1);
     brentaLayout->setRowStretch(7, 1);
 
+    hartIp_ = new QGroupBox("Параметры связи по HART-IP :", this);
+    hartIp_->setObjectName("HartIpGroupBox");
+    auto* hartIpLayout = new QFormLayout(hartIp_);
+    hartIpHost_ = NamedEdit("HartIpHostEdit", hartIp_);
+    hartIpPort_ = new QSpinBox(hartIp_);
+    hartIpPort_->setObjectName("HartIpPortSpinEdit");
+    hartIpPort_->setRange(1, 65535);
+    hartIpTransport_ = new RadioGroup("HartIpTransportRadioGroup", "Транспорт :", 2, hartIp_);
+    hartIpTransport_->setItems({"TCP", "UDP"});
+    hartIpTimeout_ = new QSpinBox(hartIp_);
+    hartIpTimeout_->setObjectName("HartIpTimeoutSpinEdit");
+    hartIpTimeout_->setRange(100, 60000);
+    hartIpLayout->addRow(NamedLabel("HartIpHostLabel", "Адрес сервера :", hartIp_), hartIpHost_);
+    hartIpLayout->addRow(NamedLabel("HartIpPortLabel", "Порт :", hartIp_), hartIpPort_);
+    hartIpLayout->addRow(hartIpTransport_);
+    hartIpLayout->addRow(NamedLabel("HartIpTimeoutLabel", "Ожидание ответа, мс :", hartIp_), hartIpTimeout_);
+    KeepPlaceWhenHidden(hartIp_);
+
     auto* results = new QGroupBox("Результаты опроса :", this);
     results->setObjectName("ResOprosaGroupBox");
     auto* resultsLayout = new QVBoxLayout(results);
@@ -147,6 +165,8 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     grid->addWidget(delays_, 2, 1);
     grid->addWidget(results, 3, 1, 2, 1);
     grid->addWidget(brenta_, 0, 2, 5, 1);
+    // Shown instead of the flow computer's group, in its place.
+    grid->addWidget(hartIp_, 0, 2, 5, 1, Qt::AlignTop);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
@@ -187,6 +207,10 @@ void TForm2::load(const LinkDialog& d) {
     password_->setText(ToQ(d.password));
     userId_->setText(ToQ(d.userId));
     brentaSpin_->setValue(d.tunnelAddress);
+    hartIpHost_->setText(ToQ(d.hartIpHost));
+    hartIpPort_->setValue(d.hartIpPort);
+    hartIpTransport_->setItemIndex(d.hartIpTransport);
+    hartIpTimeout_->setValue(d.hartIpTimeout);
     applyRules();
 }
 
@@ -214,6 +238,12 @@ void TForm2::store(LinkDialog& d) const {
     brentaSpin_->interpretText();
     d.tunnelAddress = brentaSpin_->value();
     d.souMode = sou_->isChecked();
+    d.hartIpHost = FromQ(hartIpHost_->text());
+    hartIpPort_->interpretText();
+    d.hartIpPort = hartIpPort_->value();
+    chosen(hartIpTransport_, d.hartIpTransport);
+    hartIpTimeout_->interpretText();
+    d.hartIpTimeout = hartIpTimeout_->value();
 }
 
 void TForm2::applyRules() {
@@ -226,6 +256,7 @@ void TForm2::applyRules() {
     comPort_->setVisible(v.comPort);
     delays_->setVisible(v.delays);
     brenta_->setVisible(v.brenta);
+    hartIp_->setVisible(v.hartIp);
     numLineLabel_->setVisible(v.numLine);
     numLine_->setVisible(v.numLine);
     password_->setMaxLength(v.passwordMaxLength);

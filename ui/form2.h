@@ -56,6 +56,11 @@ private:
     QCheckBox* writeFile_;
     QPushButton* selectFile_;
     QLineEdit* fileName_;
+    QGroupBox* hartIp_;
+    QLineEdit* hartIpHost_;
+    QSpinBox* hartIpPort_;
+    RadioGroup* hartIpTransport_;
+    QSpinBox* hartIpTimeout_;
 };
 
 }  // namespace quillon::ui

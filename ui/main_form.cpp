@@ -19,6 +19,7 @@
 #include "app/menu_commands.h"
 #include "device/held_output.h"
 #include "frontend/output_release.h"
+#include "link/hart_ip_link.h"
 #include "link/link_dialog.h"
 #include "link/main_caption.h"
 #include "link/serial_link.h"
@@ -186,6 +187,12 @@ void TMainForm::startUp() {
     state_.port.performanceFrequency = state_.clock.counterFrequency();
     RestartPort(state_, state_.settings.linkType);
     UpdateMainCaption(state_);
+    if (!keepAlive_) {
+        // A HART-IP server forgets a session left idle past its timer.
+        keepAlive_ = new QTimer(this);
+        connect(keepAlive_, &QTimer::timeout, this, [this] { HartIpKeepAlive(state_); });
+        keepAlive_->start(1000);
+    }
 }
 
 void TMainForm::setMenuItemVisible(MenuItem item, bool visible) {
@@ -273,6 +280,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         if (answer == MessageAnswer::Yes) runCommand([this] { ReleaseHeldOutput(state_); });
     }
     SaveSettings(state_, settingsPath_);
+    CloseHartIpSession(state_);
     event->accept();
 }
 

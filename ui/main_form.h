@@ -12,6 +12,7 @@ class QFileDialog;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QTimer;
 
 namespace quillon {
 struct AppState;
@@ -80,6 +81,7 @@ private:
     bool busy_ = false;
     bool closePending_ = false;
     QLabel* banner_ = nullptr;
+    QTimer* keepAlive_ = nullptr;  // HART-IP keep-alives while the tool is idle
 };
 
 }  // namespace quillon::ui

@@ -434,3 +434,53 @@ TEST_F(SettingsStore, AFailedSaveTellsTheUserWhichFileAndWhy) {
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// HART-IP lives in keys of its own: type_connect keeps a value older programs
+// know (the modem), and the credentials' key follows that value, so the same
+// file reads back the same password in either program.
+TEST_F(SettingsStore, HartIpKeysRoundTripAndLeaveOlderReadersTheModem) {
+    s.settings.linkType = kLinkHartIp;
+    s.settings.hartIpHost = "gw.plant";
+    s.settings.hartIpPort = 20004;
+    s.settings.hartIpTransport = kHartIpUdp;
+    s.settings.hartIpResponseTimeout = 1500;
+    s.settings.tunnelPassword = "ab";
+    ASSERT_TRUE(SaveSettings(s, path));
+    const std::string text = fileText();
+    for (const char* line : {"type_connect=0\r\n", "hart_ip_link=1\r\n", "hart_ip_host=gw.plant\r\n",
+                             "hart_ip_port=20004\r\n", "hart_ip_transport=1\r\n", "hart_ip_timeout=1500\r\n",
+                             "hart_ip_inactivity=60000\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+
+    s.settings = LinkSettings{};
+    load();
+    EXPECT_EQ(s.settings.linkType, kLinkHartIp);
+    EXPECT_EQ(s.settings.hartIpHost, "gw.plant");
+    EXPECT_EQ(s.settings.hartIpPort, 20004);
+    EXPECT_EQ(s.settings.hartIpTransport, kHartIpUdp);
+    EXPECT_EQ(s.settings.hartIpResponseTimeout, 1500);
+    EXPECT_EQ(s.settings.tunnelPassword, "ab");
+
+    // What a program without HART-IP makes of the same file.
+    std::string older = text;
+    for (std::size_t at; (at = older.find("hart_ip_")) != std::string::npos;)
+        older.erase(at, older.find("\r\n", at) + 2 - at);
+    s.settings = LinkSettings{};
+    load(older);
+    EXPECT_EQ(s.settings.linkType, kLinkDirect);
+    EXPECT_EQ(s.settings.tunnelPassword, "ab");
+
+    // Out-of-range values fall back as every other key does.
+    s.settings = LinkSettings{};
+    load("[ini_dir_section]\r\nhart_ip_link=1\r\nhart_ip_port=70000\r\nhart_ip_transport=5\r\nhart_ip_timeout=7\r\n");
+    EXPECT_EQ(s.settings.linkType, kLinkHartIp);
+    EXPECT_EQ(s.settings.hartIpPort, 5094);
+    EXPECT_EQ(s.settings.hartIpTransport, kHartIpTcp);
+    EXPECT_EQ(s.settings.hartIpResponseTimeout, 3000);
+}
+
+}  // namespace
+}  // namespace quillon

@@ -73,7 +73,7 @@ TEST(LinkDialog, GroupsFollowLinkTypeFormatSouAndFileTick) {
                        EXPECT_EQ(FromQ(d.windowTitle()), "Ввод параметров связи с датчиком");
                        auto* type = Child<RadioGroup>(&d, "TypeConnectRadioGroup");
                        ASSERT_NE(type, nullptr);
-                       EXPECT_EQ(type->items(), (QStringList{"Через HART-modem", "Через Brenta"}));
+                       EXPECT_EQ(type->items(), (QStringList{"Через HART-modem", "Через Brenta", "Через HART-IP"}));
                        ExpectGroups(d, {true, true, true, false}, "modem");
                        type->button(1)->click();
                        ExpectGroups(d, {false, true, true, true}, "Brenta");

@@ -21,6 +21,7 @@
 
 #include "app/app_state.h"
 #include "monitor/monitor_file.h"
+#include "monitor/monitor_pcap.h"
 #include "monitor/monitor_text.h"
 #include "ui/qt_text.h"
 
@@ -200,11 +201,15 @@ void TMonitorForm::copyClick() {
 }
 
 void TMonitorForm::saveClick() {
-    const QString path =
-        QFileDialog::getSaveFileName(this, "Сохранение обмена", "обмен.txt", "Текстовые файлы (*.txt);;Все файлы (*)");
+    QString filter;
+    const QString path = QFileDialog::getSaveFileName(
+        this, "Сохранение обмена", "обмен.txt",
+        "Текстовые файлы (*.txt);;Захват HART-IP для Wireshark (*.pcap);;Все файлы (*)", &filter);
     if (path.isEmpty()) return;
     std::string error;
-    if (!SaveMonitorEntries(monitor_->entries(), FromQ(path), error))
+    const bool pcap = path.endsWith(".pcap", Qt::CaseInsensitive) || filter.contains("*.pcap");
+    if (!(pcap ? SaveMonitorPcap(monitor_->entries(), FromQ(path), error)
+               : SaveMonitorEntries(monitor_->entries(), FromQ(path), error)))
         QMessageBox::critical(this, windowTitle(), "Не удалось сохранить файл: " + ToQ(error));
 }
 
