@@ -14,7 +14,7 @@
 #include "device/identification.h"
 #include "device/polling.h"
 #include "device/polling_view_names.h"
-#include "frontend/measuring_channel.h"
+#include "device/measuring_channel.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/hart_ip_link.h"
