@@ -84,8 +84,8 @@ void FixedOutputDialog(AppState& s) {
         d.value = NormaliseDecimalSeparators(d.value, s.decimalSeparator);
         const std::optional<double> typed = ParseDecimalText(d.value, s.decimalSeparator);
         // A value a single cannot carry would reach the device as infinity.
-        if (!typed || !std::isfinite(static_cast<float>(*typed + 0.000001))) {
-            ErrorBox(s, NotDecimalNumberText(d.value));
+        if (!typed || !SingleFromDouble(*typed + 0.000001)) {
+            ErrorBox(s, NotSingleText(d.value, s.decimalSeparator));
             continue;
         }
         value = FixedOutputRequestValue(*typed);

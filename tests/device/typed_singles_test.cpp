@@ -7,6 +7,7 @@
 #include "device/measurement_parameters.h"
 #include "device/value_correction.h"
 #include "frontend/adc_settings.h"
+#include "frontend/fixed_output.h"
 #include "request_capture.h"
 
 namespace quillon::testing {
@@ -99,6 +100,17 @@ TEST(TypedSingles, TooLargeForASingleIsRefusedBeforeAnyWrite) {
              ui.onDialog<CurrentToValueDialog>([](CurrentToValueDialog&) { return false; });
          },
          AdcSettingsCommand, {194, 190, 196}, {"Введены неправильные цифры!", OutOfRange("1e39")}},
+        // The voltage variant has no range of its own to stop a huge value.
+        {"fixed voltage", "rev6-hw1", -1,
+         [](ScriptedUi& ui) {
+             ui.onDialog<FixTokDialog>([](FixTokDialog& d) {
+                 d.mode = 1;
+                 d.value = "1e39";
+                 return true;
+             });
+             ui.onDialog<FixTokDialog>([](FixTokDialog&) { return false; });
+         },
+         FixedOutputDialog, {40}, {OutOfRange("1e39")}},
     };
     for (const auto& c : cases) {
         std::unique_ptr<SimBench> owner;
