@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include "calibration/calibration_file.h"
+#include "calibration/finite_values.h"
+#include "device/number_entry.h"
 #include "device/variant.h"
 
 namespace quillon {
@@ -69,18 +71,14 @@ int IniPointLimit(const DeviceIdentity& id) {
 
 bool HasNonFinite(const CalibrationSet& set, CalibrationList list) {
     switch (list) {
-        case CalibrationList::Segments:
-            return std::any_of(set.segmentTable.begin(), set.segmentTable.end(),
-                               [](const CalibrationSegment& s) { return !Finite(s.startValue) || !Finite(s.slope); });
+        case CalibrationList::Segments: return FirstNonFiniteSegment(set.segmentTable) != 0;
         case CalibrationList::CodePoints: {
             const auto& p = set.codePoints;
-            for (std::size_t i = 0; i < p.size(); ++i) {
-                if (!Finite(p[i].value)) return true;
-                if (i + 1 < p.size()) {
-                    const double span = static_cast<double>(p[i + 1].code) - static_cast<double>(p[i].code);
-                    const auto slope = static_cast<float>((static_cast<double>(p[i + 1].value) - p[i].value) / span);
-                    if (!Finite(slope)) return true;
-                }
+            if (FirstNonFiniteCodePoint(p) != 0) return true;
+            for (std::size_t i = 0; i + 1 < p.size(); ++i) {
+                const double span = static_cast<double>(p[i + 1].code) - static_cast<double>(p[i].code);
+                // The device keeps the slope as a single: one beyond its range is an infinity there.
+                if (!SingleFromDouble((static_cast<double>(p[i + 1].value) - p[i].value) / span)) return true;
             }
             return false;
         }
@@ -120,8 +118,7 @@ std::string SaveProblem(const CalibrationSet& set, CalibrationList list, const D
             if (!CodesAscending(p)) return kCodesNotAscending;
             if (p.size() > static_cast<std::size_t>(IniPointLimit(id)))
                 return TooManyForFile(p.size(), static_cast<std::size_t>(IniPointLimit(id)));
-            if (std::any_of(p.begin(), p.end(), [](const CodePoint& c) { return !Finite(c.value); }))
-                return "Калибровка содержит нечисловое значение (NAN или бесконечность). Запись в файл отменена!";
+            if (const std::size_t n = FirstNonFiniteCodePoint(p)) return NonFiniteSaveRefusal("точка " + std::to_string(n));
             return {};
         }
         case CalibrationList::TemperaturePairs: {
@@ -129,14 +126,13 @@ std::string SaveProblem(const CalibrationSet& set, CalibrationList list, const D
             if (p.size() < 2) return kTooFewPoints;
             if (p.size() > static_cast<std::size_t>(IniPointLimit(id)))
                 return TooManyForFile(p.size(), static_cast<std::size_t>(IniPointLimit(id)));
-            for (const TemperaturePair& pair : p) {
-                // A file of codes keeps them as whole numbers, and a negative one does not read back.
-                if (set.readingsAreCodes && std::bit_cast<std::int32_t>(pair.sensorReading) < 0)
-                    return "Калибровка содержит отрицательный код АЦП. Запись в файл отменена!";
-                if ((!set.readingsAreCodes && !Finite(pair.sensorReading)) || !Finite(pair.value))
-                    return "Калибровка содержит нечисловое значение (NAN или бесконечность). Запись в файл "
-                           "отменена!";
-            }
+            if (const std::size_t n = FirstNonFinitePair(p, set.readingsAreCodes))
+                return NonFiniteSaveRefusal("точка " + std::to_string(n));
+            // A file of codes keeps them as whole numbers, and a negative one does not read back.
+            if (set.readingsAreCodes && std::any_of(p.begin(), p.end(), [](const TemperaturePair& pair) {
+                    return std::bit_cast<std::int32_t>(pair.sensorReading) < 0;
+                }))
+                return "Калибровка содержит отрицательный код АЦП. Запись в файл отменена!";
             return {};
         }
     }

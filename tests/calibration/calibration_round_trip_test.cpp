@@ -40,12 +40,13 @@ constexpr DeviceForm kDevices[] = {
 struct ListMaker {
     std::mt19937 rng;
     float value(bool nanToo = true) {
-        switch (rng() % 16) {
+        switch (rng() % 17) {
             case 0:
                 if (nanToo) return std::numeric_limits<float>::quiet_NaN();
                 return 0.0f;
-            case 1: return 0.0f;
+            case 1: return -0.0f;  // its sign must survive a text file too
             case 2: return 1.0e-40f;  // subnormal
+            case 3: return std::numeric_limits<float>::max();
             default: return std::uniform_real_distribution<float>(-2000.0f, 2000.0f)(rng);
         }
     }
