@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "link/com_ports.h"
 #include "link/cp1251.h"
+#include "link/hart_ip_link.h"
 #include "link/line_settings.h"
 #include "link/serial_link.h"
 #include "link/settings_store.h"
@@ -61,9 +62,20 @@ std::string ChoosePort(AppState& s, const std::string& name) {
     return {};
 }
 
-void ApplyLinkKind(LinkSettings& st, const LinkOptions& o) {
+// An empty result means the kind is set; otherwise the text says what is wrong.
+std::string ApplyLinkKind(LinkSettings& st, const LinkOptions& o) {
     if (o.direct) st.linkType = kLinkDirect;
     if (o.tunnel) st.linkType = kLinkTunnel;
+    if (o.hartIp) {
+        std::string host;
+        int port = 0;
+        if (!ParseHartIpEndpoint(*o.hartIp, host, port))
+            return "Адрес HART-IP " + *o.hartIp + " не распознан; ожидается HOST[:PORT]";
+        UseHartIp(st, host, port, o.udp ? kHartIpUdp : kHartIpTcp);
+    } else if (o.udp && st.linkType == kLinkHartIp) {
+        st.hartIpTransport = kHartIpUdp;
+    }
+    return {};
 }
 
 }  // namespace
@@ -74,7 +86,11 @@ void AddLinkOptions(CLI::App& app, LinkOptions& o) {
     app.add_flag("--save-settings", o.saveSettings, "write the link as used back to the settings file")->group(g);
     auto* direct = app.add_flag("--direct", o.direct, "HART modem on the port")->group(g);
     auto* tunnel = app.add_flag("--tunnel", o.tunnel, "through the flow computer")->group(g);
+    auto* hartIp = app.add_option("--hart-ip", o.hartIp, "HART-IP server or device, HOST[:PORT] (port 5094 by default)")
+                       ->group(g);
     direct->excludes(tunnel);
+    hartIp->excludes(direct)->excludes(tunnel);
+    app.add_flag("--udp", o.udp, "HART-IP over UDP instead of TCP")->group(g);
     app.add_option("--port", o.port, "port: name as `ports` lists it, device path, or COMn")->group(g);
     app.add_option("--speed", o.speed,
                    "speed: modem 1200 (odd parity), 38400-odd, 19200, 38400, 9600, 2400; "
@@ -117,7 +133,7 @@ std::string SelectLink(AppState& s, const LinkOptions& o) {
     std::error_code ec;
     LoadSettings(s, SettingsPathFor(o), std::filesystem::current_path(ec).string());
     LinkSettings& st = s.settings;
-    ApplyLinkKind(st, o);
+    if (std::string error = ApplyLinkKind(st, o); !error.empty()) return error;
     if (o.port) {
         if (std::string error = ChoosePort(s, *o.port); !error.empty()) return error;
     }
@@ -137,7 +153,7 @@ std::string SelectLink(AppState& s, const LinkOptions& o) {
     if (o.fcFormat) st.tunnelRequestFormat = *o.fcFormat == 33 ? 1 : 0;
     if (o.fcLine) st.tunnelLine = *o.fcLine - 1;
     if (o.sou) st.souMode = true;
-    if (st.portIndex == 0) return "Порт не выбран: укажите --port (список: quillon-cli ports)";
+    if (st.portIndex == 0 && st.linkType != kLinkHartIp) return "Порт не выбран: укажите --port (список: quillon-cli ports)";
     return {};
 }
 

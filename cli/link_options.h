@@ -24,6 +24,8 @@ struct LinkOptions {
     // AddLinkOptions and its settings to ApplyLinkKind.
     bool direct = false;
     bool tunnel = false;
+    std::optional<std::string> hartIp;  // HOST[:PORT] of a HART-IP server or device
+    bool udp = false;                   // HART-IP over UDP instead of TCP
 
     std::optional<std::string> port;   // as the scan shows it, a device path, or COMn
     std::optional<std::string> speed;  // baud rate of the link kind's speed options

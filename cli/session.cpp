@@ -16,7 +16,9 @@ int Status(const Session& x, bool ok) {
     if (x.watch.exchanges() == 0) return kExitNoAnswer;  // the port did not open, or nothing was sent
     if (x.watch.gaveUp()) return kExitNoAnswer;
     const int last = x.watch.lastResult();
-    if (last != ExchangeOk && last != ExchangeAborted) return kExitNoAnswer;
+    // Not stopped by the user (that is the interrupt above): the link itself gave up, as
+    // when a HART-IP server refuses the connection or a port goes away.
+    if (last != ExchangeOk) return kExitNoAnswer;
     return kExitDeviceRefused;
 }
 
@@ -35,7 +37,8 @@ bool PrepareLink(Session& x) {
 }
 
 bool Identify(Session& x) {
-    if (!PortIsOpen(x.state)) return false;
+    // HART-IP opens its session with the first request; the modem and the tunnel need the port.
+    if (x.state.settings.linkType != kLinkHartIp && !PortIsOpen(x.state)) return false;
     return ensureIdentified(x.state);
 }
 

@@ -275,5 +275,43 @@ TEST(CliProcess, CalibrationReadWriteReadIsEqualForEachForm) {
     }
 }
 
+// The same commands through a HART-IP server instead of a serial port: no port
+// is chosen, --hart-ip names the server, and nothing else changes.
+TEST(CliProcess, ReachesTheDeviceOverHartIpOnTcpAndUdp) {
+    DevsimProcess sim({"--preset", "rev8", "--long-address", "260F092964", "--hart-ip", "127.0.0.1:0",
+                       "--turnaround-ms", "0"});
+    const std::string address = sim.line();  // the first line names the port taken
+    ASSERT_NE(address.rfind(':'), std::string::npos) << address;
+    const std::string endpoint = "127.0.0.1:" + address.substr(address.rfind(':') + 1);
+    char dir[] = "/tmp/quillon-cli-test-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string work = dir;
+    for (const bool udp : {false, true}) {
+        SCOPED_TRACE(udp ? "UDP" : "TCP");
+        std::vector<std::string> link{"--hart-ip", endpoint, "--address", "0"};
+        if (udp) link.push_back("--udp");
+        const auto run = [&](std::vector<std::string> args) {
+            args.insert(args.begin(), link.begin(), link.end());
+            return RunCli(args, sim.folder(), work);
+        };
+        CliResult r = run({"identify"});
+        EXPECT_EQ(r.status, kExitSuccess) << r.err;
+        EXPECT_TRUE(Has(r.out, "long address: 26h 0Fh 09h 29h 64h")) << r.out;
+        const std::string file = work + (udp ? "/udp.clb" : "/tcp.clb");
+        r = run({"calibration", "read", "--out", file});
+        EXPECT_EQ(r.status, kExitSuccess) << r.err;
+        EXPECT_FALSE(ReadFile(file).empty());
+    }
+    EXPECT_EQ(ReadFile(work + "/tcp.clb"), ReadFile(work + "/udp.clb"));
+    // A server nobody serves is a link failure, named as such.
+    CliResult r = RunCli({"--hart-ip", "127.0.0.1:1", "--attempts", "1", "identify"}, sim.folder(), work);
+    EXPECT_EQ(r.status, kExitNoAnswer) << r.err;
+    EXPECT_TRUE(Has(r.err, "127.0.0.1:1")) << r.err;
+    r = RunCli({"--hart-ip", "[::1", "identify"}, sim.folder(), work);
+    EXPECT_EQ(r.status, kExitNoAnswer) << r.err;
+    std::error_code ec;
+    std::filesystem::remove_all(work, ec);
+}
+
 }  // namespace
 }  // namespace quillon
