@@ -17,6 +17,8 @@ build() {  # dir, extra cmake args...
 
 build "$root/build"
 (cd "$root/build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+# HART-IP on the wire, decoded by tshark from a loopback capture (skips, saying why, without root).
+"$root/scripts/hart-ip-capture-check.sh" "$root/build"
 
 build "$root/build-asan" -DQUILLON_SANITIZE=ON -DQUILLON_BENCH=OFF
 (cd "$root/build-asan" && QT_QPA_PLATFORM=offscreen \
