@@ -69,6 +69,14 @@ int IniPointLimit(const DeviceIdentity& id) {
     return std::clamp(id.calibrationPointCount, 1, kMaxIniPoints);
 }
 
+std::string CalibrationRefusal(const DeviceIdentity& id) {
+    if (isRev15(id))
+        return "В данном устройстве используется многотемпературная калибровка. Используйте для калибровки "
+               "программу Dravmont.exe !";
+    if (!isNotRev10or13(id)) return kCalibrationNotSupported;
+    return {};
+}
+
 bool HasNonFinite(const CalibrationSet& set, CalibrationList list) {
     switch (list) {
         case CalibrationList::Segments: return FirstNonFiniteSegment(set.segmentTable) != 0;

@@ -27,6 +27,9 @@ int IniPointLimit(const DeviceIdentity& id);
 
 // True when a number the list carries, or a slope between its neighbours, is
 // not finite: such a table would reach a device as garbage.
+// Devices this tool cannot calibrate, with the reason shown; empty when it can.
+std::string CalibrationRefusal(const DeviceIdentity& id);
+
 bool HasNonFinite(const CalibrationSet& set, CalibrationList list);
 
 // Why the list cannot be written to a file that loads back equal on this

@@ -5,6 +5,7 @@
 #include <bit>
 
 #include "calibration/calibration_file.h"
+#include "calibration/calibration_form.h"
 #include "calibration/calibration_view.h"
 #include "calibration/calibration_write.h"
 #include "device/identification.h"
@@ -323,14 +324,8 @@ void ReadTemperaturePairs(AppState& s) {
 void ReadCalibration(AppState& s) {
     if (!ensureIdentified(s)) return;
     const DeviceIdentity& id = s.identity;
-    if (isRev15(id)) {
-        InfoBox(s,
-                "В данном устройстве используется многотемпературная калибровка. Используйте для калибровки "
-                "программу Dravmont.exe !");
-        return;
-    }
-    if (!isNotRev10or13(id)) {
-        InfoBox(s, kCalibrationNotSupported);
+    if (const std::string refusal = CalibrationRefusal(id); !refusal.empty()) {
+        InfoBox(s, refusal);
         return;
     }
     if (!AskMeasuringChannel(s) || !readSensorId(s)) return;

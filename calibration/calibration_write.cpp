@@ -196,14 +196,8 @@ bool RepeatAfterTheButton(AppState& s) {
 void SendCalibration(AppState& s, CalibrationList list, bool withExtraPoint) {
     if (!ensureIdentified(s)) return;
     const DeviceIdentity& id = s.identity;
-    if (isRev15(id)) {
-        InfoBox(s,
-                "В данном устройстве используется многотемпературная калибровка. Используйте для калибровки "
-                "программу Dravmont.exe !");
-        return;
-    }
-    if (!isNotRev10or13(id)) {
-        InfoBox(s, kCalibrationNotSupported);
+    if (const std::string refusal = CalibrationRefusal(id); !refusal.empty()) {
+        InfoBox(s, refusal);
         return;
     }
     const auto form = DeviceCalibrationForm(id);

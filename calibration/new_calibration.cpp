@@ -1,6 +1,7 @@
 #include "calibration/new_calibration.h"
 
 #include "calibration/calibration_file.h"
+#include "calibration/calibration_form.h"
 #include "calibration/calibration_measurement.h"
 #include "calibration/calibration_view.h"
 #include "calibration/calibration_write.h"
@@ -14,15 +15,6 @@
 namespace quillon {
 
 namespace {
-
-// Devices this tool cannot calibrate, with the reason shown; empty when it can.
-std::string CalibrationRefusal(const DeviceIdentity& id) {
-    if (isRev15(id))
-        return "В данном устройстве используется многотемпературная калибровка. Используйте для калибровки "
-               "программу Dravmont.exe !";
-    if (!isNotRev10or13(id)) return kCalibrationNotSupported;
-    return {};
-}
 
 CalibrationList ListOfNewCalibration(const DeviceIdentity& id) {
     if (!id.extendedCalibration) return CalibrationList::Segments;
