@@ -53,14 +53,12 @@ float GetFloat(const std::uint8_t* in) {
                                 (std::uint32_t{in[2]} << 8) | std::uint32_t{in[3]});
 }
 
-bool SendConstants(AppState& s, const ConstantsMessage& m) {
-    std::uint8_t data[10];
-    data[0] = m.first;
-    PutFloat(data + 1, m.constant);
-    data[5] = m.usePeriod;
-    PutFloat(data + 6, m.period);
+// Sends the request `build` puts in the buffer until the device takes it, the
+// engineer gives up after the write lock, or it is refused; true when taken.
+template <typename Build>
+bool WriteUntilJudged(AppState& s, Build build) {
     for (;;) {
-        BuildLongRequest(s.buffer, kConstantsCommand, data, sizeof data);
+        build();
         if (RunWritePattern(s, kWriteProgress) != ExchangeOk) {
             ErrorBox(s, kWriteFailed);
             return false;
@@ -73,24 +71,22 @@ bool SendConstants(AppState& s, const ConstantsMessage& m) {
     }
 }
 
+bool SendConstants(AppState& s, const ConstantsMessage& m) {
+    std::uint8_t data[10];
+    data[0] = m.first;
+    PutFloat(data + 1, m.constant);
+    data[5] = m.usePeriod;
+    PutFloat(data + 6, m.period);
+    return WriteUntilJudged(s, [&] { BuildLongRequest(s.buffer, kConstantsCommand, data, sizeof data); });
+}
+
 // Block 133: the correction factor and whether it is used. True when the
 // device took it.
 bool SendFactor(AppState& s, float factor, bool useFactor) {
     const auto bytes = ToDensityFloat(factor);
     const std::uint8_t payload[5] = {bytes[0], bytes[1], bytes[2], bytes[3],
                                      useFactor ? std::uint8_t{1} : std::uint8_t{0}};
-    for (;;) {
-        BuildWriteParameterBlock(s, kFactorBlock, payload, sizeof payload);
-        if (RunWritePattern(s, kWriteProgress) != ExchangeOk) {
-            ErrorBox(s, kWriteFailed);
-            return false;
-        }
-        switch (JudgeWriteAnswer(s)) {
-            case WriteVerdict::Accepted: return true;
-            case WriteVerdict::Repeat: continue;
-            case WriteVerdict::Refused: return false;
-        }
-    }
+    return WriteUntilJudged(s, [&] { BuildWriteParameterBlock(s, kFactorBlock, payload, sizeof payload); });
 }
 
 // Reads a five-byte block string. Nothing when no exchange succeeded (after
