@@ -181,6 +181,31 @@ frames = {
 }
 
 
+def hart_ip(kind, message_id, sequence, body=b"", status=0, version=1):
+    count = 8 + len(body)
+    return bytes([version, kind, message_id, status, sequence >> 8, sequence & 0xFF, count >> 8, count & 0xFF]) + body
+
+
+# The fourth header byte is the sequence number awaited; options bit 7 makes
+# the rest one datagram instead of a TCP stream.
+hart_ip_answer = hart_ip(1, 3, 5, cmd1_short)
+assert hart_ip_answer[:8] == hexbytes("01 01 03 00 00 05 00 14")
+hart_ip_seeds = {
+    "tcp-answer": header(0x04, 1, 0, 5) + hart_ip_answer,
+    "udp-answer": header(0x84, 1, 0, 5) + hart_ip_answer,
+    "tcp-long-answer": header(0x06, 1, 0, 7) + hart_ip(1, 3, 7, cmd1_long),
+    "tcp-late-answer-first": header(0x04, 1, 0, 5) + hart_ip(1, 3, 4, cmd1_short) + hart_ip_answer,
+    "tcp-keep-alive-first": header(0x04, 1, 0, 5) + hart_ip(1, 2, 5) + hart_ip_answer,
+    "tcp-session-initiate-answer": header(0x04, 1, 0, 5) + hart_ip(1, 0, 5, bytes([1, 0, 0, 0xEA, 0x60])),
+    "tcp-error-message": header(0x04, 1, 0, 5) + hart_ip(3, 3, 5, status=5),
+    "tcp-nak": header(0x04, 1, 0, 5) + hart_ip(15, 3, 5),
+    "tcp-server-closes": header(0x04, 1, 0, 5) + hart_ip(0, 1, 9),
+    "tcp-wrong-version": header(0x04, 1, 0, 5) + hart_ip(1, 3, 5, cmd1_short, version=2),
+    "tcp-byte-count-short": header(0x04, 1, 0, 5) + hart_ip_answer[:7] + bytes([7]) + hart_ip_answer[8:],
+    "udp-datagram-longer-than-count": header(0x84, 1, 0, 5) + hart_ip_answer + b"\x00",
+}
+
+
 def write(target, seeds):
     folder = os.path.join(HERE, "corpus", target)
     os.makedirs(folder, exist_ok=True)
@@ -197,3 +222,4 @@ write("ini_round_trip", ini)
 write("device_operations", operations)
 write("clb_files", clb)
 write("frame_decoder", frames)
+write("hart_ip_receive", hart_ip_seeds)
