@@ -21,7 +21,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && SUDO=sudo
   $SUDO apt-get update
   # tshark's package asks whether non-root users may capture; answer before it asks.
-  if printf '%s\n' "${missing[@]}" | grep -qx tshark; then
+  if printf '%s\n' "${missing[@]}" | grep -qx tshark && command -v debconf-set-selections >/dev/null; then
     echo "wireshark-common wireshark-common/install-setuid boolean false" | $SUDO debconf-set-selections
   fi
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
