@@ -20,7 +20,7 @@ using namespace quillon::cli;
 int main(int argc, char** argv) {
     PrepareConsole();
     CLI::App app{"quillon-cli: the service tool's device commands from a shell", "quillon-cli"};
-    app.set_version_flag("--version", std::string(kVersion));
+    app.set_version_flag("--version", std::string("quillon-cli ") + kVersion);
     app.footer(kExitStatusHelp);
     app.require_subcommand(1);
 
