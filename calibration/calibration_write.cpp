@@ -191,6 +191,27 @@ bool RepeatAfterTheButton(AppState& s) {
     return s.ui.message(MessageIcon::Error, kProtectedRepeatQuestion, MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
+// Sends one point of a segment or code-point write until the device takes it:
+// a locked device is asked about its button and the point sent again. False
+// when the point was not taken; the reason was shown, unless the engineer
+// stopped. `closeFirst` is the progress window the error box replaces.
+bool SendCalibrationPoint(AppState& s, const std::vector<std::uint8_t>& data, int number,
+                          std::uint8_t flashErrorCode, ProgressWindow* closeFirst) {
+    for (;;) {
+        BuildLongRequest(s.buffer, kWriteCodeCommand, data.data(), data.size());
+        if (!ExchangeUntilAnswered(s, "Запись точки " + std::to_string(number), kCancelQuestion)) return false;
+        const std::uint8_t code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : 0xFF;
+        if (code == 0) return true;
+        if (code == 16 || code == 7) {
+            if (RepeatAfterTheButton(s)) continue;
+            return false;
+        }
+        if (closeFirst) closeFirst->close();
+        ErrorBox(s, code == flashErrorCode ? kFlashError : kUnknownDeviceError);
+        return false;
+    }
+}
+
 }  // namespace
 
 void SendCalibration(AppState& s, CalibrationList list, bool withExtraPoint) {
@@ -255,23 +276,7 @@ void WriteSegments(AppState& s, bool withExtraPoint) {
                                            static_cast<std::uint8_t>(seg.startCode >> 16)};
             PutLittle32(data, Bits(seg.startValue));
             PutLittle32(data, Bits(seg.slope));
-            for (;;) {
-                BuildLongRequest(s.buffer, kWriteCodeCommand, data.data(), data.size());
-                if (!ExchangeUntilAnswered(s, "Запись точки " + std::to_string(i + 1), kCancelQuestion)) {
-                    written = false;
-                    break;
-                }
-                const std::uint8_t code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : 0xFF;
-                if (code == 0) break;
-                // A locked device is told to press its button, as on the code-point devices.
-                if ((code == 16 || code == 7) && RepeatAfterTheButton(s)) continue;
-                if (code != 16 && code != 7) {
-                    window.close();
-                    ErrorBox(s, code == 6 ? kFlashError : kUnknownDeviceError);
-                }
-                written = false;
-                break;
-            }
+            written = SendCalibrationPoint(s, data, i + 1, 6, &window);
         }
     }
     if (!written) {
@@ -345,22 +350,7 @@ void WriteCodePoints(AppState& s) {
                                            static_cast<std::uint8_t>(p.code >> 16),
                                            static_cast<std::uint8_t>(p.code >> 8), static_cast<std::uint8_t>(p.code)};
             PutBig32(data, Bits(p.value));
-            for (;;) {
-                BuildLongRequest(s.buffer, kWriteCodeCommand, data.data(), data.size());
-                if (!ExchangeUntilAnswered(s, "Запись точки " + std::to_string(i + 1), kCancelQuestion)) {
-                    written = false;
-                    break;
-                }
-                const std::uint8_t code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : 0xFF;
-                if (code == 0) break;
-                if (code == 16 || code == 7) {
-                    if (RepeatAfterTheButton(s)) continue;
-                } else {
-                    ErrorBox(s, code == 24 ? kFlashError : kUnknownDeviceError);
-                }
-                written = false;
-                break;
-            }
+            written = SendCalibrationPoint(s, data, i + 1, 24, nullptr);
         }
     }
     if (!written) {
