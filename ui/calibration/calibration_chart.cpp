@@ -48,7 +48,10 @@ CalibrationChartView::CalibrationChartView(QWidget* parent)
         for (QLegendMarker* m : chart->legend()->markers(s)) m->setVisible(false);
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->legend()->hide();
+    // The view releases the empty chart it was made with rather than deleting it.
+    QChart* const emptyChart = QChartView::chart();
     QChartView::setChart(chart);
+    delete emptyChart;
     setRenderHint(QPainter::Antialiasing);
     setMinimumSize(360, 280);
 }
