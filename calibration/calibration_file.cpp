@@ -152,6 +152,8 @@ IniCalibration ReadIniCalibration(const TIniFileVant& ini, int kind, int limit) 
             c.temperaturePairs.push_back({*value, reading});
         }
     }
+    const std::size_t read = c.codePoints.size() + c.temperaturePairs.size();
+    if (!c.error && limit >= 0 && read == static_cast<std::size_t>(limit) && ini.ValueExists(kPointsSection, Key("T_code", limit))) c.pointsBeyondLimit = true;
     const int enabled = ini.ReadInteger(kPointsSection, "ClbEnabled", -1);
     c.enabled = enabled == -1 ? 1 : (enabled != 0 ? 1 : 0);
     return c;
@@ -267,7 +269,10 @@ bool LoadIni(AppState& s, const TIniFileVant& ini, int kind) {
     CalibrationSet& set = s.calibration;
     DeviceIdentity& id = s.identity;
     const bool noDevice = NoDeviceIdentified(s);
-    IniCalibration c = ReadIniCalibration(ini, kind, IniPointLimit(id));
+    // Every point the file holds is read, whatever the device: cutting at its point count would
+    // show and save a shorter calibration than the file's as if it were whole. The send refuses
+    // a list the device has no room for.
+    IniCalibration c = ReadIniCalibration(ini, kind, kMaxIniPoints);
     if (c.sensorId) {
         set.calibrationSensorId = *c.sensorId;
         set.calibrationHasSensorId = true;
@@ -275,6 +280,11 @@ bool LoadIni(AppState& s, const TIniFileVant& ini, int kind) {
     }
     if (c.error) {
         ErrorBox(s, "Ошибка вычитывания калибровки из данного файла!");
+        return false;
+    }
+    if (c.pointsBeyondLimit) {
+        ErrorBox(s, "В файле больше " + std::to_string(kMaxIniPoints) +
+                        " точек калибровки: столько не хранит ни один датчик. Калибровка не загружена!");
         return false;
     }
     set.calibrationEnabled = c.enabled;
@@ -289,13 +299,21 @@ bool LoadIni(AppState& s, const TIniFileVant& ini, int kind) {
         ErrorBox(s, "В файле меньше двух точек калибровки!");
         return true;
     };
+    // Shown whole, but the engineer learns now, not at the send, that this device cannot take it.
+    const auto tellIfTooMany = [&s, &id, noDevice](std::size_t points) {
+        if (noDevice || points <= static_cast<std::size_t>(std::max(id.calibrationPointCount, 0))) return;
+        InfoBox(s, "Максимальное количество точек калибровки в датчике " + std::to_string(id.calibrationPointCount) +
+                       ", а данная калибровка содержит " + std::to_string(points) + " точек!");
+    };
     if (kind == kFileIniCodePoints) {
         if (tooFew(c.codePoints.size())) return false;
+        tellIfTooMany(c.codePoints.size());
         set.codePoints = std::move(c.codePoints);
         SegmentsFromPoints(set, std::max<int>(id.calibrationPointCount, static_cast<int>(set.codePoints.size())));
         return true;
     }
     if (tooFew(c.temperaturePairs.size())) return false;
+    tellIfTooMany(c.temperaturePairs.size());
     set.temperaturePairs = std::move(c.temperaturePairs);
     set.readingsAreCodes = kind == kFileIniCodePairs;
     SortPairsByValue(set.temperaturePairs);

@@ -49,6 +49,7 @@ struct IniCalibration {
     std::optional<std::array<std::uint8_t, 8>> sensorId;
     std::uint8_t enabled = 1;
     bool error = false;  // a point without its value, or a value out of range
+    bool pointsBeyondLimit = false;  // the file goes on past the points read
 };
 
 // Kind of the file behind `ini`: 1, 2, 3, or 0 when it is no INI calibration.

@@ -27,9 +27,11 @@ bool CodesAscending(const std::vector<CodePoint>& points) {
     return std::all_of(points.begin(), points.end(), [](const CodePoint& p) { return p.code <= kMaxCode; });
 }
 
-std::string TooManyForFile(std::size_t count, std::size_t limit) {
-    return "Калибровка содержит " + std::to_string(count) + " точек, а файл для этого датчика может хранить не более " +
-           std::to_string(limit) + ". Запись в файл отменена!";
+// The file keeps the list that is shown, whatever the device identified: it may be meant for
+// another one. Only the form's own bound applies.
+std::string TooManyForFile(std::size_t count) {
+    return "Калибровка содержит " + std::to_string(count) + " точек, а файл калибровки может хранить не более " +
+           std::to_string(kMaxIniPoints) + ". Запись в файл отменена!";
 }
 
 }  // namespace
@@ -62,11 +64,6 @@ std::string CalibrationFormName(CalibrationList list) {
 std::size_t SegmentRecordLimit(const DeviceIdentity& id) {
     if (id.softwareRevision == kNoDeviceYet) return kMaxSegmentRecords;
     return static_cast<std::size_t>(std::clamp(id.calibrationPointCount - 1, 1, static_cast<int>(kMaxSegmentRecords)));
-}
-
-int IniPointLimit(const DeviceIdentity& id) {
-    if (id.softwareRevision == kNoDeviceYet) return kMaxIniPoints;
-    return std::clamp(id.calibrationPointCount, 1, kMaxIniPoints);
 }
 
 std::string CalibrationRefusal(const DeviceIdentity& id) {
@@ -124,16 +121,14 @@ std::string SaveProblem(const CalibrationSet& set, CalibrationList list, const D
             const auto& p = set.codePoints;
             if (p.size() < 2) return kTooFewPoints;
             if (!CodesAscending(p)) return kCodesNotAscending;
-            if (p.size() > static_cast<std::size_t>(IniPointLimit(id)))
-                return TooManyForFile(p.size(), static_cast<std::size_t>(IniPointLimit(id)));
+            if (p.size() > static_cast<std::size_t>(kMaxIniPoints)) return TooManyForFile(p.size());
             if (const std::size_t n = FirstNonFiniteCodePoint(p)) return NonFiniteSaveRefusal("точка " + std::to_string(n));
             return {};
         }
         case CalibrationList::TemperaturePairs: {
             const auto& p = set.temperaturePairs;
             if (p.size() < 2) return kTooFewPoints;
-            if (p.size() > static_cast<std::size_t>(IniPointLimit(id)))
-                return TooManyForFile(p.size(), static_cast<std::size_t>(IniPointLimit(id)));
+            if (p.size() > static_cast<std::size_t>(kMaxIniPoints)) return TooManyForFile(p.size());
             if (const std::size_t n = FirstNonFinitePair(p, set.readingsAreCodes))
                 return NonFiniteSaveRefusal("точка " + std::to_string(n));
             // A file of codes keeps them as whole numbers, and a negative one does not read back.

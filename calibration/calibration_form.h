@@ -21,9 +21,8 @@ CalibrationList FileKindForm(int kind);
 std::string CalibrationFormName(CalibrationList list);
 
 // How many segment records a binary file holds for this device (the most a
-// file may hold when none is identified), and how many points an INI file.
+// file may hold when none is identified).
 std::size_t SegmentRecordLimit(const DeviceIdentity& id);
-int IniPointLimit(const DeviceIdentity& id);
 
 // True when a number the list carries, or a slope between its neighbours, is
 // not finite: such a table would reach a device as garbage.

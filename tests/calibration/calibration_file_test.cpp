@@ -134,10 +134,16 @@ TEST(LoadCalibrationFile, HugeSparseFileFolderAndMissingFileAreRefusedQuickly) {
 // INI files: kinds, missing values, the enable flag, point limits, separators.
 TEST(LoadCalibrationFile, IniFiles) {
     TempFolder dir;
-    std::string many = "[Temperature_Calibration]\r\n";
-    for (int k = 0; k < 30; ++k)
-        many += "T_code" + std::to_string(k) + "=" + std::to_string(1000 + 100 * k) + "\r\nT_value" +
-                std::to_string(k) + "=" + std::to_string(k) + "\r\n";
+    const auto points = [](int count) {
+        std::string text = "[Temperature_Calibration]\r\n";
+        for (int k = 0; k < count; ++k)
+            text += "T_code" + std::to_string(k) + "=" + std::to_string(1000 + 100 * k) + "\r\nT_value" +
+                    std::to_string(k) + "=" + std::to_string(k) + "\r\n";
+        return text;
+    };
+    const std::string tooManyForEight = "Максимальное количество точек калибровки в датчике 8, а данная калибровка содержит 12 точек!";
+    const std::string beyondAnyDevice =
+        "В файле больше 25 точек калибровки: столько не хранит ни один датчик. Калибровка не загружена!";
     const struct {
         const char* name;
         std::string text;
@@ -203,15 +209,18 @@ TEST(LoadCalibrationFile, IniFiles) {
          0,
          0,
          {"Ошибка вычитывания калибровки из данного файла!"}},
-        {"many-with-device", many, true, true, 8, 1, {}},
-        {"many-without-device", many, false, true, 25, 1, {}},
+        // More points than the device holds: all are shown, and the engineer is told at once.
+        {"twelve-with-device", points(12), true, true, 12, 1, {tooManyForEight}},
+        {"twenty-five-without-device", points(25), false, true, 25, 1, {}},
+        {"twenty-six-with-device", points(26), true, false, 0, 0, {beyondAnyDevice}},
+        {"thirty-without-device", points(30), false, false, 0, 0, {beyondAnyDevice}},
         {"with-id",
-         "[SensorIDSection]\nID1=40\nID2=255\nID3=76\nID4=25\nID5=99\nID6=22\nID7=3\nID8=90\n" + many,
+         "[SensorIDSection]\nID1=40\nID2=255\nID3=76\nID4=25\nID5=99\nID6=22\nID7=3\nID8=90\n" + points(12),
          true,
          true,
-         8,
+         12,
          1,
-         {"Калибровка сделана для сенсора с ID = 28h FFh 4Ch 19h 63h 16h 03h 5Ah"}},
+         {"Калибровка сделана для сенсора с ID = 28h FFh 4Ch 19h 63h 16h 03h 5Ah", tooManyForEight}},
     };
     for (const auto& c : cases) {
         const std::string path = dir.file(std::string(c.name) + ".clb");
@@ -257,6 +266,31 @@ TEST(LoadCalibrationFile, CommaAndPointReadTheSameAndPairKinds) {
     EXPECT_EQ(set.calibrationFileKind, kFileIniCodePairs);
     EXPECT_TRUE(set.readingsAreCodes);
     EXPECT_EQ(PairReading(set, set.temperaturePairs[1]), 2500000.0);
+}
+
+// A file made for a device with more points passes through a smaller device's session whole.
+TEST(SaveCalibrationFile, AFileForABiggerDeviceKeepsEveryPointThroughLoadAndSave) {
+    TempFolder dir;
+    std::string text = "[Temperature_Calibration]\n";
+    for (int k = 0; k < 12; ++k)
+        text += "T_code" + std::to_string(k) + "=" + std::to_string(500 * (k + 1)) + "\nT_value" + std::to_string(k) +
+                "=" + std::to_string(k) + ".5\n";
+    const std::string from = dir.file("twelve.clb"), to = dir.file("copy.clb");
+    WriteFile(from, text);
+    FileBench small;
+    small.identifyAs(6, 8, true);
+    small.chooseFile(from);
+    ASSERT_TRUE(LoadCalibrationFile(small.state));
+    small.chooseFile(to);
+    ASSERT_TRUE(SaveCalibrationFile(small.state, CalibrationList::CodePoints, "copy.clb"));
+
+    FileBench none;
+    none.chooseFile(to);
+    ASSERT_TRUE(LoadCalibrationFile(none.state));
+    const auto& points = none.state.calibration.codePoints;
+    ASSERT_EQ(points.size(), 12u);
+    EXPECT_EQ(points.back().code, 6000u);
+    EXPECT_EQ(points.back().value, 11.5f);
 }
 
 TEST(SaveCalibrationFile, IniKeepsForeignSectionsAndDropsStaleKeys) {
