@@ -3,8 +3,23 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
+
+#include "device/number_entry.h"
 
 namespace quillon {
+
+namespace {
+
+// Extreme points can extrapolate past the single range. The table then holds an infinity, which
+// every send and save refuses; a bare cast of such a double is not defined by the language.
+float SingleOrInfinity(double value) {
+    if (const std::optional<float> single = SingleFromDouble(value)) return *single;
+    if (std::isnan(value)) return std::numeric_limits<float>::quiet_NaN();
+    return value > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+}
+
+}  // namespace
 
 bool SegmentsFromPoints(CalibrationSet& set, int pointCount) {
     std::vector<CodePoint>& points = set.codePoints;
@@ -16,12 +31,12 @@ bool SegmentsFromPoints(CalibrationSet& set, int pointCount) {
         // The code difference is taken as an unsigned 32-bit number, as the
         // devices and older files have always had it.
         const std::uint32_t codeSpan = points[i + 1].code - points[i].code;
-        const float slope = static_cast<float>((static_cast<double>(points[i + 1].value) - points[i].value) /
-                                               static_cast<double>(static_cast<float>(codeSpan)));
+        const float slope = SingleOrInfinity((static_cast<double>(points[i + 1].value) - points[i].value) /
+                                             static_cast<double>(static_cast<float>(codeSpan)));
         points[i].slope = slope;
         if (i == 0) {
             const double start = static_cast<double>(points[0].value) - static_cast<double>(points[0].code) * slope;
-            table.push_back({0, static_cast<float>(start), slope});
+            table.push_back({0, SingleOrInfinity(start), slope});
         } else {
             table.push_back({points[i].code, points[i].value, slope});
         }
@@ -40,7 +55,7 @@ bool PointsFromSegments(CalibrationSet& set) {
     std::vector<CodePoint> points;
     points.reserve(set.segmentTable.size() + 1);
     for (const CalibrationSegment& s : set.segmentTable) points.push_back({s.startCode, s.startValue, s.slope});
-    points.push_back({static_cast<std::uint32_t>(code), static_cast<float>(last.startValue + 10.0), last.slope});
+    points.push_back({static_cast<std::uint32_t>(code), SingleOrInfinity(last.startValue + 10.0), last.slope});
     set.codePoints = std::move(points);
     return true;
 }

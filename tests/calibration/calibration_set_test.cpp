@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "calibration/calibration_set.h"
@@ -45,6 +46,22 @@ TEST(SegmentsFromPoints, EqualNeighbouringCodesChangeNothing) {
     EXPECT_FALSE(SegmentsFromPoints(set, 8));
     ASSERT_EQ(set.segmentTable.size(), 1u);
     EXPECT_EQ(set.segmentTable[0].startCode, 5u);
+}
+
+// Past the single range the table holds an infinity of the right sign, never a clamped or wrapped
+// number that a send would pass as finite.
+TEST(SegmentsFromPoints, ExtrapolationPastTheSingleRangeBecomesAnInfinity) {
+    CalibrationSet set;
+    set.codePoints = {{16000000, -3e38f, 0}, {16000001, 3e38f, 0}};
+    ASSERT_TRUE(SegmentsFromPoints(set, 2));
+    ASSERT_EQ(set.segmentTable.size(), 1u);
+    EXPECT_TRUE(std::isinf(set.segmentTable[0].slope) && set.segmentTable[0].slope > 0);
+    EXPECT_TRUE(std::isinf(set.segmentTable[0].startValue) && set.segmentTable[0].startValue < 0);
+
+    set.codePoints = {{10, 3e38f, 0}, {100, -3e38f, 0}};  // the slope fits, the start at code 0 does not
+    ASSERT_TRUE(SegmentsFromPoints(set, 2));
+    EXPECT_TRUE(std::isfinite(set.segmentTable[0].slope));
+    EXPECT_TRUE(std::isinf(set.segmentTable[0].startValue) && set.segmentTable[0].startValue > 0);
 }
 
 TEST(PointsFromSegments, OneMorePointTenUnitsBeyondTheLastSegment) {
