@@ -153,7 +153,8 @@ IniCalibration ReadIniCalibration(const TIniFileVant& ini, int kind, int limit) 
         }
     }
     const std::size_t read = c.codePoints.size() + c.temperaturePairs.size();
-    if (!c.error && limit >= 0 && read == static_cast<std::size_t>(limit) && ini.ValueExists(kPointsSection, Key("T_code", limit))) c.pointsBeyondLimit = true;
+    c.pointsBeyondLimit = !c.error && limit >= 0 && read == static_cast<std::size_t>(limit) &&
+                          ini.ValueExists(kPointsSection, Key("T_code", limit));
     const int enabled = ini.ReadInteger(kPointsSection, "ClbEnabled", -1);
     c.enabled = enabled == -1 ? 1 : (enabled != 0 ? 1 : 0);
     return c;
@@ -302,8 +303,7 @@ bool LoadIni(AppState& s, const TIniFileVant& ini, int kind) {
     // Shown whole, but the engineer learns now, not at the send, that this device cannot take it.
     const auto tellIfTooMany = [&s, &id, noDevice](std::size_t points) {
         if (noDevice || points <= static_cast<std::size_t>(std::max(id.calibrationPointCount, 0))) return;
-        InfoBox(s, "Максимальное количество точек калибровки в датчике " + std::to_string(id.calibrationPointCount) +
-                       ", а данная калибровка содержит " + std::to_string(points) + " точек!");
+        InfoBox(s, TooManyPointsForDevice(id.calibrationPointCount, points));
     };
     if (kind == kFileIniCodePoints) {
         if (tooFew(c.codePoints.size())) return false;

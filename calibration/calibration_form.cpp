@@ -66,6 +66,11 @@ std::size_t SegmentRecordLimit(const DeviceIdentity& id) {
     return static_cast<std::size_t>(std::clamp(id.calibrationPointCount - 1, 1, static_cast<int>(kMaxSegmentRecords)));
 }
 
+std::string TooManyPointsForDevice(int slots, std::size_t points) {
+    return "Максимальное количество точек калибровки в датчике " + std::to_string(slots) +
+           ", а данная калибровка содержит " + std::to_string(points) + " точек!";
+}
+
 std::string CalibrationRefusal(const DeviceIdentity& id) {
     if (isRev15(id))
         return "В данном устройстве используется многотемпературная калибровка. Используйте для калибровки "
@@ -122,7 +127,8 @@ std::string SaveProblem(const CalibrationSet& set, CalibrationList list, const D
             if (p.size() < 2) return kTooFewPoints;
             if (!CodesAscending(p)) return kCodesNotAscending;
             if (p.size() > static_cast<std::size_t>(kMaxIniPoints)) return TooManyForFile(p.size());
-            if (const std::size_t n = FirstNonFiniteCodePoint(p)) return NonFiniteSaveRefusal("точка " + std::to_string(n));
+            if (const std::size_t n = FirstNonFiniteCodePoint(p))
+                return NonFiniteSaveRefusal("точка " + std::to_string(n));
             return {};
         }
         case CalibrationList::TemperaturePairs: {

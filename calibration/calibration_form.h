@@ -29,6 +29,9 @@ std::size_t SegmentRecordLimit(const DeviceIdentity& id);
 // Devices this tool cannot calibrate, with the reason shown; empty when it can.
 std::string CalibrationRefusal(const DeviceIdentity& id);
 
+// The device keeps at most `slots` points; said when a list has more, at its load and at its send.
+std::string TooManyPointsForDevice(int slots, std::size_t points);
+
 bool HasNonFinite(const CalibrationSet& set, CalibrationList list);
 
 // Why the list cannot be written to a file that loads back equal on this

@@ -79,7 +79,8 @@ void SortPairsByValue(std::vector<TemperaturePair>& pairs) {
 }
 
 void SortPointsByCode(std::vector<CodePoint>& points) {
-    std::stable_sort(points.begin(), points.end(), [](const CodePoint& a, const CodePoint& b) { return a.code < b.code; });
+    std::stable_sort(points.begin(), points.end(),
+                     [](const CodePoint& a, const CodePoint& b) { return a.code < b.code; });
 }
 
 std::uint8_t IdCrc8(const std::uint8_t* bytes, std::size_t n) {

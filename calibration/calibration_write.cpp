@@ -335,8 +335,7 @@ void WriteCodePoints(AppState& s) {
     const int slots = s.identity.calibrationPointCount;
     if (n > slots) {
         // The slots are counted down from the top: more points than slots has no slot to go to.
-        ErrorBox(s, "Максимальное количество точек калибровки в датчике " + std::to_string(slots) +
-                        ", а данная калибровка содержит " + std::to_string(n) + " точек!");
+        ErrorBox(s, TooManyPointsForDevice(slots, static_cast<std::size_t>(n)));
         return;
     }
     const std::uint8_t channelBit = s.identity.selectedChannel == 1 ? 0x80 : 0x00;
@@ -377,9 +376,7 @@ void WriteTemperaturePairs(AppState& s) {
     const auto& pairs = s.calibration.temperaturePairs;
     const int n = static_cast<int>(pairs.size());
     if (n > s.identity.calibrationPointCount) {
-        ErrorBox(s, "Максимальное количество точек калибровки в датчике " +
-                        std::to_string(s.identity.calibrationPointCount) + ", а данная калибровка содержит " +
-                        std::to_string(n) + " точек!");
+        ErrorBox(s, TooManyPointsForDevice(s.identity.calibrationPointCount, static_cast<std::size_t>(n)));
         return;
     }
     if (canWriteI2cSensorId(s.identity, true) && s.identity.selectedChannel == 1 && !writeSensorIdString(s)) return;

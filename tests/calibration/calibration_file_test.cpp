@@ -141,7 +141,8 @@ TEST(LoadCalibrationFile, IniFiles) {
                     std::to_string(k) + "=" + std::to_string(k) + "\r\n";
         return text;
     };
-    const std::string tooManyForEight = "Максимальное количество точек калибровки в датчике 8, а данная калибровка содержит 12 точек!";
+    const std::string tooManyForEight =
+        "Максимальное количество точек калибровки в датчике 8, а данная калибровка содержит 12 точек!";
     const std::string beyondAnyDevice =
         "В файле больше 25 точек калибровки: столько не хранит ни один датчик. Калибровка не загружена!";
     const struct {
