@@ -24,6 +24,7 @@ bool Interrupted(LinkState& s) {
 int ExchangeDirect(LinkState& s, std::size_t length) {
     if (!PortIsOpen(s)) {
         s.ui.message(MessageIcon::Error, texts::kPortNotSelected, MessageButtons::Ok);
+        s.linkFailure = texts::kPortNotSelected;
         s.flags.stopRequested = true;  // ends a running polling loop too
         return ExchangeAborted;
     }
@@ -51,6 +52,7 @@ int ExchangeTunnel(LinkState& s, std::size_t length) {
 }
 
 int ExchangeOnce(LinkState& s) {
+    s.linkFailure.clear();
     const std::size_t length =
         FinishRequest(s.buffer, s.settings.shortAddress, s.target.longAddress, s.settings.masterAddress);
     if (length == 0) {

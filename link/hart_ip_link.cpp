@@ -55,7 +55,8 @@ bool TakeInterrupt(LinkState& s) {
 // A failure the user must hear of: the message names the server, and the
 // loop that ran the exchange ends (as with no port on the modem link).
 int Fail(LinkState& s, const std::string& what) {
-    s.ui.message(MessageIcon::Error, HartIpProblemText(s.settings, what), MessageButtons::Ok);
+    s.linkFailure = HartIpProblemText(s.settings, what);
+    s.ui.message(MessageIcon::Error, s.linkFailure, MessageButtons::Ok);
     s.flags.stopRequested = true;
     return ExchangeAborted;
 }
@@ -337,6 +338,7 @@ int ExchangeHartIp(LinkState& s, std::size_t length) {
         h.socket.reset();
         return Fail(s, NetWhat(error));
     }
+    ++s.requestsSent;
     const std::uint32_t start = s.clock.tickMs();
     for (;;) {
         Message m;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "link/clock.h"
 #include "link/exchange_buffer.h"
@@ -36,6 +38,16 @@ struct LinkState {
     ExchangeBuffer buffer;
     AnswerFilter filter;
     InterruptFlags flags;
+
+    // Why the link itself ended the last exchange (no port, a connection the
+    // server reset, a wrong tunnel password), in the link's own words; empty
+    // when it ended otherwise. Cleared as each exchange starts.
+    std::string linkFailure;
+
+    // Requests that went out on the link in this run (keep-alives and session
+    // messages not counted): an operation that sent a write and lost its
+    // answer knows from this that the device may have taken it.
+    std::uint64_t requestsSent = 0;
 
     // The user's decimal separator, taken from the locale once at start-up.
     char decimalSeparator = '.';

@@ -124,6 +124,7 @@ void SendFrame(LinkState& s, const std::uint8_t* bytes, std::size_t count) {
     const std::int64_t ticks = TransmissionTicks(count, LineSettingsFor(s.settings), s.port.performanceFrequency);
     const std::int64_t sendStart = s.clock.counter();
     s.port.lastRtsLateness = port->sendKeyed(bytes, count, ticks, s.clock);
+    ++s.requestsSent;
     if (s.tap) {
         // The port purges before it sends; the drop time counts from the start
         // of the send, a few microseconds before the port's own deadline.

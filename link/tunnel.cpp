@@ -45,7 +45,9 @@ int UnwrapAnswer(LinkState& s, std::size_t count) {
     if (count == 9) {
         if (r[4] == 4) {
             auto answer = s.ui.message(MessageIcon::Error, texts::kWrongTunnelPassword, MessageButtons::YesNo);
-            return answer == MessageAnswer::Yes ? ExchangeAborted : ExchangeNoAnswer;
+            if (answer != MessageAnswer::Yes) return ExchangeNoAnswer;
+            s.linkFailure = texts::kWrongTunnelPasswordReason;
+            return ExchangeAborted;
         }
         return ExchangeNoAnswer;
     }
