@@ -33,7 +33,7 @@ constexpr const char* kAccepted = "Данные были успешно отпр
 constexpr const char* kRejected = "Ошибка при перепроверке параметров! Данные не приняты к исполнению!";
 
 // The three device-id bytes, or nothing when the user cancels.
-std::optional<DeviceId> AskDeviceId(AppState& s) {
+std::optional<DeviceId> AskDeviceId(DeviceState& s) {
     LongAddressDialog dialog;
     for (std::size_t i = 0; i < dialog.edits.size(); ++i) dialog.edits[i] = HexByteText(s.identity.longAddress[i]);
     for (;;) {
@@ -50,7 +50,7 @@ std::optional<DeviceId> AskDeviceId(AppState& s) {
     }
 }
 
-bool Send(AppState& s, const char* progress, const char* failure) {
+bool Send(DeviceState& s, const char* progress, const char* failure) {
     if (RunAttemptLoop(s, progress, kNoAttemptLimit) == ExchangeOk) return true;
     s.ui.message(MessageIcon::Error, failure, MessageButtons::Ok);
     return false;
@@ -58,7 +58,7 @@ bool Send(AppState& s, const char* progress, const char* failure) {
 
 // Standard family: command 19, repeated while the user presses the device's
 // button and asks again. False when no exchange succeeded.
-bool WriteWithCommand19(AppState& s, const DeviceId& id) {
+bool WriteWithCommand19(DeviceState& s, const DeviceId& id) {
     for (;;) {
         BuildLongRequest(s.buffer, kWriteLongAddressCommand, id.data(), id.size());
         if (!Send(s, kWriteProgress, kNotWritten)) return false;
@@ -85,7 +85,7 @@ bool WriteWithCommand19(AppState& s, const DeviceId& id) {
 
 // Older firmware: stage the bytes in the parameter block, then ask the device
 // to take them over. False when either exchange never succeeded.
-bool WriteThroughParameterBlock(AppState& s, const DeviceId& id) {
+bool WriteThroughParameterBlock(DeviceState& s, const DeviceId& id) {
     const std::uint16_t index = isRev3Hw1(s.identity) ? kLongAddressIndexRev3Hw1 : kLongAddressIndex;
     BuildWriteParameterBlock(s, index, id.data(), id.size());
     if (!Send(s, kWriteProgress, kNotWritten)) return false;
@@ -105,7 +105,7 @@ bool WriteThroughParameterBlock(AppState& s, const DeviceId& id) {
 
 }  // namespace
 
-void ChangeLongAddrCommand(AppState& s) {
+void ChangeLongAddrCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
     if (!supportsLongAddressChange(s.identity)) {
         s.ui.message(MessageIcon::Information, kNotAvailable, MessageButtons::Ok);

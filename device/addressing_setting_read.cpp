@@ -17,7 +17,7 @@ constexpr std::size_t kValueEnd = 5;
 
 }  // namespace
 
-RawSettingRead ReadSettingLowByte(AppState& s, std::uint8_t number, const std::string& progressText) {
+RawSettingRead ReadSettingLowByte(DeviceState& s, std::uint8_t number, const std::string& progressText) {
     const MainMenuRemoved menuRemoved(s.ui);
     const ProgressWindow progress(s.ui);
     BuildLongRequest(s.buffer, kReadSettingCommand, {number});

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
@@ -22,6 +22,6 @@ struct RawSettingRead {
 // attempt as `progressText` + attempt number. The main menu is removed while
 // it runs; the progress window is closed and the menu put back before it
 // returns, whatever the outcome.
-RawSettingRead ReadSettingLowByte(AppState& s, std::uint8_t number, const std::string& progressText);
+RawSettingRead ReadSettingLowByte(DeviceState& s, std::uint8_t number, const std::string& progressText);
 
 }  // namespace quillon

@@ -1,6 +1,8 @@
 #include "device/addressing.h"
 #include "device/dialogs.h"
 #include "device/identification.h"
+#include "device/parameter_access.h"
+#include "device/write_lock.h"
 #include "device/response_codes.h"
 #include "device/variant.h"
 #include "link/attempt_loop.h"
@@ -24,12 +26,10 @@ constexpr const char* kFlashError = "Ошибка flash-памяти при за
 constexpr const char* kUnknownError = "Неизвестная ошибка при записи короткого адреса!";
 
 // An answer too short to carry a response code counts as an unknown error.
-constexpr std::uint8_t kNoCode = 0xFF;
-
-std::uint8_t CodeOf(const ExchangeBuffer& b) { return AnswerHasStatus(b) ? ResponseCode(b) : kNoCode; }
+std::uint8_t CodeOf(const ExchangeBuffer& b) { return AnswerHasStatus(b) ? ResponseCode(b) : kNoResponseCode; }
 
 // The new address, or nothing when the user cancels.
-std::optional<std::uint8_t> AskNewAddress(AppState& s) {
+std::optional<std::uint8_t> AskNewAddress(DeviceState& s) {
     ShortAddressDialog dialog;
     dialog.value = s.settings.shortAddress;
     for (;;) {
@@ -40,47 +40,58 @@ std::optional<std::uint8_t> AskNewAddress(AppState& s) {
     }
 }
 
-// Sends the change until it is accepted or abandoned; true when written.
-bool WriteShortAddress(AppState& s, std::uint8_t address) {
+}  // namespace
+
+Outcome WriteShortAddress(DeviceState& s, std::uint8_t address, const AskRepeatOnLock& askRepeat) {
+    if (address > kHighestShortAddress)
+        return InputRefusedOutcome("short address", "Адрес " + std::to_string(address) + " вне диапазона 0-15");
     const bool standard = isStandardCommandFamily(s.identity);
     for (;;) {
         if (standard)
             BuildLongRequest(s.buffer, kWriteAddressCommand, {address});
         else
             BuildShortRequest(s.buffer, kWriteAddressCommandOld, {address});
-        if (RunAttemptLoop(s, kProgressText, kAttempts) != ExchangeOk) {
-            s.ui.message(MessageIcon::Error, kNotWritten, MessageButtons::Ok);
-            return false;
+        const std::uint64_t sentBefore = s.requestsSent;
+        const int exchange = RunAttemptLoop(s, kProgressText, kAttempts);
+        if (exchange != ExchangeOk) {
+            const Outcome o = ExchangeOutcome(s, exchange);
+            return s.requestsSent != sentBefore ? WithUnknownEffect(o) : o;
         }
         const std::uint8_t code = CodeOf(s.buffer);
-        if (code == 0) {
-            s.ui.message(MessageIcon::Information, kWritten, MessageButtons::Ok);
-            return true;
-        }
-        if (standard) {
-            if (!AnswerHasStatus(s.buffer)) {
-                s.ui.message(MessageIcon::Error, ResponseCodeMessageText(kNoCode), MessageButtons::Yes);
-                return false;
-            }
-            if (ShowResponseCode(s) && AskRepeatAfterProtection(s)) continue;
-            return false;
-        }
-        s.ui.message(MessageIcon::Error, code == kFlashErrorCode ? kFlashError : kUnknownError, MessageButtons::Ok);
-        return false;
+        if (code == 0) break;
+        const Outcome refusal = RefusedOutcome(code);
+        // The older command knows no write lock: its codes mean other things.
+        if (standard && refusal.writeLocked() && askRepeat && askRepeat(refusal)) continue;
+        return refusal;
+    }
+    s.settings.shortAddress = address;
+    invalidateIdentity(s);
+    s.identity.sensorIdKnown = false;
+    return DoneOutcome();
+}
+
+Report ShortAddressReport(const DeviceIdentity& id, const Outcome& o) {
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {InfoText(kWritten)};
+        case OutcomeKind::Refused:
+            if (!isStandardCommandFamily(id))
+                return {ErrorText(o.responseCode == kFlashErrorCode ? kFlashError : kUnknownError)};
+            // The write lock's text came with its question.
+            if (o.writeLocked()) return {};
+            return {ErrorText(ResponseCodeMessageText(o.responseCode),
+                              MessageButtons::Yes)};
+        case OutcomeKind::InputRefused: return {ErrorText(o.reason)};
+        default: return {ErrorText(WithEffect(kNotWritten, o))};
     }
 }
 
-}  // namespace
-
-void ChangeShortAddrCommand(AppState& s) {
+void ChangeShortAddrCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
     const auto address = AskNewAddress(s);
     if (!address || *address == s.settings.shortAddress) return;
-    if (!WriteShortAddress(s, *address)) return;
-    s.settings.shortAddress = *address;
-    invalidateIdentity(s);
-    s.identity.sensorIdKnown = false;
-    UpdateMainCaption(s);
+    const Outcome o = WriteShortAddress(s, *address, AskAfterLockText(s.ui));
+    ShowReport(s.ui, ShortAddressReport(s.identity, o));
+    if (o.done()) UpdateMainCaption(s);
 }
 
 }  // namespace quillon

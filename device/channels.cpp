@@ -4,6 +4,7 @@
 #include "device/parameter_access.h"
 #include "device/variant.h"
 #include "link/message_boxes.h"
+#include "device/menu_items.h"
 
 namespace quillon {
 
@@ -11,8 +12,8 @@ namespace {
 
 constexpr std::uint8_t kChannelSetting = 33;
 
-void SetSaveIdVisibility(AppState& s) {
-    s.ui.setMenuItemVisible(MenuItem::SaveId, canWriteI2cSensorId(s.identity, false));
+void SetSaveIdVisibility(DeviceState& s) {
+    s.ui.setMenuItemVisible(menu::SaveId, canWriteI2cSensorId(s.identity, false));
 }
 
 }  // namespace
@@ -40,7 +41,7 @@ const char* ChannelDialogError(const ChannelDialog& dialog) {
     return dialog.channel1Active ? nullptr : "Основной канал 1 (АЦП) не активирован!";
 }
 
-void SelectChannelCommand(AppState& s) {
+void SelectChannelCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
     DeviceIdentity& id = s.identity;
     // Setting 33 means channels only on revision 16; writing it elsewhere

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 #include "device/dialogs.h"
 #include "device/sensor_id.h"
 
@@ -23,6 +23,6 @@ void FillChannelDialog(const DeviceIdentity& id, ChannelDialog& dialog, bool edi
 const char* ChannelDialogError(const ChannelDialog& dialog);
 
 // Body of "Выбор активных каналов" (inside the port bracket).
-void SelectChannelCommand(AppState& s);
+void SelectChannelCommand(DeviceState& s);
 
 }  // namespace quillon

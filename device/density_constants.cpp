@@ -56,7 +56,7 @@ float GetFloat(const std::uint8_t* in) {
 // Sends the request `build` puts in the buffer until the device takes it, the
 // engineer gives up after the write lock, or it is refused; true when taken.
 template <typename Build>
-bool WriteUntilJudged(AppState& s, Build build) {
+bool WriteUntilJudged(DeviceState& s, Build build) {
     for (;;) {
         build();
         if (RunWritePattern(s, kWriteProgress) != ExchangeOk) {
@@ -71,7 +71,7 @@ bool WriteUntilJudged(AppState& s, Build build) {
     }
 }
 
-bool SendConstants(AppState& s, const ConstantsMessage& m) {
+bool SendConstants(DeviceState& s, const ConstantsMessage& m) {
     std::uint8_t data[10];
     data[0] = m.first;
     PutFloat(data + 1, m.constant);
@@ -82,7 +82,7 @@ bool SendConstants(AppState& s, const ConstantsMessage& m) {
 
 // Block 133: the correction factor and whether it is used. True when the
 // device took it.
-bool SendFactor(AppState& s, float factor, bool useFactor) {
+bool SendFactor(DeviceState& s, float factor, bool useFactor) {
     const auto bytes = ToDensityFloat(factor);
     const std::uint8_t payload[5] = {bytes[0], bytes[1], bytes[2], bytes[3],
                                      useFactor ? std::uint8_t{1} : std::uint8_t{0}};
@@ -96,7 +96,7 @@ struct BlockString {
     bool valid = false;
 };
 
-std::optional<BlockString> ReadBlockString(AppState& s, std::uint16_t index) {
+std::optional<BlockString> ReadBlockString(DeviceState& s, std::uint16_t index) {
     BuildReadParameterBlock(s, index, kBlockStringCount);
     if (RunReadPattern(s, kReadProgress) != ExchangeOk) {
         ErrorBox(s, kReadFailed);
@@ -112,7 +112,7 @@ std::optional<BlockString> ReadBlockString(AppState& s, std::uint16_t index) {
 }
 
 // Block 127: the stored constant and operating mode; all zero when never entered.
-std::optional<BlockString> ReadConstantBlock(AppState& s) {
+std::optional<BlockString> ReadConstantBlock(DeviceState& s) {
     auto block = ReadBlockString(s, kConstantBlock);
     if (block && !block->valid) ErrorBox(s, "В датчик не были введены параметры работы!");
     return block;
@@ -126,7 +126,7 @@ struct TypedConstants {
     std::optional<float> factor;
 };
 
-std::optional<TypedConstants> AskConstants(AppState& s, PlotnoConstDialog& dialog, bool periodOnlyWhenUsed) {
+std::optional<TypedConstants> AskConstants(DeviceState& s, PlotnoConstDialog& dialog, bool periodOnlyWhenUsed) {
     for (;;) {
         if (!s.ui.show(dialog)) return std::nullopt;
         TypedConstants typed;
@@ -151,7 +151,7 @@ std::optional<TypedConstants> AskConstants(AppState& s, PlotnoConstDialog& dialo
     }
 }
 
-void WriteKind0(AppState& s) {
+void WriteKind0(DeviceState& s) {
     PlotnoConstDialog dialog;
     const auto typed = AskConstants(s, dialog, false);
     if (!typed) return;
@@ -160,7 +160,7 @@ void WriteKind0(AppState& s) {
         InfoBox(s, kSent);
 }
 
-void EditKind1(AppState& s) {
+void EditKind1(DeviceState& s) {
     const auto block = ReadConstantBlock(s);
     if (!block) return;
     PlotnoConstDialog dialog;
@@ -177,7 +177,7 @@ void EditKind1(AppState& s) {
         InfoBox(s, kSent);
 }
 
-void EditKind2(AppState& s) {
+void EditKind2(DeviceState& s) {
     const bool velkor = isVelkor(s.identity);
     const auto block = ReadConstantBlock(s);
     if (!block) return;
@@ -225,7 +225,7 @@ void EditKind2(AppState& s) {
 
 }  // namespace
 
-void DensityMeterConstantsCommand(AppState& s) {
+void DensityMeterConstantsCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
     if (!s.identity.densityMeter) {
         InfoBox(s, "Данное устройство не является плотномером!");

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
 // Menu command "Константа для плотномера ..." (inside the port bracket).
-void DensityMeterConstantsCommand(AppState& s);
+void DensityMeterConstantsCommand(DeviceState& s);
 
 // TPlotnoConstForm. By design the mode and factor groups are hidden; each
 // generation of density meter shows what it has.

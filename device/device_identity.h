@@ -10,6 +10,15 @@ namespace quillon {
 // What command 0 taught about the connected device, and what was derived from
 // it; whether it is identified and its long address are the link's part.
 struct DeviceIdentity : LinkTarget {
+    // Who made the device and what it is, as command 0 says (the expanded
+    // device type and the 16-bit manufacturer code of HART 7 answers where
+    // they are given), and the HART revision of its universal commands.
+    std::uint16_t manufacturerId = 0;
+    std::uint16_t deviceType = 0;
+    std::uint8_t universalRevision = 0;
+    // Whether a command 0 answer said the above; until one did, the device is
+    // taken for one of this maker's, as the tool always has.
+    bool makeKnown = false;
     std::uint8_t responsePreambles = 0;
     std::uint8_t deviceRevision = 0;
     std::uint8_t softwareRevision = 255;
@@ -23,6 +32,9 @@ struct DeviceIdentity : LinkTarget {
     int selectedChannel = 0;
     std::array<std::uint8_t, 8> sensorId{};
     bool sensorIdKnown = false;
+    // Counts identifications of this run, so that what the layers above
+    // remember of one device is not offered for the next.
+    std::uint32_t identifications = 0;
 };
 
 }  // namespace quillon

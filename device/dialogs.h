@@ -7,6 +7,7 @@ namespace quillon {
 
 // TLongAddrForm: the identity of the device just identified.
 struct IdentityWindow {
+    static constexpr const char* kDialogName = "IdentityWindow";
     std::string caption = "Длинный адрес устройства";
     std::array<std::string, 5> labels;  // Label1..Label5
     bool label5Visible = false;
@@ -14,6 +15,7 @@ struct IdentityWindow {
 
 // TSelectChannelForm, editable ("Выбор каналов") or read-only ("Текущие каналы").
 struct ChannelDialog {
+    static constexpr const char* kDialogName = "ChannelDialog";
     std::string caption = "Выбор каналов";
     bool editable = true;         // controls enabled and OkBitBtn visible
     bool channel1Active = false;  // Challel0CheckBox
@@ -23,6 +25,7 @@ struct ChannelDialog {
 
 // TGetSerialStringForm.
 struct SerialStringDialog {
+    static constexpr const char* kDialogName = "SerialStringDialog";
     std::string caption = "Ввод параметра";
     std::string label = "Строка-идентификатор устройства:";
     std::string text;  // SerialStringEdit (UTF-8)
@@ -31,12 +34,14 @@ struct SerialStringDialog {
 
 // TSelectRequestForm: 0 = request 1, 1 = request 3.
 struct RequestChoiceDialog {
+    static constexpr const char* kDialogName = "RequestChoiceDialog";
     std::string caption = "Выбор запроса";
     int choice = 1;
 };
 
 // TShortAddrForm, also used for the Modbus address.
 struct ShortAddressDialog {
+    static constexpr const char* kDialogName = "ShortAddressDialog";
     std::string caption = "Изменение короткого адреса";
     std::string label = "Введите новый адрес :";
     std::string okCaption = "OK";
@@ -47,6 +52,7 @@ struct ShortAddressDialog {
 
 // TGetLongAddrForm: Edit1 and Edit2 are shown but disabled.
 struct LongAddressDialog {
+    static constexpr const char* kDialogName = "LongAddressDialog";
     std::string caption = "Длинный адрес";
     std::string label = "Введите длинный адрес : ";
     std::array<std::string, 5> edits;  // Edit1..Edit5, two characters each
@@ -54,6 +60,7 @@ struct LongAddressDialog {
 
 // TPreamblesForm.
 struct PreamblesDialog {
+    static constexpr const char* kDialogName = "PreamblesDialog";
     std::string caption = "Установка кол-ва преамбул в ответе";
     std::string label = "Количество преамбул в ответе, [3-50] :";
     std::string text;  // Edit1

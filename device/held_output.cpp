@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 #include "device/hex_text.h"
 #include "device/number_entry.h"
 
@@ -12,7 +12,7 @@ namespace {
 
 using LongAddress = std::array<std::uint8_t, 5>;
 
-void ShowBanner(AppState& s) {
+void ShowBanner(DeviceState& s) {
     std::string text = HeldOutputBanner(s);
     if (text == s.heldOutput.shownBanner) return;
     s.heldOutput.shownBanner = text;
@@ -24,7 +24,7 @@ void Append(std::string& text, const std::string& part) {
     text += part;
 }
 
-HeldDevice* Find(AppState& s, const LongAddress& address) {
+HeldDevice* Find(DeviceState& s, const LongAddress& address) {
     auto& devices = s.heldOutput.devices;
     auto it =
         std::find_if(devices.begin(), devices.end(), [&](const HeldDevice& d) { return d.longAddress == address; });
@@ -32,7 +32,7 @@ HeldDevice* Find(AppState& s, const LongAddress& address) {
 }
 
 // The record of the identified device, on the route it answers on now.
-HeldDevice& CurrentDevice(AppState& s) {
+HeldDevice& CurrentDevice(DeviceState& s) {
     HeldDevice* d = Find(s, s.identity.longAddress);
     if (!d) {
         s.heldOutput.devices.push_back({});
@@ -43,7 +43,7 @@ HeldDevice& CurrentDevice(AppState& s) {
     return *d;
 }
 
-void DropReleased(AppState& s) {
+void DropReleased(DeviceState& s) {
     std::erase_if(s.heldOutput.devices, [](const HeldDevice& d) { return !d.loopValue && !d.duty; });
     ShowBanner(s);
 }
@@ -61,7 +61,7 @@ std::string DutyText(const HeldDevice& d, char sep, bool forQuestion) {
 
 }  // namespace
 
-void NoteFixedLoopOutput(AppState& s, double value, bool voltage) {
+void NoteFixedLoopOutput(DeviceState& s, double value, bool voltage) {
     if (value == 0.0) return NoteLoopReleased(s, s.identity.longAddress);
     HeldDevice& d = CurrentDevice(s);
     d.loopValue = value;
@@ -69,7 +69,7 @@ void NoteFixedLoopOutput(AppState& s, double value, bool voltage) {
     ShowBanner(s);
 }
 
-void NoteFixedDuty(AppState& s, std::optional<float> duty) {
+void NoteFixedDuty(DeviceState& s, std::optional<float> duty) {
     if (!duty) return NoteDutyReleased(s, s.identity.longAddress);
     CurrentDevice(s).duty = duty;
     ShowBanner(s);
@@ -77,27 +77,27 @@ void NoteFixedDuty(AppState& s, std::optional<float> duty) {
 
 // The answer carried the long address, so it came from that device, on
 // whichever route: its hold is over.
-void NoteLoopReleased(AppState& s, const LongAddress& longAddress) {
+void NoteLoopReleased(DeviceState& s, const LongAddress& longAddress) {
     if (HeldDevice* d = Find(s, longAddress)) d->loopValue.reset();
     DropReleased(s);
 }
 
-void NoteDutyReleased(AppState& s, const LongAddress& longAddress) {
+void NoteDutyReleased(DeviceState& s, const LongAddress& longAddress) {
     if (HeldDevice* d = Find(s, longAddress)) d->duty.reset();
     DropReleased(s);
 }
 
-void NoteDeviceStatus(AppState& s, std::uint8_t deviceStatus) {
+void NoteDeviceStatus(DeviceState& s, std::uint8_t deviceStatus) {
     NoteDeviceStatus(s, s.identity.longAddress, deviceStatus);
 }
 
-void NoteDeviceStatus(AppState& s, const LongAddress& longAddress, std::uint8_t deviceStatus) {
+void NoteDeviceStatus(DeviceState& s, const LongAddress& longAddress, std::uint8_t deviceStatus) {
     s.heldOutput.deviceReportsFixedCurrent = (deviceStatus & kFixedCurrentStatusBit) != 0;
     s.heldOutput.reportingDevice = longAddress;
     ShowBanner(s);
 }
 
-std::string HeldOutputBanner(const AppState& s) {
+std::string HeldOutputBanner(const DeviceState& s) {
     const HeldOutput& h = s.heldOutput;
     const char sep = s.decimalSeparator;
     std::string text;
@@ -115,9 +115,9 @@ std::string HeldOutputBanner(const AppState& s) {
     return text;
 }
 
-bool ToolHoldsOutput(const AppState& s) { return !s.heldOutput.devices.empty(); }
+bool ToolHoldsOutput(const DeviceState& s) { return !s.heldOutput.devices.empty(); }
 
-std::string ReleaseBeforeCloseQuestion(const AppState& s) {
+std::string ReleaseBeforeCloseQuestion(const DeviceState& s) {
     std::string held;
     const char sep = s.decimalSeparator;
     for (const HeldDevice& d : s.heldOutput.devices) {

@@ -10,7 +10,7 @@
 
 namespace quillon {
 
-struct AppState;
+struct DeviceState;
 
 // One device the tool has made hold its output, and the route it was reached
 // on. The hold is the device's, not the link's: after a change of address,
@@ -39,22 +39,22 @@ struct HeldOutput {
 inline constexpr std::uint8_t kFixedCurrentStatusBit = 0x08;
 
 // After the identified device accepted command 40: 0.0 releases the loop.
-void NoteFixedLoopOutput(AppState& s, double value, bool voltage);
+void NoteFixedLoopOutput(DeviceState& s, double value, bool voltage);
 // After the identified device accepted setting 6: a duty, or nothing for the release.
-void NoteFixedDuty(AppState& s, std::optional<float> duty);
+void NoteFixedDuty(DeviceState& s, std::optional<float> duty);
 // The same for a device addressed by its long address, whatever is identified now.
-void NoteLoopReleased(AppState& s, const std::array<std::uint8_t, 5>& longAddress);
-void NoteDutyReleased(AppState& s, const std::array<std::uint8_t, 5>& longAddress);
+void NoteLoopReleased(DeviceState& s, const std::array<std::uint8_t, 5>& longAddress);
+void NoteDutyReleased(DeviceState& s, const std::array<std::uint8_t, 5>& longAddress);
 // The device status byte of an answer of the identified device, or of the
 // device with `longAddress`.
-void NoteDeviceStatus(AppState& s, std::uint8_t deviceStatus);
-void NoteDeviceStatus(AppState& s, const std::array<std::uint8_t, 5>& longAddress, std::uint8_t deviceStatus);
+void NoteDeviceStatus(DeviceState& s, std::uint8_t deviceStatus);
+void NoteDeviceStatus(DeviceState& s, const std::array<std::uint8_t, 5>& longAddress, std::uint8_t deviceStatus);
 
 // The banner's text, naming each holding device; empty when nothing is held.
-std::string HeldOutputBanner(const AppState& s);
+std::string HeldOutputBanner(const DeviceState& s);
 // True when the tool itself left a device holding something.
-bool ToolHoldsOutput(const AppState& s);
+bool ToolHoldsOutput(const DeviceState& s);
 // The question asked before the tool closes while it holds a device.
-std::string ReleaseBeforeCloseQuestion(const AppState& s);
+std::string ReleaseBeforeCloseQuestion(const DeviceState& s);
 
 }  // namespace quillon

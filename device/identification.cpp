@@ -11,6 +11,7 @@
 #include "link/frame_codec.h"
 #include "link/main_caption.h"
 #include "link/message_boxes.h"
+#include "device/menu_items.h"
 
 namespace quillon {
 
@@ -24,7 +25,7 @@ constexpr std::uint8_t kChannelSetting = 33;
 
 // Command 0 in short frames until an answer carries a whole identity. An
 // answer too short for one counts as a failed attempt.
-bool ReadIdentity(AppState& s) {
+bool ReadIdentity(DeviceState& s) {
     for (int attempt = 1; attempt <= kIdentifyAttempts; ++attempt) {
         s.ui.setProgressText("Узнаю длинный адрес. Попытка " + std::to_string(attempt));
         BuildShortRequest(s.buffer, 0);
@@ -35,11 +36,19 @@ bool ReadIdentity(AppState& s) {
     return false;
 }
 
-void StoreIdentity(AppState& s) {
+void StoreIdentity(DeviceState& s) {
     const auto& r = s.buffer.response;
     const std::size_t d = AnswerDataIndex(s.buffer);
     DeviceIdentity& id = s.identity;
     id.longAddress = {r[d + 1], r[d + 2], r[d + 9], r[d + 10], r[d + 11]};
+    id.manufacturerId = r[d + 1];
+    id.deviceType = r[d + 2];
+    id.universalRevision = r[d + 4];
+    id.makeKnown = true;
+    if (id.universalRevision >= 7) {
+        id.deviceType = static_cast<std::uint16_t>((r[d + 1] << 8) | r[d + 2]);
+        if (AnswerDataCount(s.buffer) >= 19) id.manufacturerId = static_cast<std::uint16_t>((r[d + 17] << 8) | r[d + 18]);
+    }
     id.responsePreambles = r[d + 3];
     id.deviceRevision = r[d + 5];
     id.softwareRevision = r[d + 6];
@@ -48,7 +57,7 @@ void StoreIdentity(AppState& s) {
     id.calibrationPointCount = derivedCalibrationPointCount(id);
 }
 
-void MarkDensityMeter(AppState& s) {
+void MarkDensityMeter(DeviceState& s) {
     DeviceIdentity& id = s.identity;
     const auto& a = id.longAddress;
     if (a[1] == 4 && a[0] == 35) {
@@ -65,7 +74,7 @@ void MarkDensityMeter(AppState& s) {
 
 // Older revisions keep their polling address in the parameter block, guarded
 // by its check byte.
-void ReadShortAddressFromBlock(AppState& s) {
+void ReadShortAddressFromBlock(DeviceState& s) {
     const std::uint8_t sw = s.identity.softwareRevision;
     const std::uint16_t index = (sw == 6 || sw == 8 || sw == 9) ? 3 : 100;
     BuildReadParameterBlock(s, index, 2);
@@ -88,7 +97,7 @@ void ReadShortAddressFromBlock(AppState& s) {
     if (data[0] < 64) s.settings.shortAddress = data[0];
 }
 
-void DiscoverShortAddress(AppState& s, std::uint8_t answerAddressByte) {
+void DiscoverShortAddress(DeviceState& s, std::uint8_t answerAddressByte) {
     const DeviceIdentity& id = s.identity;
     if (isPreambleFamily(id)) {
         // These revisions answer command 0 from their own polling address.
@@ -105,22 +114,22 @@ void DiscoverShortAddress(AppState& s, std::uint8_t answerAddressByte) {
     }
 }
 
-void SetSaveIdVisibility(AppState& s) {
-    s.ui.setMenuItemVisible(MenuItem::SaveId, canWriteI2cSensorId(s.identity, false));
+void SetSaveIdVisibility(DeviceState& s) {
+    s.ui.setMenuItemVisible(menu::SaveId, canWriteI2cSensorId(s.identity, false));
 }
 
-void ShowChannelsAndIdentity(AppState& s) {
+void ShowChannelsAndIdentity(DeviceState& s) {
     DeviceIdentity& id = s.identity;
     SetSaveIdVisibility(s);
     if (isRev16(id)) {
-        s.ui.setMenuItemVisible(MenuItem::SelectChannelMenu, true);
+        s.ui.setMenuItemVisible(menu::SelectChannelMenu, true);
         ChannelDialog channels;
         FillChannelDialog(id, channels, false);
         id.selectedChannel = id.channelConfig[0] != 0 ? 1 : 0;
         s.ui.show(channels);
         SetSaveIdVisibility(s);
     } else {
-        s.ui.setMenuItemVisible(MenuItem::SelectChannelMenu, false);
+        s.ui.setMenuItemVisible(menu::SelectChannelMenu, false);
     }
     IdentityWindow window;
     FillIdentityWindow(id, window);
@@ -129,7 +138,7 @@ void ShowChannelsAndIdentity(AppState& s) {
 
 }  // namespace
 
-void invalidateIdentity(AppState& s) { s.identity.identified = false; }
+void invalidateIdentity(DeviceState& s) { s.identity.identified = false; }
 
 void FillIdentityWindow(const DeviceIdentity& id, IdentityWindow& window) {
     window.labels[0] = HexBytesText(id.longAddress);
@@ -147,7 +156,7 @@ void FillIdentityWindow(const DeviceIdentity& id, IdentityWindow& window) {
     window.label5Visible = !window.labels[4].empty();
 }
 
-bool runIdentificationExchange(AppState& s) {
+bool runIdentificationExchange(DeviceState& s) {
     DeviceIdentity& id = s.identity;
     id.sensorIdKnown = false;
     if (!ReadIdentity(s)) {
@@ -157,7 +166,7 @@ bool runIdentificationExchange(AppState& s) {
     const std::uint8_t answerAddressByte = s.buffer.response[1];
     StoreIdentity(s);
 
-    s.ui.setMenuItemVisible(MenuItem::ChangeModbusAddrItem, hasModbusAddress(id, s.settings));
+    s.ui.setMenuItemVisible(menu::ChangeModbusAddrItem, hasModbusAddress(id, s.settings));
     if (newerFirmwareHint(id))
         s.ui.setStatusBar(true, "Имеется более новая версия прошивки с исправлениями");
     else
@@ -166,7 +175,7 @@ bool runIdentificationExchange(AppState& s) {
 
     MarkDensityMeter(s);
     id.extendedCalibration = isStandardCommandFamily(id);
-    s.ui.setMenuItemVisible(MenuItem::ConstPlotnomerItem, id.densityMeter);
+    s.ui.setMenuItemVisible(menu::ConstPlotnomerItem, id.densityMeter);
 
     if (s.settings.shortAddress == kNoShortAddress) DiscoverShortAddress(s, answerAddressByte);
 
@@ -186,14 +195,14 @@ bool runIdentificationExchange(AppState& s) {
     return true;
 }
 
-bool ensureIdentified(AppState& s) {
+bool ensureIdentified(DeviceState& s) {
     if (s.identity.identified) return true;
     {
         ProgressWindow window(s.ui);
         s.ui.setProgressText("Узнаю длинный адрес");
         runIdentificationExchange(s);
     }
-    s.lastFixedOutput = 4.0;
+    ++s.identity.identifications;
     if (s.identity.identified) ShowChannelsAndIdentity(s);
     UpdateMainCaption(s);
     return s.identity.identified;

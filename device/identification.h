@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 #include "device/dialogs.h"
 
 namespace quillon {
@@ -8,14 +8,14 @@ namespace quillon {
 // True when the device on the configured link is identified; identifies it
 // (command 0 and the follow-up reads) when it is not, and shows the identity.
 // False means the calling command stops: the reason was already shown.
-bool ensureIdentified(AppState& s);
+bool ensureIdentified(DeviceState& s);
 
 // Forces the next ensureIdentified to identify again.
-void invalidateIdentity(AppState& s);
+void invalidateIdentity(DeviceState& s);
 
 // The identification exchange alone, without the progress window and the
 // identity window around it. Sets `identified` on success.
-bool runIdentificationExchange(AppState& s);
+bool runIdentificationExchange(DeviceState& s);
 
 // Fills the identity window TLongAddrForm from the identified device.
 void FillIdentityWindow(const DeviceIdentity& id, IdentityWindow& window);

@@ -24,11 +24,11 @@ constexpr std::size_t kIdentityDataBytes = 12;
 
 // Puts back what the scan borrowed, however it ends.
 struct Borrowed {
-    AppState& s;
+    DeviceState& s;
     std::uint8_t shortAddress;
     std::array<std::uint8_t, 5> longAddress;
     int firstByteWait;
-    explicit Borrowed(AppState& state)
+    explicit Borrowed(DeviceState& state)
         : s(state),
           shortAddress(state.settings.shortAddress),
           longAddress(state.identity.longAddress),
@@ -42,14 +42,14 @@ struct Borrowed {
 
 // Something came back, but not an answer that passed the checks: worth
 // another try. Silence is not: the device is not there.
-bool GarbledAnswer(const AppState& s, int result) {
+bool GarbledAnswer(const DeviceState& s, int result) {
     if (result == ExchangeBadAnswer) return true;
     return result == ExchangeNoAnswer && s.settings.linkType == kLinkDirect && s.buffer.rawAnswerCount > 0;
 }
 
 // Sends the request in the buffer up to `attempts` times, repeating only a
 // garbled answer; result of the last.
-int Attempts(AppState& s, const std::function<void()>& build, int attempts) {
+int Attempts(DeviceState& s, const std::function<void()>& build, int attempts) {
     int result = ExchangeNoAnswer;
     for (int n = 0; n < attempts; ++n) {
         build();
@@ -128,7 +128,7 @@ std::string LoopScanRevisionsText(const LoopScanRow& row) {
            std::to_string(row.hardwareRevision) + ", униф. " + std::to_string(row.universalRevision);
 }
 
-void RunLoopScan(AppState& s, LoopScanDialog& d) {
+void RunLoopScan(DeviceState& s, LoopScanDialog& d) {
     Borrowed borrowed(s);
     s.settings.firstByteWait = LoopScanFirstByteWait(s.settings);
     d.rows.clear();
@@ -169,13 +169,13 @@ void RunLoopScan(AppState& s, LoopScanDialog& d) {
     if (d.changed) d.changed();
 }
 
-void ChooseScannedDevice(AppState& s, const LoopScanRow& row) {
+void ChooseScannedDevice(DeviceState& s, const LoopScanRow& row) {
     s.settings.shortAddress = row.shortAddress;
     invalidateIdentity(s);
     UpdateMainCaption(s);
 }
 
-void LoopScanCommand(AppState& s) {
+void LoopScanCommand(DeviceState& s) {
     LoopScanDialog dialog;
     dialog.scan = [&s](LoopScanDialog& d) { WithPortOpen(s, [&] { RunLoopScan(s, d); }); };
     dialog.stop = [&s] { s.flags.stopRequested = true; };

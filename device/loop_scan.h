@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 #include "device/device_identity.h"
 
 namespace quillon {
@@ -65,7 +65,7 @@ int LoopScanFirstByteWait(const LinkSettings& settings);
 // Addresses 0-15 (0-63 with `wideRange`), command 0 to each, command 20 to
 // each that answers. Ends early on Enter, Esc or Stop (result 4 of an
 // exchange). The link settings and the identity are left as they were.
-void RunLoopScan(AppState& s, LoopScanDialog& dialog);
+void RunLoopScan(DeviceState& s, LoopScanDialog& dialog);
 
 // Row texts as the window lists them.
 std::string LoopScanLongAddressText(const LoopScanRow& row);
@@ -75,9 +75,9 @@ std::string DerivedVariantText(const DeviceIdentity& id);
 
 // Makes the chosen device the current one: its short address, a fresh
 // identification next time, the caption.
-void ChooseScannedDevice(AppState& s, const LoopScanRow& row);
+void ChooseScannedDevice(DeviceState& s, const LoopScanRow& row);
 
 // The menu command: the window, the scan inside the port bracket, the choice.
-void LoopScanCommand(AppState& s);
+void LoopScanCommand(DeviceState& s);
 
 }  // namespace quillon

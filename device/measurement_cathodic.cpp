@@ -18,7 +18,7 @@ constexpr const char* kShuntNotPositive = "Сопротивление шунта
 
 }  // namespace
 
-void EditCathodicSensorParameters(AppState& s) {
+void EditCathodicSensorParameters(DeviceState& s) {
     const std::vector<SequenceSetting> settings = {
         {kOutputQuantitySetting, 0, "Единицы выдачи значения не были введены!", "единицы выдачи значения !"},
         {kShuntSetting, std::bit_cast<std::uint32_t>(kDefaultShunt), "Значение шунта не было введено!",

@@ -27,7 +27,7 @@ bool CountAvailable(const DeviceIdentity& id) {
 }
 
 // The device's count, or nothing when the command ends.
-std::optional<int> ReadCount(AppState& s) {
+std::optional<int> ReadCount(DeviceState& s) {
     BuildLongRequest(s.buffer, kReadCountCommand);
     if (RunReadPattern(s, "Узнаю параметры измерений") != ExchangeOk || !AnswerHasStatus(s.buffer)) {
         ErrorBox(s, kReadFailed);
@@ -46,7 +46,7 @@ std::optional<int> ReadCount(AppState& s) {
 
 }  // namespace
 
-void EditMeasurementCount(AppState& s) {
+void EditMeasurementCount(DeviceState& s) {
     if (!CountAvailable(s.identity)) {
         ErrorBox(s, kUnavailable);
         return;

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
 // The editors the measurement-parameters command dispatches to.
 // Set A: damping and two periods; `i2cChannel` leaves damping out.
-void EditMeasurementSetA(AppState& s, bool i2cChannel);
+void EditMeasurementSetA(DeviceState& s, bool i2cChannel);
 // Set B: the multi-temperature transmitter.
-void EditMeasurementSetB(AppState& s);
+void EditMeasurementSetB(DeviceState& s);
 // Set C: the cathodic-potential sensor.
-void EditCathodicSensorParameters(AppState& s);
+void EditCathodicSensorParameters(DeviceState& s);
 // Older devices: measurements between self-calibrations (commands 118/117).
-void EditMeasurementCount(AppState& s);
+void EditMeasurementCount(DeviceState& s);
 
 }  // namespace quillon

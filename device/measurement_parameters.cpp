@@ -38,7 +38,7 @@ int ShuntItemFor(float shunt) {
     return kOtherShunt;
 }
 
-void MeasurementParametersCommand(AppState& s) {
+void MeasurementParametersCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
     if (!AskMeasuringChannel(s)) return;
     const DeviceIdentity& id = s.identity;

@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
 // Menu command "Параметры измерений ..." (inside the port bracket).
-void MeasurementParametersCommand(AppState& s);
+void MeasurementParametersCommand(DeviceState& s);
 
 // TMeasParamsForm: damping and the self-calibration periods.
 struct MeasParamsDialog {

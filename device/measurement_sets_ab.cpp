@@ -54,7 +54,7 @@ std::string DampingLabel(const DeviceIdentity& id) {
 std::string IntegerText(std::uint32_t value) { return std::to_string(static_cast<std::int32_t>(value)); }
 
 // A field that must hold an integer; otherwise the conversion error ends the command.
-std::optional<int> TakeInteger(AppState& s, const std::string& text) {
+std::optional<int> TakeInteger(DeviceState& s, const std::string& text) {
     const std::optional<int> value = ParseWholeNumber(text);
     if (!value) ErrorBox(s, NotWholeNumberText(text));
     return value;
@@ -76,7 +76,7 @@ std::vector<SequenceSetting> SetASettings(const DeviceIdentity& id, bool i2cChan
 
 }  // namespace
 
-void EditMeasurementSetA(AppState& s, bool i2cChannel) {
+void EditMeasurementSetA(DeviceState& s, bool i2cChannel) {
     const DeviceIdentity& id = s.identity;
     const std::vector<SequenceSetting> settings = SetASettings(id, i2cChannel);
     const SequenceReadResult read = ReadSettingSequence(s, settings, kReadStopped);
@@ -116,7 +116,7 @@ void EditMeasurementSetA(AppState& s, bool i2cChannel) {
     WriteSettingSequence(s, values);
 }
 
-void EditMeasurementSetB(AppState& s) {
+void EditMeasurementSetB(DeviceState& s) {
     const DeviceIdentity& id = s.identity;
     const std::vector<SequenceSetting> settings = {
         {kDampingSetting, 25, kDampingNotEntered, kDampingName},

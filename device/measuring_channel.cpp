@@ -14,7 +14,7 @@ int calibrationPointCountForChannel(const DeviceIdentity& id) {
     return derivedCalibrationPointCount(id);
 }
 
-bool AskMeasuringChannel(AppState& s) {
+bool AskMeasuringChannel(DeviceState& s) {
     DeviceIdentity& id = s.identity;
     if (!hasSecondMeasuringChannel(id)) {
         id.selectedChannel = 0;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
@@ -25,6 +25,6 @@ int calibrationPointCountForChannel(const DeviceIdentity& id);
 
 // Asks which channel the calling command is for, on two-channel devices, and
 // sets `selectedChannel`. False: the user cancelled and the command stops.
-bool AskMeasuringChannel(AppState& s);
+bool AskMeasuringChannel(DeviceState& s);
 
 }  // namespace quillon

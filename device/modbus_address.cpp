@@ -26,7 +26,7 @@ constexpr const char* kWriteCaption = "Запись Modbus-адреса";
 constexpr const char* kNotWritten = "Не удалось записать параметр !";
 
 // True with `modbusAddress` updated; false after the reason was shown.
-bool ReadModbusAddress(AppState& s) {
+bool ReadModbusAddress(DeviceState& s) {
     const RawSettingRead r = ReadSettingLowByte(s, kModbusAddressSetting, kReadProgress);
     if (r.exchange != ExchangeOk) {
         ErrorBox(s, kReadStopped);
@@ -47,7 +47,7 @@ bool ReadModbusAddress(AppState& s) {
 
 }  // namespace
 
-void ChangeModbusAddrCommand(AppState& s) {
+void ChangeModbusAddrCommand(DeviceState& s) {
     // Like every device command it needs the long address of an identified device.
     if (!ensureIdentified(s)) return;
     // The menu item may still be showing from an earlier device; only the

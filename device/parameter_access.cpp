@@ -2,7 +2,10 @@
 
 #include <vector>
 
+#include "device/outcome_text.h"
 #include "device/response_codes.h"
+#include "device/write_lock.h"
+#include "link/exchange.h"
 #include "link/attempt_loop.h"
 #include "link/frame_codec.h"
 #include "link/message_boxes.h"
@@ -40,72 +43,102 @@ void AppendXorCheck(std::uint8_t* buf, std::size_t n) {
     if (n >= 1) buf[n - 1] = XorCheck(buf, n - 1);
 }
 
-SettingReadResult readSetting(AppState& s, std::uint8_t number, const std::string& caption) {
+Result<std::uint32_t> ReadSetting(DeviceState& s, std::uint8_t number, const std::string& caption) {
     BuildLongRequest(s.buffer, kReadSettingCommand, {number});
     ProgressWindow window(s.ui);
     const int exchange = ExchangeWithAttempts(s, caption + ". Попытка ", kNoAttemptLimit);
-    window.close();
-    if (exchange != 0) {
-        ErrorBox(s, caption + ". Не могу прочитать!");
-        return {kSettingStopped, 0};
-    }
-    if (!AnswerHasStatus(s.buffer)) {
-        ErrorBox(s, caption + ". Ошибка в длине данных ответа!");
-        return {kSettingBadAnswer, 0};
-    }
+    if (exchange != ExchangeOk) return {ExchangeOutcome(s, exchange)};
+    if (!AnswerHasStatus(s.buffer)) return {RefusedOutcome(kNoResponseCode)};
     const std::uint8_t code = ResponseCode(s.buffer);
-    if (code == 1) {
-        ErrorBox(s, caption + ". Настройка не была введена, используется значение по умолчанию");
-        return {kSettingRead, 0};
-    }
-    if (code != 0) {
-        ErrorBox(s, caption + ". Неизвестная ошибка при чтении!");
-        return {kSettingRead, 0};
-    }
+    if (code != 0) return {RefusedOutcome(code)};
     std::uint32_t value = 0;
-    if (!SettingValue(s.buffer, value)) {
-        ErrorBox(s, caption + ". Ошибка в длине данных ответа!");
-        return {kSettingBadAnswer, 0};
-    }
-    return {kSettingRead, value};
+    if (!SettingValue(s.buffer, value)) return {RefusedOutcome(kNoResponseCode)};
+    return {DoneOutcome(), value};
 }
 
-int writeSetting(AppState& s, std::uint8_t number, std::uint32_t value, const std::string& caption) {
-    const std::string n = std::to_string(number);
+Report SettingReadReport(const std::string& caption, const Outcome& o) {
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {};
+        case OutcomeKind::Refused:
+            if (o.responseCode == kNoResponseCode) return {ErrorText(caption + ". Ошибка в длине данных ответа!")};
+            if (o.responseCode == 1)
+                return {ErrorText(caption + ". Настройка не была введена, используется значение по умолчанию")};
+            return {ErrorText(caption + ". Неизвестная ошибка при чтении!")};
+        default: return {ErrorText(caption + ". Не могу прочитать!")};
+    }
+}
+
+Outcome WriteSetting(DeviceState& s, std::uint8_t number, std::uint32_t value, const std::string& caption,
+                     const AskRepeatOnLock& askRepeat) {
     for (;;) {
         BuildLongRequest(s.buffer, kWriteSettingCommand,
                          {number, static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
                           static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value)});
+        const std::uint64_t sentBefore = s.requestsSent;
         const int exchange = RunAttemptLoop(s, caption + " . ", kNoAttemptLimit);
-        if (exchange != 0) {
-            ErrorBox(s, "Не удалось записать параметр " + n + " !");
-            return kSettingNoExchange;
+        if (exchange != ExchangeOk) {
+            const Outcome o = ExchangeOutcome(s, exchange);
+            return s.requestsSent != sentBefore ? WithUnknownEffect(o) : o;
         }
         // An answer without status bytes cannot confirm anything.
-        const std::uint8_t code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : 0;
-        switch (code) {
-            case 0:
-                if (AnswerByteCount(s.buffer) == 7) return kSettingWritten;
-                ErrorBox(s, "Ошибка! Параметр " + n + " не записан!");
-                return kSettingWrongLength;
-            case 2:
-                ErrorBox(s, "Неправильный индекс! (Попытка записать параметр с индексом " + n + ")");
-                return kSettingRefused;
-            case 3:
-                ErrorBox(s, "Ошибка при записи в энергонезависимую память параметра " + n + " !");
-                return kSettingRefused;
-            case 7:
-            case 16:
-                if (s.ui.message(MessageIcon::Warning, kWriteProtectedQuestion, MessageButtons::YesNo) ==
-                    MessageAnswer::Yes)
-                    continue;
-                return kSettingProtectedDeclined;
-            default: ErrorBox(s, "Неизвестная ошибка при записи параметра " + n + " !"); return kSettingRefused;
-        }
+        if (!AnswerHasStatus(s.buffer)) return RefusedOutcome(kNoResponseCode);
+        const std::uint8_t code = ResponseCode(s.buffer);
+        if (code == 0) return AnswerByteCount(s.buffer) == 7 ? DoneOutcome() : RefusedOutcome(kNoResponseCode);
+        const Outcome refusal = RefusedOutcome(code);
+        if (refusal.writeLocked() && askRepeat && askRepeat(refusal)) continue;
+        return refusal;
     }
 }
 
-SettingListResult readSettingList(AppState& s) {
+std::string WithEffect(std::string text, const Outcome& o) {
+    const std::string effect = EffectText(o);
+    if (!effect.empty()) text += "\n" + effect;
+    return text;
+}
+
+Report SettingWriteReport(std::uint8_t number, const Outcome& o) {
+    const std::string n = std::to_string(number);
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {};
+        case OutcomeKind::Refused:
+            switch (o.responseCode) {
+                case kNoResponseCode: return {ErrorText("Ошибка! Параметр " + n + " не записан!")};
+                case 2: return {ErrorText("Неправильный индекс! (Попытка записать параметр с индексом " + n + ")")};
+                case 3: return {ErrorText("Ошибка при записи в энергонезависимую память параметра " + n + " !")};
+                case 7:
+                case 16: return {};
+                default: return {ErrorText("Неизвестная ошибка при записи параметра " + n + " !")};
+            }
+        default: return {ErrorText(WithEffect("Не удалось записать параметр " + n + " !", o))};
+    }
+}
+
+SettingReadResult readSetting(DeviceState& s, std::uint8_t number, const std::string& caption) {
+    const Result<std::uint32_t> r = ReadSetting(s, number, caption);
+    ShowReport(s.ui, SettingReadReport(caption, r.outcome));
+    switch (r.outcome.cause()) {
+        case OutcomeKind::Done: return {kSettingRead, r.value};
+        case OutcomeKind::Refused:
+            if (r.outcome.responseCode == kNoResponseCode) return {kSettingBadAnswer, 0};
+            return {kSettingRead, 0};
+        default: return {kSettingStopped, 0};
+    }
+}
+
+int writeSetting(DeviceState& s, std::uint8_t number, std::uint32_t value, const std::string& caption) {
+    const Outcome o = WriteSetting(s, number, value, caption, AskLockQuestion(s.ui));
+    ShowReport(s.ui, SettingWriteReport(number, o));
+    switch (o.cause()) {
+        case OutcomeKind::Done: return kSettingWritten;
+        case OutcomeKind::Refused:
+            if (o.writeLocked()) return kSettingProtectedDeclined;
+            if (o.responseCode == kNoResponseCode) return kSettingWrongLength;
+            return kSettingRefused;
+        default: return kSettingNoExchange;
+    }
+}
+
+SettingListResult readSettingList(DeviceState& s) {
     SettingListResult out{false, {}, {}};
     ProgressWindow window(s.ui);
     for (std::size_t i = 0; i < kSettingListNumbers.size(); ++i) {
@@ -133,12 +166,12 @@ SettingListResult readSettingList(AppState& s) {
     return out;
 }
 
-void BuildReadParameterBlock(AppState& s, std::uint16_t index, std::uint8_t count) {
+void BuildReadParameterBlock(DeviceState& s, std::uint16_t index, std::uint8_t count) {
     BuildLongRequest(s.buffer, kReadBlockCommand,
                      {static_cast<std::uint8_t>(index), static_cast<std::uint8_t>(index >> 8), count});
 }
 
-void BuildWriteParameterBlock(AppState& s, std::uint16_t index, const std::uint8_t* payload, std::size_t n) {
+void BuildWriteParameterBlock(DeviceState& s, std::uint16_t index, const std::uint8_t* payload, std::size_t n) {
     if (n > kMaxParameterPayload) {
         // Never send a truncated string: a frame without a valid delimiter is refused
         // by the exchange before anything reaches the device.
@@ -153,7 +186,7 @@ void BuildWriteParameterBlock(AppState& s, std::uint16_t index, const std::uint8
     BuildLongRequest(s.buffer, kWriteBlockCommand, data.data(), data.size());
 }
 
-void BuildConfirmParameterBlock(AppState& s, std::uint8_t group) {
+void BuildConfirmParameterBlock(DeviceState& s, std::uint8_t group) {
     BuildLongRequest(s.buffer, kConfirmBlockCommand, {group});
 }
 

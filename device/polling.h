@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 #include "device/polling_answer.h"
 #include "device/result_file.h"
 
@@ -9,17 +9,17 @@ namespace quillon {
 // Menu command "Статистика обмена": identifies the device, lets a revision-16
 // device choose between request 1 and the extended poll, then polls until the
 // user stops. Runs inside the caller's port bracket.
-void StatistikaCommand(AppState& s);
+void StatistikaCommand(DeviceState& s);
 
 // Menu command "Опрос датчика (запрос 3)": the extended poll for the variants
 // that carry two measuring channels, otherwise the simple poll with request 3.
-void AskReq3Command(AppState& s);
+void AskReq3Command(DeviceState& s);
 
 // The simple poll with request 1 or 3 (a density meter may switch to its
 // period output). `wallClock` dates the records of the result file.
-void RunSimplePoll(AppState& s, PollRequest request, const WallClock& wallClock = SystemWallClock());
+void RunSimplePoll(DeviceState& s, PollRequest request, const WallClock& wallClock = SystemWallClock());
 
 // Four values of request 3 side by side, with their averages.
-void RunExtendedPoll(AppState& s);
+void RunExtendedPoll(DeviceState& s);
 
 }  // namespace quillon

@@ -11,7 +11,7 @@ constexpr int kChoiceRequest1 = 0;
 
 }  // namespace
 
-void StatistikaCommand(AppState& s) {
+void StatistikaCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
     if (isRev16(s.identity)) {
         RequestChoiceDialog choice;
@@ -28,7 +28,7 @@ void StatistikaCommand(AppState& s) {
         RunSimplePoll(s, PollRequest::Command1);
 }
 
-void AskReq3Command(AppState& s) {
+void AskReq3Command(DeviceState& s) {
     if (!ensureIdentified(s)) return;
     if (pollsWithExtendedRequest(s.identity))
         RunExtendedPoll(s);

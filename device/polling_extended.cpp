@@ -14,6 +14,7 @@
 #include "link/frame_codec.h"
 #include "link/live_view.h"
 #include "link/serial_link.h"
+#include "device/menu_items.h"
 
 namespace quillon {
 
@@ -30,7 +31,7 @@ constexpr std::array<const char*, 4> kDefaultGroups{
 
 class ExtendedPoll {
 public:
-    ExtendedPoll(AppState& s, LiveView& view) : s_(s), view_(view) {}
+    ExtendedPoll(DeviceState& s, LiveView& view) : s_(s), view_(view) {}
 
     void run() {
         s_.flags.stopRequested = false;
@@ -109,7 +110,7 @@ private:
         for (const char* label : v::kGroupValue) view_.setText(label, kNoValueText);
     }
 
-    AppState& s_;
+    DeviceState& s_;
     LiveView& view_;
     long requests_ = 0;
     long answers_ = 0;
@@ -119,9 +120,9 @@ private:
 
 }  // namespace
 
-void RunExtendedPoll(AppState& s) {
+void RunExtendedPoll(DeviceState& s) {
     const MainMenuRemoved menuRemoved(s.ui);
-    const std::unique_ptr<LiveView> view = s.ui.openLiveView(LiveViewKind::ShowAll);
+    const std::unique_ptr<LiveView> view = s.ui.openLiveView(live_view::ShowAll);
     ExtendedPoll(s, *view).run();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 #include "link/serial_link.h"
 #include "link/user_interface.h"
 
@@ -23,7 +23,7 @@ private:
 // The pause a poll takes after each exchange; false when the user asked the
 // poll to end. Enter caught during the pause would otherwise be cleared, unseen,
 // by the next exchange.
-inline bool PauseAndKeepPolling(AppState& s) {
+inline bool PauseAndKeepPolling(DeviceState& s) {
     InterExchangePause(s);
     if (s.flags.stopRequested || s.flags.enterPressed) {
         s.flags.stopRequested = false;

@@ -17,6 +17,7 @@
 #include "link/frame_codec.h"
 #include "link/live_view.h"
 #include "link/serial_link.h"
+#include "device/menu_items.h"
 
 namespace quillon {
 
@@ -31,7 +32,7 @@ constexpr const char* kExitCaption = "Выход";
 
 class SimplePoll {
 public:
-    SimplePoll(AppState& s, PollRequest request, const WallClock& wallClock, LiveView& view)
+    SimplePoll(DeviceState& s, PollRequest request, const WallClock& wallClock, LiveView& view)
         : s_(s),
           request_(request),
           file_(s.settings.resultFileName, wallClock),
@@ -207,7 +208,7 @@ private:
 
     double secondsSinceStart() const { return static_cast<std::uint32_t>(s_.clock.tickMs() - startTick_) / 1000.0; }
 
-    AppState& s_;
+    DeviceState& s_;
     const PollRequest request_;
     const ResultFile file_;
     LiveView& view_;
@@ -219,12 +220,12 @@ private:
 
 }  // namespace
 
-void RunSimplePoll(AppState& s, PollRequest request, const WallClock& wallClock) {
+void RunSimplePoll(DeviceState& s, PollRequest request, const WallClock& wallClock) {
     const MainMenuRemoved menuRemoved(s.ui);
     if (s.identity.densityMeter &&
         s.ui.message(MessageIcon::Confirmation, kDensityMeterQuestion, MessageButtons::YesNo) == MessageAnswer::Yes)
         request = PollRequest::Period;
-    const std::unique_ptr<LiveView> view = s.ui.openLiveView(LiveViewKind::Statistics);
+    const std::unique_ptr<LiveView> view = s.ui.openLiveView(live_view::Statistics);
     SimplePoll(s, request, wallClock, *view).run();
 }
 

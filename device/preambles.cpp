@@ -34,7 +34,7 @@ constexpr const char* kWriteUnknown = "Неизвестная ошибка пр�
 constexpr const char* kParameterWritten = "Параметр успешно записан!";
 
 // Learns the device's count from setting 22; false when the command must stop.
-bool ReadCurrentCount(AppState& s) {
+bool ReadCurrentCount(DeviceState& s) {
     const RawSettingRead r = ReadSettingLowByte(s, kPreambleSetting, kReadProgress);
     if (r.exchange != ExchangeOk) {
         ErrorBox(s, kReadStopped);
@@ -56,7 +56,7 @@ bool ReadCurrentCount(AppState& s) {
 }
 
 // The count the user chose, or nothing when the command ends.
-std::optional<int> AskCount(AppState& s) {
+std::optional<int> AskCount(DeviceState& s) {
     PreamblesDialog dialog;
     dialog.text = std::to_string(s.identity.responsePreambles);
     for (;;) {
@@ -70,7 +70,7 @@ std::optional<int> AskCount(AppState& s) {
     }
 }
 
-void WriteWithCommand59(AppState& s, std::uint8_t count) {
+void WriteWithCommand59(DeviceState& s, std::uint8_t count) {
     BuildLongRequest(s.buffer, kWritePreamblesCommand, {count});
     if (RunAttemptLoop(s, kWriteProgress, kNoAttemptLimit) != ExchangeOk) return;
     const int code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : -1;
@@ -88,7 +88,7 @@ void WriteWithCommand59(AppState& s, std::uint8_t count) {
 
 }  // namespace
 
-void PreamblesCommand(AppState& s) {
+void PreamblesCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
     // The firmware families whose preamble count may be changed at all.
     if (!isStandardFamilyExcept7_10_13(s.identity)) {

@@ -4,14 +4,14 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
 // Menu command "Количество преамбул ...": reads (on the preamble family) and
 // writes the number of preambles the device sends before its answers.
 // Runs inside the caller's port bracket.
-void PreamblesCommand(AppState& s);
+void PreamblesCommand(DeviceState& s);
 
 // A whole number as typed: optional spaces around, an optional sign, digits.
 std::optional<int> ParseWholeNumber(std::string_view text);

@@ -29,7 +29,7 @@ std::string ResponseCodeMessageText(std::uint8_t code) {
     }
 }
 
-bool ShowResponseCode(AppState& s) {
+bool ShowResponseCode(DeviceState& s) {
     // An answer too short to carry a response code must not pass for a
     // success (nor for the lock) on whatever byte happens to sit there.
     if (!AnswerHasStatus(s.buffer)) {
@@ -42,11 +42,11 @@ bool ShowResponseCode(AppState& s) {
     return code == 7 || code == 16;
 }
 
-bool AskRepeatAfterProtection(AppState& s) {
+bool AskRepeatAfterProtection(DeviceState& s) {
     return s.ui.message(MessageIcon::Warning, kRepeatQuestion, MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
-WriteVerdict JudgeWriteAnswer(AppState& s) {
+WriteVerdict JudgeWriteAnswer(DeviceState& s) {
     if (AnswerHasStatus(s.buffer)) {
         const std::uint8_t code = ResponseCode(s.buffer);
         if (code == 0) return WriteVerdict::Accepted;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 #include "link/frame_codec.h"
 
 namespace quillon {
@@ -28,10 +28,10 @@ std::string ResponseCodeMessageText(std::uint8_t code);
 // Reports the response code of the answer in the buffer (byte 8 of a long
 // answer, 4 of a short one) in a box with a single Yes button. True only for the write lock (7, 16), where a
 // repeat after pressing the device's button may succeed.
-bool ShowResponseCode(AppState& s);
+bool ShowResponseCode(DeviceState& s);
 
 // "Повторить попытку?" as a warning with Yes and No; true on Yes.
-bool AskRepeatAfterProtection(AppState& s);
+bool AskRepeatAfterProtection(DeviceState& s);
 
 // The verdict on the answer to a write that was exchanged.
 enum class WriteVerdict {
@@ -43,7 +43,7 @@ enum class WriteVerdict {
 // Judges the answer in the buffer to a write: code 0 is accepted silently; the
 // write lock (7, 16) asks the write-protection question; any other code, and an
 // answer without status bytes, shows its response-code text as an error.
-WriteVerdict JudgeWriteAnswer(AppState& s);
+WriteVerdict JudgeWriteAnswer(DeviceState& s);
 
 // Pieces of the polling status line.
 // Receive errors of the line, in the order parity, framing, overrun.

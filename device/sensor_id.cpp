@@ -27,7 +27,7 @@ constexpr std::uint8_t kBlockAddressLow = 0x54;
 constexpr std::size_t kShownTextBytes = 15;
 
 // Reads the sensor EEPROM block; false (after its message) when it could not.
-bool ReadSensorBlock(AppState& s, SensorBlock& block) {
+bool ReadSensorBlock(DeviceState& s, SensorBlock& block) {
     BuildLongRequest(s.buffer, kReadBlockCommand,
                      {kBlockAddressHigh, kBlockAddressLow, static_cast<std::uint8_t>(kSensorBlockSize)});
     if (RunAttemptLoop(s, "Читаю ID датчика. Попытка: ", kNoAttemptLimit) != 0) {
@@ -56,7 +56,7 @@ bool ReadSensorBlock(AppState& s, SensorBlock& block) {
 }
 
 // Writes the block, repeating on request while the sensor is write-locked.
-bool WriteSensorBlock(AppState& s, const SensorBlock& block) {
+bool WriteSensorBlock(DeviceState& s, const SensorBlock& block) {
     std::vector<std::uint8_t> data{kBlockAddressHigh, kBlockAddressLow, static_cast<std::uint8_t>(kSensorBlockSize)};
     data.insert(data.end(), block.begin(), block.end());
     for (;;) {
@@ -83,7 +83,7 @@ bool WriteSensorBlock(AppState& s, const SensorBlock& block) {
 
 }  // namespace
 
-bool readSensorId(AppState& s) {
+bool readSensorId(DeviceState& s) {
     DeviceIdentity& id = s.identity;
     if (id.sensorIdKnown || !hasSensorId(id)) return true;
     BuildLongRequest(s.buffer, kReadSensorIdCommand);
@@ -124,7 +124,7 @@ SensorBlock SensorBlockFor(const std::string& text) {
     return block;
 }
 
-bool writeSensorIdString(AppState& s) {
+bool writeSensorIdString(DeviceState& s) {
     if (!ensureIdentified(s)) return false;
     const DeviceIdentity& id = s.identity;
     if (!canWriteI2cSensorId(id, false)) return true;
@@ -148,6 +148,6 @@ bool writeSensorIdString(AppState& s) {
     return WriteSensorBlock(s, SensorBlockFor(Utf8ToCp1251(dialog.text)));
 }
 
-void SaveIdCommand(AppState& s) { writeSensorIdString(s); }
+void SaveIdCommand(DeviceState& s) { writeSensorIdString(s); }
 
 }  // namespace quillon

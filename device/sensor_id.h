@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
 // Reads the identifier of the attached sensor (command 220) unless it is
 // known already or the device has none. False when the read failed.
-bool readSensorId(AppState& s);
+bool readSensorId(DeviceState& s);
 
 // The sensor EEPROM block: an identifier string of up to 16 bytes padded with
 // zeros, then its CRC (low byte first).
@@ -28,9 +28,9 @@ SensorBlock SensorBlockFor(const std::string& text);
 // True when written or when nothing had to be written; false when
 // identification, the block read or the write failed, the user declined a
 // repeat, or the dialog was cancelled over an unreadable block.
-bool writeSensorIdString(AppState& s);
+bool writeSensorIdString(DeviceState& s);
 
 // Body of "Запись ID для T на I2C (Ostrel)" (inside the port bracket).
-void SaveIdCommand(AppState& s);
+void SaveIdCommand(DeviceState& s);
 
 }  // namespace quillon

@@ -19,7 +19,7 @@ constexpr const char* kWritten = "Данные успешно записаны!"
 
 }  // namespace
 
-SequenceReadResult ReadSettingSequence(AppState& s, const std::vector<SequenceSetting>& settings,
+SequenceReadResult ReadSettingSequence(DeviceState& s, const std::vector<SequenceSetting>& settings,
                                        const std::string& stoppedText, bool refuseUnsupported) {
     SequenceReadResult out{SequenceRead::Complete, {}};
     for (const auto& setting : settings) out.values.push_back(setting.defaultValue);
@@ -57,7 +57,7 @@ SequenceReadResult ReadSettingSequence(AppState& s, const std::vector<SequenceSe
     return out;
 }
 
-bool WriteSettingSequence(AppState& s, const std::vector<std::pair<std::uint8_t, std::uint32_t>>& values) {
+bool WriteSettingSequence(DeviceState& s, const std::vector<std::pair<std::uint8_t, std::uint32_t>>& values) {
     for (const auto& [number, value] : values) {
         if (writeSetting(s, number, value, "Запись параметра " + std::to_string(number)) != kSettingWritten) {
             ErrorBox(s, kNotWritten);

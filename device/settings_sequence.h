@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
@@ -33,12 +33,12 @@ struct SequenceReadResult {
 // setting's texts and leave its default. `stoppedText` (if not empty) is shown
 // before the window closes on a stop. With `refuseUnsupported`, code 3 or 4
 // shows "Данный параметр не поддерживается устройством!" and ends the read.
-SequenceReadResult ReadSettingSequence(AppState& s, const std::vector<SequenceSetting>& settings,
+SequenceReadResult ReadSettingSequence(DeviceState& s, const std::vector<SequenceSetting>& settings,
                                        const std::string& stoppedText, bool refuseUnsupported = false);
 
 // Writes (number, value) pairs in order with the caption "Запись параметра N";
 // the first failure shows "Не удалось записать параметры!", success
 // "Данные успешно записаны!". True when all were written.
-bool WriteSettingSequence(AppState& s, const std::vector<std::pair<std::uint8_t, std::uint32_t>>& values);
+bool WriteSettingSequence(DeviceState& s, const std::vector<std::pair<std::uint8_t, std::uint32_t>>& values);
 
 }  // namespace quillon

@@ -32,7 +32,7 @@ std::string TagText(const std::uint8_t* data, std::size_t count) {
     return Cp1251ToUtf8(std::string_view(reinterpret_cast<const char*>(data), length));
 }
 
-void ReadingTagCommand(AppState& s) {
+void ReadingTagCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
     BuildLongRequest(s.buffer, kReadTagCommand);
     if (RunAttemptLoop(s, kProgress, kNoAttemptLimit) != ExchangeOk) {

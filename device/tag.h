@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
 // Menu command "Чтение тега": reads the device tag (command 20) and shows it.
 // Runs inside the caller's port bracket.
-void ReadingTagCommand(AppState& s);
+void ReadingTagCommand(DeviceState& s);
 
 inline constexpr std::size_t kMaxTagBytes = 32;
 

@@ -25,7 +25,7 @@ CorrectionSettings SettingsFor(const DeviceIdentity& id) {
     return isRev16I2cChannel(id) ? CorrectionSettings{34, 35} : CorrectionSettings{15, 16};
 }
 
-void FitIntoDialog(AppState& s, PopravkaDialog& d) {
+void FitIntoDialog(DeviceState& s, PopravkaDialog& d) {
     const auto fit = AskCorrectionFit(s, d.currentOffset, d.currentFactor, d.left, d.top);
     if (!fit) return;
     d.offsetText = FormatFixed(fit->offset, 7, 4, s.decimalSeparator);
@@ -34,7 +34,7 @@ void FitIntoDialog(AppState& s, PopravkaDialog& d) {
 
 }  // namespace
 
-void ValueCorrectionCommand(AppState& s) {
+void ValueCorrectionCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
     if (!hasValueCorrection(s.identity)) {
         InfoBox(s, "Данное устройство не допускает корректировку значения!");

@@ -3,12 +3,12 @@
 #include <functional>
 #include <string>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
 // Menu command "Корректировка значения ..." (inside the port bracket).
-void ValueCorrectionCommand(AppState& s);
+void ValueCorrectionCommand(DeviceState& s);
 
 // TGetPopravkaForm: the additive offset and the factor the device corrects with.
 struct PopravkaDialog {

@@ -1,5 +1,7 @@
 #include "device/variant.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <initializer_list>
 
@@ -83,6 +85,23 @@ int derivedCalibrationPointCount(const DeviceIdentity& id) {
     if ((S(id) == 14 && D(id) == 1) || S(id) == 16) return 25;
     if (In(S(id), {8, 9, 11})) return 15;
     return 8;
+}
+
+bool isOwnMake(const DeviceIdentity& id) {
+    if (!id.makeKnown) return true;
+    // This maker's transmitters, and the density meters of the family.
+    if (id.manufacturerId == 0x26) return true;
+    return id.manufacturerId == 35 && id.deviceType == 4;
+}
+
+std::optional<Outcome> RequireOwnMake(const DeviceIdentity& id) {
+    if (isOwnMake(id)) return std::nullopt;
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "Команда производителя недоступна: устройство другого производителя "
+                  "(код производителя %02Xh, тип устройства %02Xh).",
+                  static_cast<unsigned>(id.manufacturerId), static_cast<unsigned>(id.deviceType));
+    return NotPossibleOutcome(text);
 }
 
 }  // namespace quillon

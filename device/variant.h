@@ -2,6 +2,9 @@
 
 #include "device/device_identity.h"
 #include "link/link_settings.h"
+#include "link/outcome.h"
+
+#include <optional>
 
 namespace quillon {
 
@@ -54,6 +57,14 @@ bool hasTemperatureReadings(const DeviceIdentity& id, int loadedCalibrationKind 
 // on the other revisions it is a converter code. Every reader of setting 20
 // (the code view, the calibration's measuring loop) reads it this way.
 bool hasFloatAmbientReading(const DeviceIdentity& id);
+
+// A device of this maker, whose commands 128-253 mean what this tool sends:
+// its manufacturer and device type are among the known ones. Before any
+// device was identified nothing is known against it.
+bool isOwnMake(const DeviceIdentity& id);
+// Nothing, or the outcome of a maker-specific command refused before any
+// request because the device is of another maker.
+std::optional<Outcome> RequireOwnMake(const DeviceIdentity& id);
 
 // Old revision-3 firmware for which a corrected version exists.
 bool newerFirmwareHint(const DeviceIdentity& id);

@@ -30,6 +30,10 @@ void PrepareVoltageTexts(FixTokDialog& d) {
 
 }  // namespace
 
+double OfferedFixedOutput(const DeviceIdentity& id, const FrontendState& f) {
+    return f.lastFixedOutputIdentification == id.identifications ? f.lastFixedOutput : kLowestCurrent;
+}
+
 float FixedOutputRequestValue(double typed) {
     float x = static_cast<float>(typed + 0.000001);
     if (x > 20.0f && typed <= 20.0) x = 20.0f;
@@ -59,7 +63,8 @@ bool SendFixedOutput(AppState& s, float value) {
         if (ShowResponseCode(s) && AskRepeatAfterProtection(s)) continue;
         return false;
     }
-    s.lastFixedOutput = value < kLowestCurrent ? kLowestCurrent : static_cast<double>(value);
+    s.frontend.lastFixedOutput = value < kLowestCurrent ? kLowestCurrent : static_cast<double>(value);
+    s.frontend.lastFixedOutputIdentification = s.identity.identifications;
     NoteFixedLoopOutput(s, value, isRev6Hw1(s.identity));
     return true;
 }
@@ -67,12 +72,13 @@ bool SendFixedOutput(AppState& s, float value) {
 void FixedOutputDialog(AppState& s) {
     if (!ensureIdentified(s)) return;
     const bool voltage = isRev6Hw1(s.identity);
+    double offered = OfferedFixedOutput(s.identity, s.frontend);
     FixTokDialog d;
     if (voltage) {
         PrepareVoltageTexts(d);
-        if (s.lastFixedOutput == kLowestCurrent) s.lastFixedOutput = kVoltageStart;
+        if (offered == kLowestCurrent) offered = kVoltageStart;
     }
-    d.value = FormatDecimals(s.lastFixedOutput, 4, s.decimalSeparator);
+    d.value = FormatDecimals(offered, 4, s.decimalSeparator);
 
     float value = 0.0f;
     for (;;) {

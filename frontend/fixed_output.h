@@ -25,6 +25,10 @@ void FixCurrentMenuCommand(AppState& s);
 // The dialog and command 40; also the PWM device menu's entry.
 void FixedOutputDialog(AppState& s);
 
+// The value the fixed-output dialog offers: the last one sent to this
+// identification of the device, else the start of the range.
+double OfferedFixedOutput(const DeviceIdentity& id, const FrontendState& f);
+
 // The value sent for a typed v: v + 0.000001 as a single, where an exact 20
 // that the addition pushes above 20 stays 20.
 float FixedOutputRequestValue(double typed);

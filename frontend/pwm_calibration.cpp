@@ -28,7 +28,7 @@ bool EnterDuty(ProcedureRun& run, int k) {
     PwmDutyDialog d;
     d.caption = "Ввод точки калибровки " + std::to_string(k + 1) + " для ШИМ";
     d.label = "Скважность ШИМ [0-" + bound + "] :";
-    d.duty = SingleText(s, s.pwmPointDuty[static_cast<std::size_t>(k)]);
+    d.duty = SingleText(s, s.frontend.pwmPointDuty[static_cast<std::size_t>(k)]);
     for (;;) {
         if (!s.ui.show(d)) return false;
         d.duty = NormaliseDecimalSeparators(d.duty, s.decimalSeparator);
@@ -42,7 +42,7 @@ bool EnterDuty(ProcedureRun& run, int k) {
             ErrorBox(s, "Скважность должна быть в диапазоне [0-" + bound + "]!");
             continue;
         }
-        s.pwmPointDuty[static_cast<std::size_t>(k)] = static_cast<float>(*duty);
+        s.frontend.pwmPointDuty[static_cast<std::size_t>(k)] = static_cast<float>(*duty);
         return true;
     }
 }
@@ -50,7 +50,7 @@ bool EnterDuty(ProcedureRun& run, int k) {
 bool FixDuty(ProcedureRun& run, int k) {
     AppState& s = run.s;
     run.dutyFixed = true;
-    return SendFixedDuty(s, s.pwmPointDuty[static_cast<std::size_t>(k)],
+    return SendFixedDuty(s, s.frontend.pwmPointDuty[static_cast<std::size_t>(k)],
                          "Фиксирую скважность для точки " + std::to_string(k + 1));
 }
 
@@ -60,15 +60,15 @@ bool EnterPoint(ProcedureRun& run, int k, std::uint32_t measured, std::int64_t& 
     const auto i = static_cast<std::size_t>(k);
     PwmPointDialog d;
     d.caption = "Ввод точки калибровки " + std::to_string(k + 1) + " для ШИМ";
-    d.duty = SingleText(s, s.pwmPointDuty[i]);
+    d.duty = SingleText(s, s.frontend.pwmPointDuty[i]);
     d.code = std::to_string(measured);
-    d.output = SingleText(s, s.pwmPointOutput[i]);
+    d.output = SingleText(s, s.frontend.pwmPointOutput[i]);
     if (run.voltage) d.outputLabel = "Напряж, В";
     for (;;) {
         if (!s.ui.show(d)) return false;
         const auto output = TakeSingleField(s, d.output, "");
         if (!output) continue;
-        s.pwmPointOutput[i] = *output;
+        s.frontend.pwmPointOutput[i] = *output;
         if (*output < 0.0f || *output > 30.0f) {
             ErrorBox(s, "Значение тока должно быть в диапазоне 0-30 мА!");
             continue;
@@ -120,8 +120,8 @@ void EditPwmCalibration(AppState& s) {
 
 void PwmCalibrationProcedure(AppState& s) {
     ProcedureRun run{s, isRev6Hw1(s.identity)};
-    s.pwmPointDuty = run.voltage ? std::array<float, 2>{0.3f, 0.85f} : std::array<float, 2>{0.1f, 0.8f};
-    if (run.voltage) s.pwmPointOutput = {1.0f, 3.0f};
+    s.frontend.pwmPointDuty = run.voltage ? std::array<float, 2>{0.3f, 0.85f} : std::array<float, 2>{0.1f, 0.8f};
+    if (run.voltage) s.frontend.pwmPointOutput = {1.0f, 3.0f};
 
     std::array<std::int64_t, 2> codes{};
     for (int k = 0; k < 2; ++k) {
@@ -131,8 +131,8 @@ void PwmCalibrationProcedure(AppState& s) {
     }
 
     PwmCalibration c;
-    c.values = {s.pwmPointDuty[0], s.pwmPointOutput[0], static_cast<double>(codes[0]),
-                s.pwmPointDuty[1], s.pwmPointOutput[1], static_cast<double>(codes[1]),
+    c.values = {s.frontend.pwmPointDuty[0], s.frontend.pwmPointOutput[0], static_cast<double>(codes[0]),
+                s.frontend.pwmPointDuty[1], s.frontend.pwmPointOutput[1], static_cast<double>(codes[1]),
                 kFreshFeedback};
     c.present.fill(true);
     PwmCalibrationWindow(s, c);

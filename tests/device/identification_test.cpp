@@ -5,6 +5,7 @@
 #include "device/dialogs.h"
 #include "device/identification.h"
 #include "device_test_support.h"
+#include "device/menu_items.h"
 
 namespace quillon {
 namespace {
@@ -32,7 +33,6 @@ TEST(Identification, StoresCommandZeroAndShowsTheIdentity) {
     Blank t("rev6-hw1");
     SimBench& b = t.b;
     b.device().setResponsePreambles(7);
-    b.state.lastFixedOutput = 12.5;
     std::optional<IdentityWindow> shown;
     b.ui.onDialog<IdentityWindow>("IdentityWindow", [&](IdentityWindow& w) {
         shown = w;
@@ -49,7 +49,6 @@ TEST(Identification, StoresCommandZeroAndShowsTheIdentity) {
     EXPECT_EQ(id.responsePreambles, 7);
     EXPECT_TRUE(id.extendedCalibration);
     EXPECT_EQ(id.calibrationPointLimit, 8);
-    EXPECT_EQ(b.state.lastFixedOutput, 4.0);
 
     EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{"Длинный адрес устройства 26h 16h 01h 01h 20h"});
     EXPECT_EQ(b.ui.progressTexts.at(1), "Узнаю длинный адрес");
@@ -61,8 +60,8 @@ TEST(Identification, StoresCommandZeroAndShowsTheIdentity) {
     EXPECT_EQ(shown->labels[2], "Device Revision Level : 0.");
     EXPECT_EQ(shown->labels[3], "Hardware Revision Level : 1.");
     EXPECT_FALSE(shown->label5Visible);
-    EXPECT_FALSE(b.ui.menuVisible.at(MenuItem::SelectChannelMenu));
-    EXPECT_FALSE(b.ui.menuVisible.at(MenuItem::SaveId));
+    EXPECT_FALSE(b.ui.menuVisible.at(menu::SelectChannelMenu));
+    EXPECT_FALSE(b.ui.menuVisible.at(menu::SaveId));
     EXPECT_FALSE(b.ui.mainCaption.empty());
     EXPECT_FALSE(b.ui.progressOpen);
 
@@ -123,12 +122,12 @@ TEST(Identification, VariantDerivedValues) {
         }
         EXPECT_EQ(id.densityMeter, c.densityMeter);
         EXPECT_EQ(id.densityMeterKind, c.densityKind);
-        EXPECT_EQ(b.ui.menuVisible.at(MenuItem::ConstPlotnomerItem), c.densityMeter);
+        EXPECT_EQ(b.ui.menuVisible.at(menu::ConstPlotnomerItem), c.densityMeter);
         auto infos = Infos(b.ui);
         ASSERT_FALSE(infos.empty());
         infos.erase(infos.begin());
         EXPECT_EQ(infos, c.infos);
-        EXPECT_EQ(b.ui.menuVisible.at(MenuItem::ChangeModbusAddrItem), c.modbusItem);
+        EXPECT_EQ(b.ui.menuVisible.at(menu::ChangeModbusAddrItem), c.modbusItem);
         EXPECT_EQ(b.ui.statusBarVisible, c.firmwareHint);
         if (c.firmwareHint) {
             EXPECT_EQ(b.ui.statusBarText, "Имеется более новая версия прошивки с исправлениями");
@@ -287,8 +286,8 @@ TEST(Identification, Revision16ReadsTheChannelsAndShowsThem) {
                                                                  static_cast<std::uint8_t>(c.setting >> 8), 0, 0}));
         EXPECT_EQ(id.selectedChannel, c.selected);
         EXPECT_EQ(id.calibrationPointCount, 25);
-        EXPECT_TRUE(b.ui.menuVisible.at(MenuItem::SelectChannelMenu));
-        EXPECT_EQ(b.ui.menuVisible.at(MenuItem::SaveId), c.saveId);
+        EXPECT_TRUE(b.ui.menuVisible.at(menu::SelectChannelMenu));
+        EXPECT_EQ(b.ui.menuVisible.at(menu::SaveId), c.saveId);
         EXPECT_EQ(b.ui.dialogsShown, (std::vector<std::string>{"ChannelDialog", "IdentityWindow"}));
         ASSERT_TRUE(channels);
         EXPECT_EQ(channels->caption, "Текущие каналы");
@@ -339,7 +338,7 @@ TEST(Identification, SensorIdReadForDevicesThatHaveOne) {
     EXPECT_TRUE(b.state.identity.sensorIdKnown);
     EXPECT_EQ(b.state.identity.sensorId, (std::array<std::uint8_t, 8>{0x28, 0xFF, 0x4C, 0x19, 0x63, 0x16, 0x03, 0x5A}));
     EXPECT_EQ(b.ui.messageTexts().back(), "ID сенсора подключенного датчика = 28h FFh 4Ch 19h 63h 16h 03h 5Ah");
-    EXPECT_FALSE(b.ui.menuVisible.at(MenuItem::SaveId));
+    EXPECT_FALSE(b.ui.menuVisible.at(menu::SaveId));
 
     SimBench plain("rev13");
     auto reads = testing::CountRequests(plain, 220);

@@ -101,7 +101,7 @@ TEST(FixedOutput, LeaveSendsZeroAndLastValueFollowsTheRules) {
     EXPECT_EQ(first.modes,
               (std::vector<std::string>{"Выйти из режима фиксированного тока", "Войти в режим фиксированного тока"}));
     EXPECT_EQ(first.valueLabel, "Значение тока (4-20), мА :");
-    EXPECT_NEAR(b->state.lastFixedOutput, 12.500001, 1e-6);
+    EXPECT_NEAR(OfferedFixedOutput(b->state.identity, b->state.frontend), 12.500001, 1e-6);
     EXPECT_EQ(b->ui.fixedOutputBanner,
               "Ток зафиксирован: 12.5000 мА (датчик " + HexBytesText(b->state.identity.longAddress) + ")");
     EXPECT_NE(b->device().profile().deviceStatus & 0x08, 0);
@@ -115,7 +115,7 @@ TEST(FixedOutput, LeaveSendsZeroAndLastValueFollowsTheRules) {
     FixCurrentMenuCommand(b->state);
     EXPECT_EQ(second.value, "12,5000");
     EXPECT_EQ(sent->back(), (std::vector<std::uint8_t>{0, 0, 0, 0}));
-    EXPECT_EQ(b->state.lastFixedOutput, 4.0);
+    EXPECT_EQ(OfferedFixedOutput(b->state.identity, b->state.frontend), 4.0);
     EXPECT_EQ(b->ui.fixedOutputBanner, "");
     EXPECT_EQ(b->device().profile().deviceStatus & 0x08, 0);
 }
@@ -134,7 +134,7 @@ TEST(FixedOutput, VoltageVariantTextsAndTheNextOpeningAfterOnePointFive) {
     EXPECT_EQ(shown.modes,
               (std::vector<std::string>{"Выйти из режима фиксир. напряжения", "Войти в режим фиксир. напряжения"}));
     EXPECT_EQ(shown.valueLabel, "Напряжение (0.8-3.2), В :");
-    EXPECT_EQ(b->state.lastFixedOutput, 4.0);
+    EXPECT_EQ(OfferedFixedOutput(b->state.identity, b->state.frontend), 4.0);
     EXPECT_EQ(b->ui.fixedOutputBanner,
               "Напряжение зафиксировано: 1.5000 В (датчик " + HexBytesText(b->state.identity.longAddress) + ")");
     b->ui.onDialog<FixTokDialog>([&](FixTokDialog& d) {
@@ -155,18 +155,19 @@ TEST(FixedOutput, RefusedDevicesFailedExchangeAndIdentificationReset) {
     }
 
     auto b = Identified("rev9");
-    b->state.lastFixedOutput = 10.0;
+    b->state.frontend.lastFixedOutput = 10.0;
+        b->state.frontend.lastFixedOutputIdentification = b->state.identity.identifications;
     testing::NeverAnswer(*b, 40);
     Enter(*b, "15");
     FixCurrentMenuCommand(b->state);
     EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{"Не могу выполнить запрос!"});
     EXPECT_EQ(b->ui.progressTexts.back(), "Пишу режим тока: 5");
-    EXPECT_EQ(b->state.lastFixedOutput, 10.0);
+    EXPECT_EQ(OfferedFixedOutput(b->state.identity, b->state.frontend), 10.0);
     EXPECT_EQ(b->ui.fixedOutputBanner, "");
 
     invalidateIdentity(b->state);
     ASSERT_TRUE(ensureIdentified(b->state));
-    EXPECT_EQ(b->state.lastFixedOutput, 4.0);
+    EXPECT_EQ(OfferedFixedOutput(b->state.identity, b->state.frontend), 4.0);
 }
 
 TEST(HeldOutput, PollShowsACurrentFixedByAnotherProgramAndReleaseSendsZero) {

@@ -55,7 +55,8 @@ TEST(HeldOutput, OnlyAnAcceptedCommandIsHeld) {
     };
     for (const auto& c : cases) {
         auto b = Identified("rev8");
-        b->state.lastFixedOutput = 5.0;
+        b->state.frontend.lastFixedOutput = 5.0;
+        b->state.frontend.lastFixedOutputIdentification = b->state.identity.identifications;
         testing::ReplyWith(*b, 40, c.replies);
         auto sent = testing::CaptureRequests(*b, 40);
         for (MessageAnswer a : c.answers) b->ui.answerMessages({a});
@@ -65,7 +66,7 @@ TEST(HeldOutput, OnlyAnAcceptedCommandIsHeld) {
         EXPECT_EQ(sent->size(), c.requests) << c.name;
         EXPECT_EQ(ToolHoldsOutput(b->state), c.held) << c.name;
         EXPECT_EQ(b->ui.fixedOutputBanner.empty(), !c.held) << c.name;
-        EXPECT_EQ(b->state.lastFixedOutput == 5.0, !c.held) << c.name;
+        EXPECT_EQ(OfferedFixedOutput(b->state.identity, b->state.frontend) == 5.0, !c.held) << c.name;
     }
 }
 

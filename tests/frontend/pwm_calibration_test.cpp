@@ -10,6 +10,7 @@
 #include "support/sim_fixture.h"
 #include "support/request_capture.h"
 #include "support/identified_bench.h"
+#include "frontend/menu_items.h"
 
 namespace quillon {
 namespace {
@@ -331,7 +332,7 @@ TEST(PwmCalibrationProcedure, TwoPointsMeasuredAndHandedToTheWindow) {
     EXPECT_TRUE(b->ui.messages.empty());
     EXPECT_EQ(CountOf(b->ui.progressTexts, "Фиксирую скважность для точки 2 . 1"), 1);
     ASSERT_EQ(b->ui.views.size(), 2u);
-    EXPECT_EQ(b->ui.views[0]->kind, LiveViewKind::Calibration);
+    EXPECT_EQ(b->ui.views[0]->kind, live_view::PwmMeasurement);
     EXPECT_EQ(b->ui.views[0]->caption, "Калибровка");
     EXPECT_EQ(b->ui.views[0]->texts["MediaLabel"], "1001");
     EXPECT_EQ(b->ui.fixedOutputBanner, "");
@@ -380,7 +381,7 @@ TEST(PwmCalibrationProcedure, CancelAfterFixingAsksToReleaseTheDuty) {
         EXPECT_EQ(b->device().profile().settings.at(6), c.setting6);
         const std::string device = " (датчик " + HexBytesText(b->state.identity.longAddress) + ")";
         EXPECT_EQ(b->ui.fixedOutputBanner, *c.banner ? c.banner + device : "");
-        EXPECT_EQ(b->state.pwmPointDuty[0], 0.25f);
+        EXPECT_EQ(b->state.frontend.pwmPointDuty[0], 0.25f);
     }
 
     // Cancel before any duty was fixed asks nothing.
@@ -396,7 +397,7 @@ TEST(PwmCalibrationProcedure, CancelAfterFixingAsksToReleaseTheDuty) {
 
 TEST(PwmCalibrationProcedure, VoltageVariantStartsFromItsOwnPoints) {
     auto b = Identified("rev6-hw1");
-    b->state.pwmPointOutput = {7.0f, 8.0f};
+    b->state.frontend.pwmPointOutput = {7.0f, 8.0f};
     ScriptMeasurement(*b, {{{3000}, 2}});
     PwmDutyDialog duty;
     b->ui.onDialog<PwmDutyDialog>([&](PwmDutyDialog& d) {
@@ -416,7 +417,7 @@ TEST(PwmCalibrationProcedure, VoltageVariantStartsFromItsOwnPoints) {
     EXPECT_EQ(point.outputLabel, "Напряж, В");
     EXPECT_EQ(b->ui.messageTexts(), (std::vector<std::string>{"Значение тока должно быть в диапазоне 0-30 мА!",
                                                               "Выйти из режима фиксированной скважности ?"}));
-    EXPECT_EQ(b->state.pwmPointOutput[0], 31.0f);
+    EXPECT_EQ(b->state.frontend.pwmPointOutput[0], 31.0f);
 }
 
 }  // namespace
