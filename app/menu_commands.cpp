@@ -16,40 +16,65 @@
 #include "frontend/dac_settings.h"
 #include "frontend/fixed_output.h"
 #include "link/serial_link.h"
+#include "device/menu_items.h"
+#include "frontend/menu_items.h"
+#include "calibration/menu_items.h"
+#include "link/link_menu_items.h"
 
 namespace quillon {
 
+namespace {
+
+using Command = void (*)(AppState&);
+
+struct Entry {
+    MenuItem item;
+    Command command;
+};
+
+// Each device-service item and the command of its subsystem. The link dialog
+// and the window commands are handled by the main window itself.
+const Entry kCommands[] = {
+    {menu::Statistika, [](AppState& s) { StatistikaCommand(s); }},
+    {menu::AskReq3Item, [](AppState& s) { AskReq3Command(s); }},
+    {menu::SelectChannelMenu, [](AppState& s) { SelectChannelCommand(s); }},
+    {menu::SaveId, [](AppState& s) { SaveIdCommand(s); }},
+    {menu::ChangeShortAddr, [](AppState& s) { ChangeShortAddrCommand(s); }},
+    {menu::ShangeLongAddrMenu, [](AppState& s) { ChangeLongAddrCommand(s); }},
+    {menu::PreambulsMenu, [](AppState& s) { PreamblesCommand(s); }},
+    {menu::ReadingTag, [](AppState& s) { ReadingTagCommand(s); }},
+    {menu::ChangeModbusAddrItem, [](AppState& s) { ChangeModbusAddrCommand(s); }},
+    {menu::ADParams, [](AppState& s) { AdcSettingsCommand(s); }},
+    {menu::DACParams, [](AppState& s) { DacSettingsCommand(s); }},
+    {menu::Calibrovka, [](AppState& s) { CalibrationCommand(s); }},
+    {menu::MeasParamsItem, [](AppState& s) { MeasurementParametersCommand(s); }},
+    {menu::ValueCorrection, [](AppState& s) { ValueCorrectionCommand(s); }},
+    {menu::ConstPlotnomerItem, [](AppState& s) { DensityMeterConstantsCommand(s); }},
+    {menu::FixTokMenuItem, [](AppState& s) { FixCurrentMenuCommand(s); }},
+    {menu::AD_Code_Show, [](AppState& s) { AdcCodeViewCommand(s); }},
+};
+
+Command CommandOf(MenuItem item) {
+    for (const Entry& e : kCommands)
+        if (e.item == item) return e.command;
+    return nullptr;
+}
+
+}  // namespace
+
 bool MenuCommandAvailable(MenuItem item) {
-    // Every device command can at least identify the device; the link dialog
-    // and the window commands are handled by the main window itself.
-    return item != MenuItem::ParamConnect;
+    // Every device command can at least identify the device.
+    return CommandOf(item) != nullptr;
 }
 
 void RunMenuCommand(AppState& s, MenuItem item) {
+    const Command command = CommandOf(item);
+    if (!command) return;
     WithPortOpen(s, [&] {
         // The calibration command asks what to do first: a file opens with no
         // device attached, and its new and read paths identify themselves.
-        if (item != MenuItem::Calibrovka && !ensureIdentified(s)) return;
-        switch (item) {
-            case MenuItem::Statistika: StatistikaCommand(s); break;
-            case MenuItem::AskReq3Item: AskReq3Command(s); break;
-            case MenuItem::SelectChannelMenu: SelectChannelCommand(s); break;
-            case MenuItem::SaveId: SaveIdCommand(s); break;
-            case MenuItem::ChangeShortAddr: ChangeShortAddrCommand(s); break;
-            case MenuItem::ShangeLongAddrMenu: ChangeLongAddrCommand(s); break;
-            case MenuItem::PreambulsMenu: PreamblesCommand(s); break;
-            case MenuItem::ReadingTag: ReadingTagCommand(s); break;
-            case MenuItem::ChangeModbusAddrItem: ChangeModbusAddrCommand(s); break;
-            case MenuItem::ADParams: AdcSettingsCommand(s); break;
-            case MenuItem::DACParams: DacSettingsCommand(s); break;
-            case MenuItem::Calibrovka: CalibrationCommand(s); break;
-            case MenuItem::MeasParamsItem: MeasurementParametersCommand(s); break;
-            case MenuItem::ValueCorrection: ValueCorrectionCommand(s); break;
-            case MenuItem::ConstPlotnomerItem: DensityMeterConstantsCommand(s); break;
-            case MenuItem::FixTokMenuItem: FixCurrentMenuCommand(s); break;
-            case MenuItem::AD_Code_Show: AdcCodeViewCommand(s); break;
-            case MenuItem::ParamConnect: break;  // the main window's own dialog
-        }
+        if (item != menu::Calibrovka && !ensureIdentified(s)) return;
+        command(s);
     });
 }
 

@@ -28,6 +28,7 @@
 #include "ui/frontend/show_code_form.h"
 #include "ui/main_form.h"
 #include "ui/qt_user_interface.h"
+#include "frontend/menu_items.h"
 
 namespace {
 
@@ -113,7 +114,7 @@ Figures Run(QApplication& app, const char* preset, int channels, double seconds)
         }
     });
     driver.start();
-    QTimer::singleShot(0, &form, [&] { form.menuAction(MenuItem::AD_Code_Show)->trigger(); });
+    QTimer::singleShot(0, &form, [&] { form.menuAction(menu::AD_Code_Show)->trigger(); });
     QTimer safety;
     safety.setSingleShot(true);
     QObject::connect(&safety, &QTimer::timeout, [&] { app.exit(); });

@@ -29,6 +29,7 @@
 #include "ui/main_form.h"
 #include "ui/qt_user_interface.h"
 #include "ui/statistika_form.h"
+#include "device/menu_items.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ int main(int argc, char** argv) {
         }
     });
     driver.start();
-    form.menuAction(MenuItem::AskReq3Item)->trigger();
+    form.menuAction(menu::AskReq3Item)->trigger();
     QTimer::singleShot(static_cast<int>((seconds + 20) * 1000), &app, [&] { app.quit(); });  // a safety net
     QObject::connect(&driver, &QTimer::timeout, [&] {
         if (answersEnd > 0 && !form.commandRunning()) app.quit();

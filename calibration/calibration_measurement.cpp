@@ -14,6 +14,7 @@
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/live_view.h"
+#include "calibration/menu_items.h"
 
 namespace quillon {
 
@@ -76,7 +77,7 @@ public:
     MeasurementWindow(AppState& s, bool ambientWindow)
         : s_(s),
           ambientWindow_(ambientWindow),
-          view_(s.ui.openLiveView(ambientWindow ? LiveViewKind::CalibrationAmbient : LiveViewKind::Calibration)) {
+          view_(s.ui.openLiveView(ambientWindow ? live_view::CalibrationAmbient : live_view::Calibration)) {
         view_->setCaption("Калибровка");
         view_->setText("Hint", "F4 - Reset, Enter - Stop");
         view_->setVisible(window::kList, false);

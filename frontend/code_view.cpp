@@ -13,6 +13,7 @@
 #include "link/exchange.h"
 #include "link/live_view.h"
 #include "link/message_boxes.h"
+#include "frontend/menu_items.h"
 
 namespace quillon {
 
@@ -143,7 +144,7 @@ void AdcCodeViewCommand(AppState& s) {
     if (!AskMeasuringChannel(s)) return;
     const int count = CodeViewChannelCount(s.identity);
     const MainMenuRemoved menuRemoved(s.ui);
-    const std::unique_ptr<LiveView> view = s.ui.openLiveView(LiveViewKind::CodeView);
+    const std::unique_ptr<LiveView> view = s.ui.openLiveView(live_view::CodeView);
     if (!view) return;
     CodeView(s, *view, count).run();
     // A Stop or Enter of the view's end must not reach the next command.

@@ -7,6 +7,7 @@
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/live_view.h"
+#include "frontend/menu_items.h"
 
 namespace quillon {
 
@@ -23,7 +24,7 @@ struct Counters {
 }  // namespace
 
 std::uint32_t MeasureFeedbackCode(AppState& s) {
-    const std::unique_ptr<LiveView> view = s.ui.openLiveView(LiveViewKind::Calibration);
+    const std::unique_ptr<LiveView> view = s.ui.openLiveView(live_view::PwmMeasurement);
     view->setCaption("Калибровка");
     view->setText("Hint", "F4 - Reset, Enter - Stop");
     s.flags.resetRequested = true;

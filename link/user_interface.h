@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <typeinfo>
 
 namespace quillon {
@@ -12,38 +13,17 @@ enum class MessageIcon { Error, Warning, Information, Confirmation };
 enum class MessageButtons { Ok, Yes, YesNo, OkCancel, YesNoCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
-// Menu items whose visibility or enabling the core changes.
-enum class MenuItem {
-    ParamConnect,
-    Statistika,
-    SelectChannelMenu,
-    ChangeShortAddr,
-    ShangeLongAddrMenu,
-    ADParams,
-    DACParams,
-    Calibrovka,
-    MeasParamsItem,
-    ValueCorrection,
-    PreambulsMenu,
-    ConstPlotnomerItem,
-    FixTokMenuItem,
-    AD_Code_Show,
-    AskReq3Item,
-    ReadingTag,
-    SaveId,
-    ChangeModbusAddrItem,
+// A main-menu item, known by its component name. The port names none: each
+// subsystem declares the items of its own commands (device/menu_items.h, ...).
+struct MenuItem {
+    std::string_view name;
+    friend bool operator==(const MenuItem&, const MenuItem&) = default;
+    friend auto operator<=>(const MenuItem&, const MenuItem&) = default;
 };
 
-// Dialogs: plain records of what the form shows and what the user typed.
-// Each is defined beside the operation that uses it.
-struct LinkDialog;           // TForm2
-struct IdentityWindow;       // TLongAddrForm
-struct ChannelDialog;        // TSelectChannelForm
-struct SerialStringDialog;   // TGetSerialStringForm
-struct RequestChoiceDialog;  // TSelectRequestForm
-struct ShortAddressDialog;   // TShortAddrForm
-struct LongAddressDialog;    // TGetLongAddrForm
-struct PreamblesDialog;      // TPreamblesForm
+// The link dialog TForm2: the one dialog of the link layer itself. Every
+// other dialog record names itself and goes through the typed entry point below.
+struct LinkDialog;
 
 // A dialog record that names itself: `static constexpr const char* kDialogName`.
 // Records of this kind go through the one typed entry point below, so that a
@@ -61,15 +41,14 @@ struct DialogRef {
     void* record;
 };
 
-class LiveView;  // TStatistikaForm, TShowAllForm, the measuring windows
-// Windows of long loops. The Qt side builds each kind from a factory that the
-// subsystem owning the window registers.
-enum class LiveViewKind {
-    Statistics,          // TStatistikaForm
-    ShowAll,             // TShowAllForm
-    Calibration,         // TCalibrovkaForm
-    CalibrationAmbient,  // TCalibrTOkrForm
-    CodeView,            // TShowCodeForm
+class LiveView;
+// A window of a long loop (statistics, measuring windows, the code view),
+// known by name. Each subsystem declares its own kinds, and the Qt side
+// builds each from a factory registered under the same name.
+struct LiveViewKind {
+    std::string_view name;
+    friend bool operator==(const LiveViewKind&, const LiveViewKind&) = default;
+    friend auto operator<=>(const LiveViewKind&, const LiveViewKind&) = default;
 };
 
 // Everything the core says to the user goes through this port. The Qt
@@ -107,13 +86,6 @@ public:
 
     // Modal dialogs: true when confirmed (OK), false when closed or cancelled.
     virtual bool show(LinkDialog& dialog) = 0;
-    virtual void show(IdentityWindow& window) = 0;
-    virtual bool show(ChannelDialog& dialog) = 0;
-    virtual bool show(SerialStringDialog& dialog) = 0;
-    virtual bool show(RequestChoiceDialog& dialog) = 0;
-    virtual bool show(ShortAddressDialog& dialog) = 0;
-    virtual bool show(LongAddressDialog& dialog) = 0;
-    virtual bool show(PreamblesDialog& dialog) = 0;
 
     // Every named dialog record: true when confirmed (OK).
     template <NamedDialog Dialog>

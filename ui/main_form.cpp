@@ -30,6 +30,10 @@
 #include "ui/monitor/link_tools_menu.h"
 #include "ui/qt_text.h"
 #include "ui/qt_user_interface.h"
+#include "device/menu_items.h"
+#include "frontend/menu_items.h"
+#include "calibration/menu_items.h"
+#include "link/link_menu_items.h"
 
 namespace quillon::ui {
 
@@ -37,30 +41,29 @@ namespace {
 
 struct DeviceItem {
     MenuItem item;
-    const char* name;
     const char* caption;
     bool hiddenAtStart;
 };
 
 // The device-service menu in its order; identification shows the hidden ones.
 constexpr DeviceItem kDeviceItems[] = {
-    {MenuItem::Statistika, "Statistika", "Статистика обмена", false},
-    {MenuItem::SelectChannelMenu, "SelectChannelMenu", "Выбор активных каналов", true},
-    {MenuItem::ChangeShortAddr, "ChangeShortAddr", "Изменить короткий адрес датчика ...", false},
-    {MenuItem::ShangeLongAddrMenu, "ShangeLongAddrMenu", "Изменить длинный адрес датчика ...", false},
-    {MenuItem::ADParams, "ADParams", "Параметры АЦП ...", false},
-    {MenuItem::DACParams, "DACParams", "Параметры ЦАП ...", false},
-    {MenuItem::Calibrovka, "Calibrovka", "Калибровка ...", false},
-    {MenuItem::MeasParamsItem, "MeasParamsItem", "Параметры измерений ...", false},
-    {MenuItem::ValueCorrection, "ValueCorrection", "Корректировка значения ...", false},
-    {MenuItem::PreambulsMenu, "PreambulsMenu", "Количество преамбул ...", false},
-    {MenuItem::ConstPlotnomerItem, "ConstPlotnomerItem", "Константа для плотномера ...", false},
-    {MenuItem::FixTokMenuItem, "FixTokMenuItem", "Фиксировать ток ...", false},
-    {MenuItem::AD_Code_Show, "AD_Code_Show", "Просмотр кода АЦП", false},
-    {MenuItem::AskReq3Item, "AskReq3Item", "Опрос датчика (запрос 3)", false},
-    {MenuItem::ReadingTag, "ReadingTag", "Чтение тега", false},
-    {MenuItem::SaveId, "SaveId", "Запись ID для T на I2C (Ostrel)", true},
-    {MenuItem::ChangeModbusAddrItem, "ChangeModbusAddrItem", "Изменить Modbus-адрес", true},
+    {menu::Statistika, "Статистика обмена", false},
+    {menu::SelectChannelMenu, "Выбор активных каналов", true},
+    {menu::ChangeShortAddr, "Изменить короткий адрес датчика ...", false},
+    {menu::ShangeLongAddrMenu, "Изменить длинный адрес датчика ...", false},
+    {menu::ADParams, "Параметры АЦП ...", false},
+    {menu::DACParams, "Параметры ЦАП ...", false},
+    {menu::Calibrovka, "Калибровка ...", false},
+    {menu::MeasParamsItem, "Параметры измерений ...", false},
+    {menu::ValueCorrection, "Корректировка значения ...", false},
+    {menu::PreambulsMenu, "Количество преамбул ...", false},
+    {menu::ConstPlotnomerItem, "Константа для плотномера ...", false},
+    {menu::FixTokMenuItem, "Фиксировать ток ...", false},
+    {menu::AD_Code_Show, "Просмотр кода АЦП", false},
+    {menu::AskReq3Item, "Опрос датчика (запрос 3)", false},
+    {menu::ReadingTag, "Чтение тега", false},
+    {menu::SaveId, "Запись ID для T на I2C (Ostrel)", true},
+    {menu::ChangeModbusAddrItem, "Изменить Modbus-адрес", true},
 };
 
 }  // namespace
@@ -142,7 +145,7 @@ void TMainForm::buildMenu() {
     n1->setObjectName("N1");
     n1->menuAction()->setObjectName("N1Action");
     QAction* paramConnect = addItem(n1, "ParamConnect", "Установить параметры связи");
-    items_[MenuItem::ParamConnect] = paramConnect;
+    items_[menu::ParamConnect] = paramConnect;
     // Commands are queued, so they run from the main loop and never inside the menu's own handling.
     connect(paramConnect, &QAction::triggered, this, &TMainForm::paramConnectClick, Qt::QueuedConnection);
     AddLinkToolItems(this, n1, state_);
@@ -153,7 +156,7 @@ void TMainForm::buildMenu() {
     n4->setObjectName("N4");
     n4->menuAction()->setObjectName("N4Action");
     for (const auto& d : kDeviceItems) {
-        QAction* action = addItem(n4, d.name, d.caption);
+        QAction* action = addItem(n4, std::string(d.item.name).c_str(), d.caption);
         action->setVisible(!d.hiddenAtStart);
         action->setEnabled(MenuCommandAvailable(d.item));
         const MenuItem item = d.item;
@@ -237,7 +240,7 @@ void TMainForm::runCommand(const std::function<void()>& command) {
 }
 
 void TMainForm::menuCommand(MenuItem item) {
-    if (item == MenuItem::ParamConnect) {
+    if (item == menu::ParamConnect) {
         paramConnectClick();
         return;
     }

@@ -29,12 +29,26 @@
 #include "ui/show_all_form.h"
 #include "ui/statistika_form.h"
 #include "ui/tab_order.h"
+#include "device/menu_items.h"
 
 namespace quillon::ui {
 
 QtUserInterface::QtUserInterface() {
-    registerLiveView(LiveViewKind::Statistics, [](InterruptFlags* flags) { return new TStatistikaForm(flags); });
-    registerLiveView(LiveViewKind::ShowAll, [](InterruptFlags* flags) { return new TShowAllForm(flags); });
+    registerLiveView(live_view::Statistics, [](InterruptFlags* flags) { return new TStatistikaForm(flags); });
+    registerLiveView(live_view::ShowAll, [](InterruptFlags* flags) { return new TShowAllForm(flags); });
+    // The identity window only informs: whatever closes it, nothing is taken back.
+    registerDialog<IdentityWindow>([this](IdentityWindow& window) {
+        TLongAddrForm form(parentWidget());
+        form.load(window);
+        runDialog(form);
+        return true;
+    });
+    registerForm<TSelectChannelForm, ChannelDialog>();
+    registerForm<TGetSerialStringForm, SerialStringDialog>();
+    registerForm<TSelectRequestForm, RequestChoiceDialog>();
+    registerForm<TShortAddrForm, ShortAddressDialog>();
+    registerForm<TGetLongAddrForm, LongAddressDialog>();
+    registerForm<TPreamblesForm, PreamblesDialog>();
     RegisterCalibrationForms(*this);
     RegisterFrontendForms(*this);
     RegisterDeviceSettingsForms(*this);
@@ -196,18 +210,6 @@ bool QtUserInterface::runDialog(QDialog& dialog) {
 
 bool QtUserInterface::show(LinkDialog& dialog) { return runForm<TForm2>(dialog); }
 
-void QtUserInterface::show(IdentityWindow& window) {
-    TLongAddrForm form(parentWidget());
-    form.load(window);
-    runDialog(form);
-}
-
-bool QtUserInterface::show(ChannelDialog& dialog) { return runForm<TSelectChannelForm>(dialog); }
-bool QtUserInterface::show(SerialStringDialog& dialog) { return runForm<TGetSerialStringForm>(dialog); }
-bool QtUserInterface::show(RequestChoiceDialog& dialog) { return runForm<TSelectRequestForm>(dialog); }
-bool QtUserInterface::show(ShortAddressDialog& dialog) { return runForm<TShortAddrForm>(dialog); }
-bool QtUserInterface::show(LongAddressDialog& dialog) { return runForm<TGetLongAddrForm>(dialog); }
-bool QtUserInterface::show(PreamblesDialog& dialog) { return runForm<TPreamblesForm>(dialog); }
 
 bool QtUserInterface::showDialog(const DialogRef& dialog) {
     auto it = runners_.find(std::type_index(dialog.type));
@@ -227,7 +229,7 @@ std::unique_ptr<LiveView> QtUserInterface::openLiveView(LiveViewKind kind) {
     InterruptFlags* flags = state_ ? &state_->flags : nullptr;
     auto factory = liveFactories_.find(kind);
     if (factory == liveFactories_.end()) {
-        qWarning("no window registered for live view kind %d", static_cast<int>(kind));
+        qWarning("no window registered for live view kind %s", std::string(kind.name).c_str());
         return std::make_unique<QtLiveView>(nullptr, nullptr);  // does nothing, never crashes the loop
     }
     LiveForm* form = factory->second(flags);

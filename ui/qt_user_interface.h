@@ -100,13 +100,6 @@ public:
     void setMainMenuPresent(bool present) override;
     void setStatusBar(bool visible, const std::string& text) override;
     bool show(LinkDialog& dialog) override;
-    void show(IdentityWindow& window) override;
-    bool show(ChannelDialog& dialog) override;
-    bool show(SerialStringDialog& dialog) override;
-    bool show(RequestChoiceDialog& dialog) override;
-    bool show(ShortAddressDialog& dialog) override;
-    bool show(LongAddressDialog& dialog) override;
-    bool show(PreamblesDialog& dialog) override;
     using UserInterface::show;
     bool showDialog(const DialogRef& dialog) override;
     std::unique_ptr<LiveView> openLiveView(LiveViewKind kind) override;

@@ -26,13 +26,6 @@ public:
     void setMainMenuPresent(bool) override {}
     void setStatusBar(bool, const std::string&) override {}
     bool show(LinkDialog&) override { return false; }
-    void show(IdentityWindow&) override {}
-    bool show(ChannelDialog&) override { return false; }
-    bool show(SerialStringDialog&) override { return false; }
-    bool show(RequestChoiceDialog&) override { return false; }
-    bool show(ShortAddressDialog&) override { return false; }
-    bool show(LongAddressDialog&) override { return false; }
-    bool show(PreamblesDialog&) override { return false; }
     bool showDialog(const DialogRef&) override { return false; }
     std::unique_ptr<LiveView> openLiveView(LiveViewKind) override { return nullptr; }
 };

@@ -21,6 +21,7 @@
 #include "link/link_test_support.h"
 #include "support/identified_bench.h"
 #include "support/request_capture.h"
+#include "calibration/menu_items.h"
 
 namespace quillon {
 namespace {
@@ -356,7 +357,7 @@ TEST(CalibrationCommand, ChoiceComesBeforeIdentification) {
             return ++asked == 1;
         });
         b.ui.onDialog<CalibrationTypeDialog>([](CalibrationTypeDialog&) { return false; });
-        RunMenuCommand(b.state, MenuItem::Calibrovka);
+        RunMenuCommand(b.state, menu::Calibrovka);
         const auto said = b.ui.messageTexts();
         if (choice == CalibrationTypeDialog::kFromFile) {
             EXPECT_EQ(*identifications, 0);

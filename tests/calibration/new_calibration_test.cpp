@@ -19,6 +19,7 @@
 #include "link/key_hook.h"
 #include "support/request_capture.h"
 #include "support/sim_fixture.h"
+#include "calibration/menu_items.h"
 
 namespace quillon {
 namespace {
@@ -211,7 +212,7 @@ TEST(NewCalibration, TwoPointsFinishAfterTheSecondAndListTheirLines) {
     ASSERT_EQ(b.prefilled.size(), 2u);
     ASSERT_EQ(b.viewed.size(), 1u);
     const auto& view = *b.ui.views.at(0);
-    EXPECT_EQ(view.kind, LiveViewKind::Calibration);
+    EXPECT_EQ(view.kind, live_view::Calibration);
     EXPECT_EQ(view.caption, "Калибровка");
     EXPECT_TRUE(view.visible.at("ListBox1"));
     // 2200000 and 2600000: "1) Код АЦП : " and the code padded to 14 more characters.
@@ -377,7 +378,7 @@ TEST(NewCalibration, AmbientWindowAlternatesStartingWithTheMainChannel) {
         NewCalibration(b.state);
         ASSERT_EQ(b.ui.views.size(), 1u);
         const auto& view = *b.ui.views[0];
-        EXPECT_EQ(view.kind, LiveViewKind::CalibrationAmbient);
+        EXPECT_EQ(view.kind, live_view::CalibrationAmbient);
         const std::vector<int> settings = testing::SettingNumbers(*seen);
         ASSERT_GE(settings.size(), 9u);
         // Five requests per point (the fifth is stopped), and after the point the count starts again at the main channel.

@@ -2,6 +2,7 @@
 
 #include "device/channels.h"
 #include "device_test_support.h"
+#include "device/menu_items.h"
 
 namespace quillon {
 namespace {
@@ -106,7 +107,7 @@ TEST(SelectChannelCommand, RefusedChoiceKeepsTheWindowThenWrites) {
     EXPECT_EQ(b.device().profile().settings.at(33), 0x00000301u);
     EXPECT_EQ(b.state.identity.channelConfig, (std::array<std::uint8_t, 4>{1, 3, 0, 0}));
     EXPECT_EQ(b.state.identity.selectedChannel, 1);
-    EXPECT_TRUE(b.ui.menuVisible.at(MenuItem::SaveId));
+    EXPECT_TRUE(b.ui.menuVisible.at(menu::SaveId));
     EXPECT_EQ(testing::CountOf(b.ui.progressTexts, "Чтение активных каналов. Попытка 1"), 1);
     EXPECT_EQ(testing::CountOf(b.ui.progressTexts, "Запись конфигурации каналов . 1"), 1);
 }

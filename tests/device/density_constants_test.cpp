@@ -5,6 +5,7 @@
 #include "app/menu_commands.h"
 #include "device/density_constants.h"
 #include "request_capture.h"
+#include "device/menu_items.h"
 
 namespace quillon::testing {
 namespace {
@@ -385,7 +386,7 @@ TEST(DensityConstants, EndToEndFromTheMenuWithIdentification) {
         d.mnogText = "1.5";
         return true;
     });
-    RunMenuCommand(b.state, MenuItem::ConstPlotnomerItem);
+    RunMenuCommand(b.state, menu::ConstPlotnomerItem);
     EXPECT_EQ(b.state.identity.densityMeterKind, 2);
     EXPECT_EQ(b.ui.messageTexts().back(), "Данные записаны!");
     // The meter took the constant into its block and keeps the new factor.

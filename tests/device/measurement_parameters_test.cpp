@@ -6,6 +6,7 @@
 #include "device/measurement_parameters.h"
 #include "device/measuring_channel.h"
 #include "request_capture.h"
+#include "device/menu_items.h"
 
 namespace quillon::testing {
 namespace {
@@ -448,7 +449,7 @@ TEST(MeasurementParameters, EndToEndFromTheMenu) {
         d.dempfText = "20";
         return true;
     });
-    RunMenuCommand(b.state, MenuItem::MeasParamsItem);
+    RunMenuCommand(b.state, menu::MeasParamsItem);
     EXPECT_TRUE(b.state.identity.identified);
     EXPECT_EQ(b.ui.messageTexts().back(), kWritten);
     EXPECT_EQ(SettingOf(b, 14), 20u);

@@ -5,6 +5,7 @@
 #include "device/dialogs.h"
 #include "device/modbus_address.h"
 #include "polling_test_support.h"
+#include "device/menu_items.h"
 
 namespace quillon::testing {
 namespace {
@@ -51,7 +52,7 @@ TEST(ModbusAddress, ADeviceWithoutOneIsRefusedAfterIdentification) {
         b.ui.onDialog<ShortAddressDialog>("ShortAddressDialog", [](ShortAddressDialog&) { return false; });
         ChangeModbusAddrCommand(b.state);
         EXPECT_TRUE(b.state.identity.identified) << c.preset;
-        EXPECT_FALSE(b.ui.menuVisible.at(MenuItem::ChangeModbusAddrItem) && !c.allowed) << c.preset;
+        EXPECT_FALSE(b.ui.menuVisible.at(menu::ChangeModbusAddrItem) && !c.allowed) << c.preset;
         const bool read = std::find(b.ui.progressTexts.begin(), b.ui.progressTexts.end(), "Читаю Modbus-адрес: 1") !=
                           b.ui.progressTexts.end();
         EXPECT_EQ(read, c.allowed) << c.preset;

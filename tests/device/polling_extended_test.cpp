@@ -3,6 +3,7 @@
 #include "device/dialogs.h"
 #include "device/polling.h"
 #include "polling_test_support.h"
+#include "device/menu_items.h"
 
 namespace quillon::testing {
 namespace {
@@ -21,14 +22,14 @@ TEST(PollCommands, ChooseTheRightPoll) {
         const char* group1;  // extended: caption of the first group
         bool currentShown;   // simple: request 3 shows the loop current
     } cases[] = {
-        {"rev16", false, 1, LiveViewKind::ShowAll, "Основной канал:", false},
-        {"rev16", false, 0, LiveViewKind::Statistics, nullptr, false},
+        {"rev16", false, 1, live_view::ShowAll, "Основной канал:", false},
+        {"rev16", false, 0, live_view::Statistics, nullptr, false},
         {"rev16", false, -1, std::nullopt, nullptr, false},
-        {"rev16", true, -2, LiveViewKind::ShowAll, "Основной канал:", false},
-        {"rev9-d11", false, -2, LiveViewKind::ShowAll, "Посчитанное значение 1 :", false},
-        {"rev9-d11", true, -2, LiveViewKind::ShowAll, "Посчитанное значение 1 :", false},
-        {"rev6", false, -2, LiveViewKind::Statistics, nullptr, false},
-        {"rev6", true, -2, LiveViewKind::Statistics, nullptr, true},
+        {"rev16", true, -2, live_view::ShowAll, "Основной канал:", false},
+        {"rev9-d11", false, -2, live_view::ShowAll, "Посчитанное значение 1 :", false},
+        {"rev9-d11", true, -2, live_view::ShowAll, "Посчитанное значение 1 :", false},
+        {"rev6", false, -2, live_view::Statistics, nullptr, false},
+        {"rev6", true, -2, live_view::Statistics, nullptr, true},
     };
     for (const auto& c : cases) {
         const std::string name = std::string(c.preset) + (c.askReq3 ? " request 3" : " statistics");

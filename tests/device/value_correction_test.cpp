@@ -8,6 +8,7 @@
 #include "device/value_correction.h"
 #include "request_capture.h"
 #include "support/identified_bench.h"
+#include "device/menu_items.h"
 
 namespace quillon::testing {
 namespace {
@@ -172,7 +173,7 @@ TEST(ValueCorrection, EndToEndFromTheMenu) {
         d.offsetText = "0.25";
         return true;
     });
-    RunMenuCommand(b.state, MenuItem::ValueCorrection);
+    RunMenuCommand(b.state, menu::ValueCorrection);
     EXPECT_TRUE(b.state.identity.identified);
     EXPECT_EQ(b.ui.messageTexts().back(), "Данные успешно записаны!");
     EXPECT_EQ(SettingOf(b, 15), Bits(0.25f));

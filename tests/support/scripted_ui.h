@@ -88,13 +88,6 @@ public:
     void setMainMenuPresent(bool present) override;
     void setStatusBar(bool visible, const std::string& text) override;
     bool show(LinkDialog& dialog) override { return answerDialog("LinkDialog", &dialog); }
-    void show(IdentityWindow& window) override { answerDialog("IdentityWindow", &window); }
-    bool show(ChannelDialog& dialog) override { return answerDialog("ChannelDialog", &dialog); }
-    bool show(SerialStringDialog& dialog) override { return answerDialog("SerialStringDialog", &dialog); }
-    bool show(RequestChoiceDialog& dialog) override { return answerDialog("RequestChoiceDialog", &dialog); }
-    bool show(ShortAddressDialog& dialog) override { return answerDialog("ShortAddressDialog", &dialog); }
-    bool show(LongAddressDialog& dialog) override { return answerDialog("LongAddressDialog", &dialog); }
-    bool show(PreamblesDialog& dialog) override { return answerDialog("PreamblesDialog", &dialog); }
     using UserInterface::show;
     bool showDialog(const DialogRef& dialog) override { return answerDialog(dialog.name, dialog.record); }
     std::unique_ptr<LiveView> openLiveView(LiveViewKind kind) override;

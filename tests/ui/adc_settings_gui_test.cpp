@@ -12,6 +12,7 @@
 #include "ui/qt_text.h"
 #include "ui/radio_group.h"
 #include "ui_bench.h"
+#include "frontend/menu_items.h"
 
 namespace quillon::uitest {
 namespace {
@@ -70,7 +71,7 @@ TEST(AdcSettingsForms, MenuCommandThroughTheThreeForms) {
         }
         Click(&d, "OkBitBtn");
     };
-    form.menuAction(MenuItem::ADParams)->trigger();
+    form.menuAction(menu::ADParams)->trigger();
     QCoreApplication::processEvents();
 
     EXPECT_EQ(names, (std::vector<std::string>{"TVelkorADForm Настройки АЦП", "TUnitsMeasureForm Единицы измерения ",

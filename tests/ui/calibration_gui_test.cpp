@@ -17,6 +17,7 @@
 #include "ui/calibration/calibration_chart.h"
 #include "ui/qt_text.h"
 #include "ui_bench.h"
+#include "calibration/menu_items.h"
 
 namespace quillon::uitest {
 namespace {
@@ -62,7 +63,7 @@ TEST(CalibrationFromTheMenu, ReadsTheDeviceAndShowsListAndChart) {
             d.reject();
         }
     };
-    form.menuAction(MenuItem::Calibrovka)->trigger();
+    form.menuAction(menu::Calibrovka)->trigger();
     QCoreApplication::processEvents();
 
     EXPECT_EQ(choices, 2) << "the choice comes back after the view";
@@ -97,7 +98,7 @@ void ViewDeviceCalibration(UiBench& b, const std::function<void(ui::CalibrationC
             d.reject();
         }
     };
-    form.menuAction(MenuItem::Calibrovka)->trigger();
+    form.menuAction(menu::Calibrovka)->trigger();
     QCoreApplication::processEvents();
     EXPECT_EQ(choices, 2);
 }
@@ -202,7 +203,7 @@ TEST(CalibrationFromTheMenu, FileOpensWithoutIdentifyingAndADegenerateTableIsNot
             d.reject();
         }
     };
-    form.menuAction(MenuItem::Calibrovka)->trigger();
+    form.menuAction(menu::Calibrovka)->trigger();
     QCoreApplication::processEvents();
 
     EXPECT_EQ(*identifications, 0) << "the choice and the file need no device";

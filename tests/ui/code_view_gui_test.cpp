@@ -13,6 +13,7 @@
 #include "ui/frontend/show_code_form.h"
 #include "ui/qt_text.h"
 #include "ui_bench.h"
+#include "frontend/menu_items.h"
 
 namespace quillon::uitest {
 namespace {
@@ -71,7 +72,7 @@ Seen RunFromTheMenu(const char* preset) {
         }
     });
     driver.start();
-    form.menuAction(MenuItem::AD_Code_Show)->trigger();
+    form.menuAction(menu::AD_Code_Show)->trigger();
     QCoreApplication::processEvents();
     driver.stop();
     EXPECT_TRUE(stopped) << preset;

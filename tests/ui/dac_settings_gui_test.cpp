@@ -13,6 +13,7 @@
 #include "link/serial_link.h"
 #include "ui/qt_text.h"
 #include "ui_bench.h"
+#include "frontend/menu_items.h"
 
 namespace quillon::uitest {
 namespace {
@@ -52,7 +53,7 @@ TEST(DacSettingsGui, SettingVariantThroughTheForm) {
         }
         Click(&d, "OkBitBtn");
     };
-    RunMenuCommand(b.state, MenuItem::DACParams);
+    RunMenuCommand(b.state, menu::DACParams);
     EXPECT_EQ(shown, 2);
     auto& settings = b.device->profile().settings;
     EXPECT_EQ(settings.at(7), static_cast<std::uint32_t>(-20));
@@ -82,7 +83,7 @@ TEST(DacSettingsGui, PwmMenuButtonsAndTheOutputRangeForm) {
             d.accept();  // the identity window
         }
     };
-    RunMenuCommand(b.state, MenuItem::DACParams);
+    RunMenuCommand(b.state, menu::DACParams);
     EXPECT_EQ(menus, 2);
     EXPECT_EQ(b.device->profile().settings.at(17), std::bit_cast<std::uint32_t>(-50.0f));
 }
@@ -99,7 +100,7 @@ TEST(DacSettingsGui, RecordVariantThroughTheForm) {
         SetEdit(&d, "SmeEdit", "100");
         Click(&d, "OkBitBtn");
     };
-    RunMenuCommand(b.state, MenuItem::DACParams);
+    RunMenuCommand(b.state, menu::DACParams);
     EXPECT_EQ(b.boxTexts().back(), "Данные были успешно отправлены и приняты к исполнению!");
     EXPECT_EQ(b.device->blockByte(124), (100 + 16384) & 0xFF);
 }
@@ -127,7 +128,7 @@ TEST(PwmCalibrationGui, WindowShowsAbsentValuesAndTheFeedbackBox) {
         EXPECT_EQ(EditText(&d, "FeedbackEdit"), "0.50000");
         Click(&d, "CancelBitBtn");
     };
-    RunMenuCommand(b.state, MenuItem::DACParams);
+    RunMenuCommand(b.state, menu::DACParams);
     EXPECT_EQ(shown, 1);
 }
 

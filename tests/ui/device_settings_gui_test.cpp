@@ -11,6 +11,7 @@
 #include "ui/qt_text.h"
 #include "ui/radio_group.h"
 #include "ui_bench.h"
+#include "device/menu_items.h"
 
 namespace quillon::uitest {
 namespace {
@@ -72,7 +73,7 @@ TEST(MeasParamsForm, AmbientChannelTransmitterThroughTheForm) {
         Type(d, "TimeCalibrPEdit", "1800");
         Click(&d, "OkBitBtn");
     };
-    Choose(form, MenuItem::MeasParamsItem);
+    Choose(form, menu::MeasParamsItem);
     EXPECT_EQ(name, "TMeasParamsForm");
     EXPECT_EQ(title, "Параметры измерений");
     EXPECT_EQ(dempfLabel, "Точек для усреднения (1 - 33) :");
@@ -98,7 +99,7 @@ TEST(MeasParamsForm, I2cChannelHidesDamping) {
         labelShown = Shown(d, "DempfLabel");
         Click(&d, "CancelBitBtn");
     };
-    Choose(form, MenuItem::MeasParamsItem);
+    Choose(form, menu::MeasParamsItem);
     EXPECT_FALSE(dempfShown);
     EXPECT_FALSE(labelShown);
 }
@@ -114,7 +115,7 @@ TEST(MeasParamsMultitForm, FourValuesThroughTheForm) {
         Type(d, "TimeCalibrTokrEdit", "240");
         Click(&d, "OkBitBtn");
     };
-    Choose(form, MenuItem::MeasParamsItem);
+    Choose(form, menu::MeasParamsItem);
     EXPECT_EQ(shown, (std::vector<std::string>{"25", "900", "5", "120"}));
     EXPECT_EQ(b.device->profile().settings.at(4), 240u);
 }
@@ -138,7 +139,7 @@ TEST(KatPotParamsForm, ShuntGroupFollowsTheOutputAndPresetsFillTheValue) {
         chosenText = Text(d, "ShuntValueEdit");
         Click(&d, "OkBitBtn");
     };
-    Choose(form, MenuItem::MeasParamsItem);
+    Choose(form, menu::MeasParamsItem);
     EXPECT_EQ(presetItem, 2);
     EXPECT_EQ(presetText, "0.00075");
     EXPECT_TRUE(shuntShownForCurrent);
@@ -162,7 +163,7 @@ TEST(ChangeMeasParamsForm, CountThroughTheSpinEdit) {
         spin->setValue(77);
         Click(&d, "OkBitBtn");
     };
-    Choose(form, MenuItem::MeasParamsItem);
+    Choose(form, menu::MeasParamsItem);
     EXPECT_EQ(shown, 32);
     EXPECT_EQ(b.device->profile().measurementCount, 77);
     EXPECT_EQ(b.boxTexts(), std::vector<std::string>{"Параметры были успешно записаны!"});
@@ -195,7 +196,7 @@ TEST(GetPopravkaForm, FitThroughBothForms) {
         after2 = Text(d, "Edit2");
         Click(&d, "OkBitBtn");
     };
-    Choose(form, MenuItem::ValueCorrection);
+    Choose(form, menu::ValueCorrection);
     EXPECT_EQ(before1, "0.000000");
     EXPECT_EQ(before2, "1.000000");
     EXPECT_EQ(fitTitle, "Подбор коэффициентов");
@@ -226,7 +227,7 @@ TEST(PlotnoConstForm, SecondGenerationShowsModeAndFactor) {
         Type(d, "MnogEdit", "2");
         Click(&d, "OkBitBtn");
     };
-    Choose(form, MenuItem::ConstPlotnomerItem);
+    Choose(form, menu::ConstPlotnomerItem);
     EXPECT_TRUE(typeShown);
     EXPECT_TRUE(mnogShown);
     EXPECT_FALSE(useTShown);
@@ -252,7 +253,7 @@ TEST(PlotnoConstForm, NegativePeriodBringsTheFormBack) {
             Click(&d, "CancelBitBtn");
         }
     };
-    Choose(form, MenuItem::ConstPlotnomerItem);
+    Choose(form, menu::ConstPlotnomerItem);
     EXPECT_EQ(shownCount, 2);
     EXPECT_EQ(b.boxTexts(), std::vector<std::string>{"Период должен быть положительным!"});
 }

@@ -11,6 +11,8 @@
 #include "ui/qt_text.h"
 #include "ui/radio_group.h"
 #include "ui_bench.h"
+#include "device/menu_items.h"
+#include "frontend/menu_items.h"
 
 namespace quillon::uitest {
 namespace {
@@ -34,7 +36,7 @@ void FixTwelve(UiBench& b, bool& editEnabledAtFirst, bool& hasCloseBox) {
         edit->setText("12");
         Click(&d, "OkBitBtn");
     };
-    RunMenuCommand(b.state, MenuItem::FixTokMenuItem);
+    RunMenuCommand(b.state, menu::FixTokMenuItem);
     b.ui.onDialogShown = nullptr;
 }
 
@@ -64,7 +66,7 @@ TEST(FixedOutputGui, BannerInMainAndStatisticsWindowsAndTheCloseQuestion) {
         QLabel* banner = form.fixedOutputBanner();
         EXPECT_TRUE(banner->isVisible());
         EXPECT_EQ(FromQ(banner->text()), shown);
-        auto view = b.ui.openLiveView(LiveViewKind::Statistics);
+        auto view = b.ui.openLiveView(live_view::Statistics);
         view->show();
         auto* label = form.findChild<QLabel*>("FixedOutputLabel");
         ASSERT_NE(label, nullptr);
@@ -98,7 +100,7 @@ TEST(FixedOutputGui, LeavingHidesTheBanner) {
     b.ui.onDialogShown = [](QDialog& d) {
         Click(&d, "OkBitBtn");  // "leave" is preselected
     };
-    RunMenuCommand(b.state, MenuItem::FixTokMenuItem);
+    RunMenuCommand(b.state, menu::FixTokMenuItem);
     EXPECT_FALSE(form.fixedOutputBanner()->isVisible());
     b.boxes.clear();
     EXPECT_TRUE(form.close());

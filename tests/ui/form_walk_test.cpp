@@ -45,6 +45,9 @@
 #include "ui/qt_live_view.h"
 #include "ui/qt_text.h"
 #include "ui_bench.h"
+#include "device/menu_items.h"
+#include "frontend/menu_items.h"
+#include "calibration/menu_items.h"
 
 namespace quillon::uitest {
 namespace {
@@ -278,8 +281,8 @@ public:
         b.ui.show(identity);
 
         // The windows of the long loops, inside the main window.
-        for (LiveViewKind kind : {LiveViewKind::Statistics, LiveViewKind::ShowAll, LiveViewKind::Calibration,
-                                  LiveViewKind::CalibrationAmbient, LiveViewKind::CodeView}) {
+        for (LiveViewKind kind : {live_view::Statistics, live_view::ShowAll, live_view::Calibration,
+                                  live_view::CalibrationAmbient, live_view::CodeView}) {
             auto view = b.ui.openLiveView(kind);
             view->show();
             auto* live = static_cast<ui::QtLiveView*>(view.get());

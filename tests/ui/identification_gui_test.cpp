@@ -9,6 +9,7 @@
 #include "link/serial_link.h"
 #include "ui/qt_text.h"
 #include "ui_bench.h"
+#include "device/menu_items.h"
 
 namespace quillon::uitest {
 namespace {
@@ -58,7 +59,7 @@ TEST(IdentificationFromTheMenu, RevisionSixteenShowsChannelsIdentityAndItsMenuIt
     };
 
     // A command that identifies the device first, then stops at its declined dialog.
-    form.menuAction(MenuItem::ChangeShortAddr)->trigger();
+    form.menuAction(menu::ChangeShortAddr)->trigger();
     QCoreApplication::processEvents();
 
     EXPECT_TRUE(b.state.identity.identified);
@@ -78,10 +79,10 @@ TEST(IdentificationFromTheMenu, RevisionSixteenShowsChannelsIdentityAndItsMenuIt
                                           "T версии 16 с работой АЦП и датчика I2C"};
     EXPECT_EQ(dialogs[1].labels, labels);
 
-    EXPECT_TRUE(form.menuAction(MenuItem::SelectChannelMenu)->isVisible());
-    EXPECT_TRUE(form.menuAction(MenuItem::SaveId)->isVisible());  // channel 2 is active
-    EXPECT_FALSE(form.menuAction(MenuItem::ChangeModbusAddrItem)->isVisible());
-    EXPECT_FALSE(form.menuAction(MenuItem::ConstPlotnomerItem)->isVisible());
+    EXPECT_TRUE(form.menuAction(menu::SelectChannelMenu)->isVisible());
+    EXPECT_TRUE(form.menuAction(menu::SaveId)->isVisible());  // channel 2 is active
+    EXPECT_FALSE(form.menuAction(menu::ChangeModbusAddrItem)->isVisible());
+    EXPECT_FALSE(form.menuAction(menu::ConstPlotnomerItem)->isVisible());
     ASSERT_FALSE(b.boxes.empty());
     EXPECT_EQ(b.boxes[0].text, "Длинный адрес устройства 26h 16h 01h 02h 20h");
     EXPECT_FALSE(PortIsOpen(b.state));
@@ -90,7 +91,7 @@ TEST(IdentificationFromTheMenu, RevisionSixteenShowsChannelsIdentityAndItsMenuIt
 
     // A second command identifies nothing again.
     dialogs.clear();
-    form.menuAction(MenuItem::ChangeShortAddr)->trigger();
+    form.menuAction(menu::ChangeShortAddr)->trigger();
     QCoreApplication::processEvents();
     EXPECT_TRUE(dialogs.empty());
 }

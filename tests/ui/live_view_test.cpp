@@ -22,6 +22,7 @@
 #include "ui/statistika_form.h"
 #include "ui/trend_chart.h"
 #include "ui_bench.h"
+#include "device/menu_items.h"
 
 namespace quillon::uitest {
 namespace {
@@ -38,7 +39,7 @@ TEST(StatistikaView, UnitFollowsTheValueAndVelkorMovesTheButton) {
     UiBench b;
     auto& form = b.start();
     form.show();
-    auto view = b.ui.openLiveView(LiveViewKind::Statistics);
+    auto view = b.ui.openLiveView(live_view::Statistics);
     auto* f = form.findChild<ui::TStatistikaForm*>();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(FromQ(f->windowTitle()), "Статистика.  F4 - Reset, Enter - Stop");
@@ -66,7 +67,7 @@ TEST(StatistikaView, StopRaisesTheFlagThenTheSameButtonEndsTheWait) {
     UiBench b;
     auto& form = b.start();
     form.show();
-    auto view = b.ui.openLiveView(LiveViewKind::Statistics);
+    auto view = b.ui.openLiveView(live_view::Statistics);
     view->show();
     auto* f = form.findChild<ui::TStatistikaForm*>();
     auto* button = Child<QPushButton>(f, "BitBtn1");
@@ -84,7 +85,7 @@ TEST(StatistikaView, StopRaisesTheFlagThenTheSameButtonEndsTheWait) {
 }
 
 TEST(LiveViews, ClosingTheWindowStopsThePollAndLaterCallsAreHarmless) {
-    for (auto kind : {LiveViewKind::Statistics, LiveViewKind::ShowAll}) {
+    for (auto kind : {live_view::Statistics, live_view::ShowAll}) {
         UiBench b;
         auto& form = b.start();
         form.show();
@@ -105,7 +106,7 @@ TEST(ShowAllView, GroupsValuesAndCountsByName) {
     UiBench b;
     auto& form = b.start();
     form.show();
-    auto view = b.ui.openLiveView(LiveViewKind::ShowAll);
+    auto view = b.ui.openLiveView(live_view::ShowAll);
     auto* f = form.findChild<ui::TShowAllForm*>();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(FromQ(f->windowTitle()), "Текущие значения");

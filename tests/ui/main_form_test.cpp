@@ -15,6 +15,9 @@
 #include "ui/now_opros_form.h"
 #include "ui/qt_text.h"
 #include "ui_bench.h"
+#include "device/menu_items.h"
+#include "frontend/menu_items.h"
+#include "calibration/menu_items.h"
 
 namespace quillon::uitest {
 namespace {
@@ -91,18 +94,18 @@ TEST(MainForm, EveryItemRunsItsCommandSoEveryShownItemIsEnabled) {
         MenuItem item;
         bool enabled;
     } expected[] = {
-        {MenuItem::Statistika, true},      {MenuItem::SelectChannelMenu, true},  {MenuItem::ChangeShortAddr, true},
-        {MenuItem::ShangeLongAddrMenu, true}, {MenuItem::ADParams, true},       {MenuItem::DACParams, true},
-        {MenuItem::Calibrovka, true},      {MenuItem::MeasParamsItem, true},     {MenuItem::ValueCorrection, true},
-        {MenuItem::PreambulsMenu, true},   {MenuItem::ConstPlotnomerItem, true}, {MenuItem::FixTokMenuItem, true},
-        {MenuItem::AD_Code_Show, true},    {MenuItem::AskReq3Item, true},        {MenuItem::ReadingTag, true},
-        {MenuItem::SaveId, true},          {MenuItem::ChangeModbusAddrItem, true},
+        {menu::Statistika, true},      {menu::SelectChannelMenu, true},  {menu::ChangeShortAddr, true},
+        {menu::ShangeLongAddrMenu, true}, {menu::ADParams, true},       {menu::DACParams, true},
+        {menu::Calibrovka, true},      {menu::MeasParamsItem, true},     {menu::ValueCorrection, true},
+        {menu::PreambulsMenu, true},   {menu::ConstPlotnomerItem, true}, {menu::FixTokMenuItem, true},
+        {menu::AD_Code_Show, true},    {menu::AskReq3Item, true},        {menu::ReadingTag, true},
+        {menu::SaveId, true},          {menu::ChangeModbusAddrItem, true},
     };
     for (const auto& e : expected) {
         // A hidden action counts as disabled; look at it as identification would show it.
         b.ui.setMenuItemVisible(e.item, true);
-        ASSERT_NE(form.menuAction(e.item), nullptr) << static_cast<int>(e.item);
-        EXPECT_EQ(form.menuAction(e.item)->isEnabled(), e.enabled) << static_cast<int>(e.item);
+        ASSERT_NE(form.menuAction(e.item), nullptr) << e.item.name;
+        EXPECT_EQ(form.menuAction(e.item)->isEnabled(), e.enabled) << e.item.name;
     }
 }
 
@@ -277,8 +280,8 @@ TEST(MainForm, CoreControlsMenuItemVisibilityAndTheMenuBar) {
     UiBench b;
     auto& form = b.start();
     form.show();
-    for (auto item : {MenuItem::SelectChannelMenu, MenuItem::SaveId, MenuItem::ChangeModbusAddrItem,
-                      MenuItem::ConstPlotnomerItem}) {
+    for (auto item : {menu::SelectChannelMenu, menu::SaveId, menu::ChangeModbusAddrItem,
+                      menu::ConstPlotnomerItem}) {
         b.ui.setMenuItemVisible(item, true);
         EXPECT_TRUE(form.menuAction(item)->isVisible());
         b.ui.setMenuItemVisible(item, false);

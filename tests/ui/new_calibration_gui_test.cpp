@@ -13,6 +13,7 @@
 #include "ui/qt_text.h"
 #include "ui/trend_chart.h"
 #include "ui_bench.h"
+#include "calibration/menu_items.h"
 
 namespace quillon::uitest {
 namespace {
@@ -89,7 +90,7 @@ TEST(NewCalibrationGui, TwoPointsFromTheMenuToTheView) {
         if (valid && valid->text().toInt() >= 3) Click(w, "StopBitBtn");
     });
     stopper.start();
-    form.menuAction(MenuItem::Calibrovka)->trigger();
+    form.menuAction(menu::Calibrovka)->trigger();
     QCoreApplication::processEvents();
     stopper.stop();
 
@@ -116,7 +117,7 @@ TEST(NewCalibrationGui, TwoPointsFromTheMenuToTheView) {
 TEST(NewCalibrationGui, AmbientWindowCaptions) {
     UiBench b("rev6");
     b.start();
-    auto view = b.ui.openLiveView(LiveViewKind::CalibrationAmbient);
+    auto view = b.ui.openLiveView(live_view::CalibrationAmbient);
     auto* w = b.form->findChild<QWidget*>("TCalibrTOkrForm");
     ASSERT_NE(w, nullptr);
     const std::vector<std::pair<const char*, const char*>> captions = {

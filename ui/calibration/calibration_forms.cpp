@@ -11,6 +11,7 @@
 #include "ui/qt_text.h"
 #include "ui/qt_user_interface.h"
 #include "ui/registered_forms.h"
+#include "calibration/menu_items.h"
 
 namespace quillon::ui {
 
@@ -50,8 +51,8 @@ bool RunFileDialog(QtUserInterface& ui, CalibrationFileDialog& record) {
 
 // The forms of the calibration commands.
 void RegisterCalibrationForms(QtUserInterface& ui) {
-    ui.registerLiveView(LiveViewKind::Calibration, [](InterruptFlags* flags) { return new TCalibrovkaForm(flags); });
-    ui.registerLiveView(LiveViewKind::CalibrationAmbient,
+    ui.registerLiveView(live_view::Calibration, [](InterruptFlags* flags) { return new TCalibrovkaForm(flags); });
+    ui.registerLiveView(live_view::CalibrationAmbient,
                         [](InterruptFlags* flags) { return new TCalibrTOkrForm(flags); });
     ui.registerForm<TGetTypeCalibrForm, CalibrationTypeDialog>();
     // Closing the view is "Выход"; the enable box is taken however the view is left.

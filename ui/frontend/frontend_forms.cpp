@@ -1,3 +1,4 @@
+#include "ui/calibration/calibration_window.h"
 #include "ui/frontend/adc_settings_forms.h"
 #include "ui/frontend/dac_form.h"
 #include "ui/frontend/dac_kat_pot_form.h"
@@ -8,6 +9,7 @@
 #include "ui/frontend/show_code_form.h"
 #include "ui/qt_user_interface.h"
 #include "ui/registered_forms.h"
+#include "frontend/menu_items.h"
 
 namespace quillon::ui {
 
@@ -24,7 +26,9 @@ void RegisterFrontendForms(QtUserInterface& ui) {
     ui.registerForm<TVelkorADForm, VelkorAdcDialog>();
     ui.registerForm<TUnitsMeasureForm, UnitsMeasureDialog>();
     ui.registerForm<TIValueForm, CurrentToValueDialog>();
-    ui.registerLiveView(LiveViewKind::CodeView, [](InterruptFlags* flags) { return new TShowCodeForm(flags); });
+    ui.registerLiveView(live_view::CodeView, [](InterruptFlags* flags) { return new TShowCodeForm(flags); });
+    // The PWM calibration measures in the calibration's own measuring window.
+    ui.registerLiveView(live_view::PwmMeasurement, [](InterruptFlags* flags) { return new TCalibrovkaForm(flags); });
 }
 
 }  // namespace quillon::ui
