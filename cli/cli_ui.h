@@ -70,6 +70,7 @@ public:
     // release after a hold must still go out).
     void startPhase();
     bool interrupted() const { return interrupted_; }
+    bool interactive() const { return policy_.interactive; }
 
     int errorCount() const { return errors_; }
     bool writeProtected() const { return writeProtected_; }
@@ -88,13 +89,6 @@ public:
     void setMainMenuPresent(bool) override {}
     void setStatusBar(bool visible, const std::string& text) override;
     bool show(LinkDialog& dialog) override { return answer("LinkDialog", &dialog); }
-    void show(IdentityWindow& window) override { answer("IdentityWindow", &window); }
-    bool show(ChannelDialog& dialog) override { return answer("ChannelDialog", &dialog); }
-    bool show(SerialStringDialog& dialog) override { return answer("SerialStringDialog", &dialog); }
-    bool show(RequestChoiceDialog& dialog) override { return answer("RequestChoiceDialog", &dialog); }
-    bool show(ShortAddressDialog& dialog) override { return answer("ShortAddressDialog", &dialog); }
-    bool show(LongAddressDialog& dialog) override { return answer("LongAddressDialog", &dialog); }
-    bool show(PreamblesDialog& dialog) override { return answer("PreamblesDialog", &dialog); }
     using UserInterface::show;
     bool showDialog(const DialogRef& dialog) override { return answer(dialog.name, dialog.record); }
     std::unique_ptr<LiveView> openLiveView(LiveViewKind kind) override;

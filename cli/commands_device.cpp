@@ -6,6 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/exit_status.h"
+#include "cli/outcome_status.h"
 #include "device/addressing.h"
 #include "device/device_identity.h"
 #include "device/dialogs.h"
@@ -180,24 +181,19 @@ int RunBlockGet(Session& x, const BlockOptions& o) {
 }
 
 int RunAddressShort(Session& x, int address) {
+    if (address < 0 || address > kHighestShortAddress) {
+        x.out.message("Адрес " + std::to_string(address) + " вне диапазона 0-" + std::to_string(kHighestShortAddress));
+        return kExitUsage;
+    }
     if (!WritesConfirmed(x, "Изменение короткого адреса")) return kExitUsage;
-    return WithDevice(x, [&] {
-        bool asked = false;
-        x.ui.answerDialog<ShortAddressDialog>("ShortAddressDialog", [&](ShortAddressDialog& d) {
-            asked = true;
-            if (address < d.minimum || address > d.maximum) {
-                x.out.message("Адрес " + std::to_string(address) + " вне диапазона " + std::to_string(d.minimum) +
-                              "-" + std::to_string(d.maximum));
-                return false;
-            }
-            d.value = address;
-            return true;
-        });
-        ChangeShortAddrCommand(x.state);
-        if (!asked || x.ui.errorCount() > 0 || x.state.settings.shortAddress != address) return false;
-        x.out.result("short address: " + std::to_string(address), json{{"short_address", address}});
-        return true;
+    Outcome o;
+    const int status = WithDevice(x, [&] {
+        o = WriteShortAddress(x.state, static_cast<std::uint8_t>(address), LockPolicy(x.out, x.ui.interactive()));
+        Present(x.out, ShortAddressReport(x.state.identity, o), o);
+        if (o.done()) x.out.result("short address: " + std::to_string(address), json{{"short_address", address}});
+        return o.done();
     });
+    return o.done() ? status : ExitStatusOf(o);
 }
 
 int RunTag(Session& x) {

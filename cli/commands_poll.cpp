@@ -10,6 +10,7 @@
 #include "device/polling_format.h"
 #include "device/polling_view_names.h"
 #include "link/serial_link.h"
+#include "device/menu_items.h"
 
 namespace quillon::cli {
 
@@ -69,7 +70,7 @@ public:
         ++cycles_;
         last_ = t;
         const std::string time = UtcTimestamp();
-        if (kind == LiveViewKind::ShowAll)
+        if (kind == live_view::ShowAll)
             extendedLine(time, t);
         else
             simpleLine(time, t);
