@@ -278,7 +278,7 @@ public:
         identity.labels = {"26h 16h 01h 00h 20h", "Software Revision Level : 16.", "Device Revision Level : 1.",
                            "Hardware Revision Level : 0.", "T версии 16 с работой АЦП и датчика I2C"};
         identity.label5Visible = true;
-        b.ui.show(identity);
+        dialog(identity);
 
         // The windows of the long loops, inside the main window.
         for (LiveViewKind kind : {live_view::Statistics, live_view::ShowAll, live_view::Calibration,
