@@ -39,7 +39,7 @@ void StoreIdentity(AppState& s) {
     const auto& r = s.buffer.response;
     const std::size_t d = AnswerDataIndex(s.buffer);
     DeviceIdentity& id = s.identity;
-    id.longAddress = {r[d + 1], r[d + 2], r[d + 9], r[d + 10], r[d + 11]};
+    id.longAddress = LongAddressFromIdentity(&r[d]);
     id.responsePreambles = r[d + 3];
     id.deviceRevision = r[d + 5];
     id.softwareRevision = r[d + 6];
