@@ -22,7 +22,7 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 
 [ -f "$cross/quillon.exe" ] && [ -f "$cross/quillon_ui_tests.exe" ] ||
   fail "no quillon.exe and window tests in $cross: run scripts/windows-cross-test.sh"
-"$root/scripts/install-deps.sh" wine64 fonts-wine fonts-dejavu-core xvfb nsis >/dev/null
+"$root/scripts/install-deps.sh" wine64 fonts-dejavu-core xvfb nsis >/dev/null
 # shellcheck source=scripts/windows-wine.sh
 source "$root/scripts/windows-wine.sh"
 

@@ -21,7 +21,9 @@ wine_cleanup() {
 wine_start() {
   export WINEPREFIX="$out/wineprefix"
   export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
+  # No Mono or Gecko installer prompts, and no menu entries or icons of the Windows programs in
+  # the Linux desktop's menus (the setup program makes a Start-menu entry).
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export WINEARCH=win64
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "== creating the Wine prefix"
@@ -32,8 +34,13 @@ wine_start() {
   # Windows: without a window manager (Xvfb) they would have none. Headless runs are not affected.
   "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Quillon /f >/dev/null 2>&1
   "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Quillon /d 1366x768 /f >/dev/null 2>&1
-  # Windows has Courier New, the font Qt names for fixed-pitch text; Wine has none of Windows'
-  # fonts and would hand a proportional one out in its place.
+  # Wine has none of Windows' fonts, and in their place hands out whatever it finds: the names
+  # Windows' dialogs and Qt ask for get DejaVu's fonts, sans-serif for the texts, fixed-pitch for
+  # Courier New (Qt's fixed-pitch font), both with Cyrillic.
+  local name
+  for name in 'MS Shell Dlg' 'MS Shell Dlg 2' 'Tahoma' 'Segoe UI' 'Arial'; do
+    "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$name" /d 'DejaVu Sans' /f >/dev/null 2>&1
+  done
   "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /d 'DejaVu Sans Mono' /f \
     >/dev/null 2>&1
   wine_server_restart
