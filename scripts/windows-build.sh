@@ -13,8 +13,9 @@ out="$(mkdir -p "$1" && cd "$1" && pwd)"
 qt="$2"
 shift 2
 
+# Qt for Windows runs Debian's own moc, rcc and uic (qt6-base-dev has their CMake packages).
 "$root/scripts/install-deps.sh" g++-mingw-w64-x86-64-posix googletest libgtest-dev cmake ninja-build g++ \
-  libcli11-dev nlohmann-json3-dev qt6-base-dev-tools qt6-translations-l10n >/dev/null
+  libcli11-dev nlohmann-json3-dev qt6-base-dev qt6-base-dev-tools qt6-translations-l10n >/dev/null
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 toolchain="$root/cmake/mingw-w64-x86_64.cmake"

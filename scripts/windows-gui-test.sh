@@ -59,7 +59,8 @@ gtest_run() {  # log name, command...
   local name=$1 logfile="$out/$1.log" rc=0
   shift
   said "$@" >"$logfile" || rc=$?
-  awk '/: Skipped$/ {getline reason; print "  skipped: " reason}
+  awk '/^Note: Randomizing tests. orders/ {print "  " $0}
+       /: Skipped$/ {getline reason; print "  skipped: " reason}
        /^\[==========\] .* ran\./ {summary = 1} summary' "$logfile"
   [ $rc -eq 0 ] || { cat "$logfile"; fail "$name (log: $logfile)"; }
 }
