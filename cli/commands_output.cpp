@@ -8,6 +8,7 @@
 #include "device/held_output.h"
 #include "frontend/output_release.h"
 #include "frontend/pwm_calibration.h"
+#include "link/link_open.h"
 #include "link/serial_link.h"
 
 namespace quillon::cli {
@@ -29,6 +30,7 @@ void Hold(Session& x, std::optional<double> seconds) {
         if (seconds && std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >= *seconds)
             return;
         if (!PauseProcessingEvents(x.state, 100, false)) return;
+        KeepLinkAlive(x.state);
     }
 }
 

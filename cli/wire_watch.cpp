@@ -36,6 +36,10 @@ void WireWatch::recoveryStarted() {
     if (monitor_) monitor_->recoveryStarted();
 }
 
+void WireWatch::linkEvent(LinkEvent event, const std::string& text) {
+    if (monitor_) monitor_->linkEvent(event, text);
+}
+
 void WireWatch::exchangeEnded(int result, const ExchangeBuffer& buffer) {
     ++exchanges_;
     lastResult_ = result;

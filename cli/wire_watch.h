@@ -39,6 +39,7 @@ public:
     void bytesReceived(const std::uint8_t* bytes, std::size_t count, std::int64_t counter) override;
     void recoveryStarted() override;
     void exchangeEnded(int result, const ExchangeBuffer& buffer) override;
+    void linkEvent(LinkEvent event, const std::string& text) override;
 
 private:
     void printNewEntries();

@@ -40,7 +40,7 @@ void StoreIdentity(DeviceState& s) {
     const auto& r = s.buffer.response;
     const std::size_t d = AnswerDataIndex(s.buffer);
     DeviceIdentity& id = s.identity;
-    id.longAddress = {r[d + 1], r[d + 2], r[d + 9], r[d + 10], r[d + 11]};
+    id.longAddress = LongAddressFromIdentity(&r[d]);
     id.manufacturerId = r[d + 1];
     id.deviceType = r[d + 2];
     id.universalRevision = r[d + 4];

@@ -69,7 +69,7 @@ std::optional<LoopScanRow> RowFromIdentityAnswer(const ExchangeBuffer& b, std::u
     const std::uint8_t* d = b.response.data() + AnswerDataIndex(b);
     LoopScanRow row;
     row.shortAddress = polled;
-    row.longAddress = {d[1], d[2], d[9], d[10], d[11]};
+    row.longAddress = LongAddressFromIdentity(d);
     row.universalRevision = d[4];
     row.deviceRevision = d[5];
     row.softwareRevision = d[6];

@@ -7,6 +7,7 @@
 #include "link/attempt_loop.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
+#include "link/link_open.h"
 #include "link/message_boxes.h"
 #include "link/serial_link.h"
 
@@ -121,7 +122,7 @@ std::vector<HoldRelease> ReleaseHeldOutputs(AppState& s) {
     } closer{s};
     // A port that cannot be opened is reported once, in the failure message,
     // and stays chosen: it may well be back at the next start.
-    const bool portOpen = PortIsOpen(s) || OpenPortQuietly(s);
+    const bool portOpen = LinkIsOpen(s) || OpenLinkQuietly(s);
     for (const HeldDevice& d : held) results.push_back(Release(s, d, portOpen));
     return results;
 }

@@ -37,7 +37,13 @@ int ExchangeDirect(LinkState& s, std::size_t length) {
     const std::size_t count = ReceiveAnswer(s, s.settings.firstByteWait, s.settings.nextByteWait, s.filter.startByte);
     s.buffer.responseCount = static_cast<std::uint8_t>(count);
     if (Interrupted(s)) return ExchangeAborted;
-    if (count == 0) return ExchangeNoAnswer;
+    if (count == 0) {
+        // The receiver drops a frame of another address or type byte by byte;
+        // the monitor should still learn that one came and why it was not taken.
+        s.buffer.refusal = RefusalInRawAnswer(s.filter, s.buffer);
+        return ExchangeNoAnswer;
+    }
+    s.buffer.refusal = JudgeAnswer(s.filter, s.buffer, count, false);
     if (CheckAnswer(count, s.buffer.response.data()) != kAnswerValid) return ExchangeBadAnswer;
     return AnswerNamesRequestCommand(s.buffer) ? ExchangeOk : ExchangeBadAnswer;
 }
@@ -61,6 +67,7 @@ int ExchangeOnce(LinkState& s) {
     }
     s.flags.enterPressed = false;
     s.flags.stopRequested = false;
+    s.buffer.refusal = AnswerRefusal::None;
     if (s.settings.linkType == kLinkDirect) return ExchangeDirect(s, length);
     if (s.settings.linkType == kLinkTunnel) return ExchangeTunnel(s, length);
     if (s.settings.linkType == kLinkHartIp) return ExchangeHartIp(s, length);

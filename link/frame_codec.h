@@ -14,6 +14,14 @@ inline constexpr std::uint8_t kLongRequestDelimiter = 0x82;
 inline constexpr std::uint8_t kShortAnswerDelimiter = 0x06;
 inline constexpr std::uint8_t kLongAnswerDelimiter = 0x86;
 
+// The first long-address byte and a short frame's address byte carry the
+// master bit (0x80) and, in answers, the burst-mode bit (0x40) above the
+// address itself. A device sets the burst-mode bit while it bursts, whatever
+// the request had, so neither bit may decide whose answer a frame is.
+inline constexpr std::uint8_t kMasterBit = 0x80;
+inline constexpr std::uint8_t kBurstModeBit = 0x40;
+inline constexpr std::uint8_t kLongAddressFirstByteBits = 0x3F;
+
 // Result codes of CheckAnswer.
 inline constexpr int kAnswerValid = 0;
 inline constexpr int kAnswerNothing = 1;
@@ -36,6 +44,23 @@ bool AnswerAddressAccepted(const AnswerFilter& filter, const std::uint8_t* frame
 // asks for and every address byte the filter checks. Used where the answer
 // arrives in one piece, inside a flow-computer wrapper.
 bool AnswerMatchesFilter(const AnswerFilter& filter, const std::uint8_t* frame, std::size_t count);
+
+// Why the whole answer of `count` bytes in `response` is not the answer to the
+// request in the buffer (frame type, address, byte count, check byte, command,
+// in that order); None when it is. `exactLength`: the answer came as a unit (a
+// HART-IP message), so a byte after its check byte means a wrong byte count.
+AnswerRefusal JudgeAnswer(const AnswerFilter& filter, const ExchangeBuffer& b, std::size_t count, bool exactLength);
+
+// For an exchange that ended with no answer accepted: whether the raw bytes
+// hold a whole frame with a sound check byte that the receiver turned down
+// (another address, the other frame type, another command), and why.
+AnswerRefusal RefusalInRawAnswer(const AnswerFilter& filter, const ExchangeBuffer& b);
+
+// The long address from the data of a command 0 answer (data[0] is 254, at
+// least 12 bytes): bytes 1, 2, 9, 10 and 11, of byte 1 only its 6 address
+// bits. Byte 1 is the manufacturer id (HART 5 and 6) or the first byte of the
+// expanded device type (HART 7); the address keeps the same bits of either.
+std::array<std::uint8_t, 5> LongAddressFromIdentity(const std::uint8_t* data);
 
 // Length of a complete answer once it can be told from the bytes in, or 0.
 std::size_t CompleteAnswerLength(std::uint8_t startByte, const std::uint8_t* frame, std::size_t count);

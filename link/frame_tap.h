@@ -2,10 +2,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "link/exchange_buffer.h"
 
 namespace quillon {
+
+// What a link does on its own, or what ends an exchange, that is no frame.
+enum class LinkEvent : std::uint8_t {
+    SessionRenewal,  // a HART-IP session is opened anew; the text says why
+    LinkFailure,     // the connection failed; the text names what happened
+};
 
 // An observer of everything the link puts on and takes off the wire. The link
 // calls it only when one is attached (a null check otherwise), always from the
@@ -24,6 +31,8 @@ public:
     virtual void recoveryStarted() = 0;
     // The exchange is over: its result and the buffer as the engine left it.
     virtual void exchangeEnded(int result, const ExchangeBuffer& buffer) = 0;
+    // A link event, reported when it happens (before the frames it causes).
+    virtual void linkEvent(LinkEvent /*event*/, const std::string& /*text*/) {}
 };
 
 }  // namespace quillon

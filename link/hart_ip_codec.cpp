@@ -13,10 +13,12 @@ bool KnownType(std::uint8_t type) {
            type == kTypeNak;
 }
 
-// The body each message must at least carry. Error and NAK answers may come
-// without the body of the message they refuse.
+// The body each message must at least carry. Error and NAK answers, and any
+// answer with a status other than success, may come without the body of the
+// message they refuse (a session initiate refused with its status alone).
 std::size_t MinimumBody(const Header& h) {
     if (h.type == kTypeError || h.type == kTypeNak) return 0;
+    if (h.type == kTypeResponse && h.status != kStatusSuccess) return 0;
     if (h.id == kIdSessionInitiate) return kSessionInitiateBodySize;
     if (h.id == kIdTokenPassingPdu) return 1;  // at least a delimiter
     return 0;
@@ -45,6 +47,13 @@ Decoded Bad(std::string problem) {
     Decoded d;
     d.status = DecodeStatus::Malformed;
     d.problem = std::move(problem);
+    return d;
+}
+
+Decoded BadHeader(const Header& h, std::string problem) {
+    Decoded d = Bad(std::move(problem));
+    d.header = h;
+    if (h.version != kVersion) d.otherVersion = h.version;
     return d;
 }
 
@@ -85,7 +94,7 @@ Header ParseHeader(const std::uint8_t* b) { return Header{b[0], b[1], b[2], b[3]
 Decoded DecodeStreamMessage(const std::uint8_t* bytes, std::size_t count) {
     if (count < kHeaderSize) return {};
     const Header h = ParseHeader(bytes);
-    if (std::string problem = HeaderProblem(h); !problem.empty()) return Bad(std::move(problem));
+    if (std::string problem = HeaderProblem(h); !problem.empty()) return BadHeader(h, std::move(problem));
     if (count < h.byteCount) return {};
     return Take(bytes, h);
 }
@@ -93,7 +102,7 @@ Decoded DecodeStreamMessage(const std::uint8_t* bytes, std::size_t count) {
 Decoded DecodeDatagram(const std::uint8_t* bytes, std::size_t count) {
     if (count < kHeaderSize) return Bad("короче заголовка");
     const Header h = ParseHeader(bytes);
-    if (std::string problem = HeaderProblem(h); !problem.empty()) return Bad(std::move(problem));
+    if (std::string problem = HeaderProblem(h); !problem.empty()) return BadHeader(h, std::move(problem));
     if (h.byteCount > count) return Bad("усечённое тело сообщения");
     if (h.byteCount < count) return Bad("лишние байты за сообщением");
     return Take(bytes, h);

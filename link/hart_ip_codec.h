@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,11 @@ struct Decoded {
     Message message;
     std::size_t consumed = 0;
     std::string problem;
+    // Malformed because the header names another protocol version (a server
+    // or client of HART-IP version 2 with its secure sessions): that version.
+    std::optional<std::uint8_t> otherVersion;
+    // The header of such a message, which keeps the layout of version 1.
+    Header header;
 };
 
 // The first message of a byte stream (TCP): waits for the whole byte count.

@@ -34,6 +34,12 @@ struct HartIpSession {
     // An exchange is waiting on the socket (keep-alives from an idle timer
     // that fires inside its wait are not needed then).
     bool exchanging = false;
+    // UDP requests in a row that got no answer at all: a server that was
+    // restarted has forgotten the session and may ignore it without a word.
+    int unansweredInARow = 0;
+    // Why the session was given up, when the next request must open a new
+    // one; the trace says so as it opens. Empty otherwise.
+    std::string renewReason;
 
     // Sends session close (best effort, no wait) and drops the socket.
     void close();
@@ -56,10 +62,18 @@ void UseHartIp(LinkSettings& settings, const std::string& host, int port = harti
 // answer with the same sequence number. Returns an exchange result.
 int ExchangeHartIp(LinkState& s, std::size_t length);
 
-// Keeps an idle session alive: sends a keep-alive when nothing went over it
-// for a third of the inactivity timer. Never waits for the answer (a later
-// exchange drops it by its sequence number). Call it from an idle timer.
+// Keeps an idle session alive: reads what came meanwhile (answers to earlier
+// keep-alives; a session the server ended or refused is let go, so the next
+// request opens a new one), then sends a keep-alive when nothing went over it
+// for a third of the inactivity timer. Never waits for the answer. Call it
+// from an idle timer or between the steps of a long wait; cheap when not due.
 void HartIpKeepAlive(LinkState& s);
+
+// True when a session with the server of the present settings is open.
+bool HartIpSessionOpen(const LinkState& s);
+// Opens a session with the server of the present settings unless one is open;
+// no message on failure. False when none could be opened.
+bool OpenHartIpSessionQuietly(LinkState& s);
 
 // Ends the session, if any, with a session-close message.
 void CloseHartIpSession(LinkState& s);

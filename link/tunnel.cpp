@@ -60,9 +60,8 @@ int UnwrapAnswer(LinkState& s, std::size_t count) {
     // type and address get the same rules as on the direct link, so that an
     // answer from another device or of the other frame type is never read
     // with the wrong layout.
-    if (!AnswerMatchesFilter(PrepareAnswerFilter(s.buffer), r.data(), hartLength)) return ExchangeBadAnswer;
-    if (CheckAnswer(hartLength, r.data()) != kAnswerValid) return ExchangeBadAnswer;
-    if (!AnswerNamesRequestCommand(s.buffer)) return ExchangeBadAnswer;
+    s.buffer.refusal = JudgeAnswer(PrepareAnswerFilter(s.buffer), s.buffer, hartLength, false);
+    if (s.buffer.refusal != AnswerRefusal::None) return ExchangeBadAnswer;
     // Bytes after the HART check byte (a modem's trailing noise, forwarded
     // with the frame) are dropped, as the direct link's receiver drops them:
     // the answer ends at its own length.

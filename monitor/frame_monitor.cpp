@@ -1,6 +1,7 @@
 #include "monitor/frame_monitor.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "link/exchange.h"
 #include "link/frame_codec.h"
@@ -25,6 +26,18 @@ bool AnswerComplete(const ExchangeBuffer& b) {
     if (count == 0) return false;
     const std::size_t length = CompleteAnswerLength(b.response[0], b.response.data(), count);
     return length != 0 && count >= length;
+}
+
+MonitorEvent RefusalEvent(AnswerRefusal refusal) {
+    switch (refusal) {
+        case AnswerRefusal::FrameType: return MonitorEvent::WrongFrameType;
+        case AnswerRefusal::Address: return MonitorEvent::WrongAddress;
+        case AnswerRefusal::ByteCount: return MonitorEvent::WrongByteCount;
+        case AnswerRefusal::Command: return MonitorEvent::WrongCommand;
+        case AnswerRefusal::CheckByte:
+        case AnswerRefusal::None: break;
+    }
+    return MonitorEvent::BadCheck;
 }
 
 }  // namespace
@@ -69,10 +82,11 @@ MonitorEntry FrameMonitor::newEntry(EntryKind kind, std::int64_t counter) {
     return e;
 }
 
-void FrameMonitor::pushEvent(MonitorEvent event, int detail) {
+void FrameMonitor::pushEvent(MonitorEvent event, int detail, std::string reason) {
     MonitorEntry e = newEntry(EntryKind::Event, state_.clock.counter());
     e.event = event;
     e.detail = detail;
+    e.reason = std::move(reason);
     e.note = std::move(pendingNote_);
     pendingNote_.clear();
     ring_.push(std::move(e));
@@ -95,6 +109,8 @@ void FrameMonitor::frameSent(const std::uint8_t* bytes, std::size_t count, std::
     }
     e.note = std::move(pendingNote_);
     pendingNote_.clear();
+    // A HART frame that leaves over a session opened before it answers for itself.
+    if (e.hartIp && count > 2 && bytes[2] == hartip::kIdTokenPassingPdu) renewedThisExchange_ = false;
     ring_.push(std::move(e));
     if (!inRecovery_) {
         sentThisExchange_ = true;
@@ -129,6 +145,18 @@ void FrameMonitor::recoveryStarted() {
     inRecovery_ = true;
 }
 
+void FrameMonitor::linkEvent(LinkEvent event, const std::string& text) {
+    if (paused_) return;
+    if (event == LinkEvent::LinkFailure) {
+        // Told where the exchange ends, in place of a plain interruption.
+        linkFailure_ = text;
+        return;
+    }
+    flushReceived();
+    pushEvent(MonitorEvent::SessionRenewal, 0, text);
+    renewedThisExchange_ = true;
+}
+
 void FrameMonitor::flushReceived() {
     if (received_) ring_.push(std::move(*received_));
     received_.reset();
@@ -136,6 +164,9 @@ void FrameMonitor::flushReceived() {
 
 void FrameMonitor::exchangeEnded(int result, const ExchangeBuffer& buffer) {
     inRecovery_ = false;
+    std::optional<std::string> failure = std::move(linkFailure_);
+    linkFailure_.reset();
+    const bool renewed = std::exchange(renewedThisExchange_, false);
     if (paused_) {
         received_.reset();
         sentThisExchange_ = false;
@@ -143,8 +174,10 @@ void FrameMonitor::exchangeEnded(int result, const ExchangeBuffer& buffer) {
     }
     const bool gotBytes = received_.has_value();
     flushReceived();
-    const bool tunnel = state_.settings.linkType == kLinkTunnel;
     const auto& st = state_.settings;
+    const bool tunnel = st.linkType == kLinkTunnel;
+    const bool hartIp = st.linkType == kLinkHartIp;
+    const bool refused = buffer.refusal != AnswerRefusal::None;
     if (buffer.lineErrors != 0) pushEvent(MonitorEvent::LineErrors, buffer.lineErrors);
     switch (result) {
         case ExchangeOk: break;
@@ -153,20 +186,29 @@ void FrameMonitor::exchangeEnded(int result, const ExchangeBuffer& buffer) {
                 pushEvent(MonitorEvent::OtherLinkType, st.linkType);
             else if (tunnel)
                 pushEvent(MonitorEvent::TunnelError, buffer.responseCount >= 5 ? buffer.response[4] : 0);
+            else if (refused)  // a whole frame came, and was not ours
+                pushEvent(RefusalEvent(buffer.refusal), 0);
+            else if (hartIp && !renewed)
+                pushEvent(MonitorEvent::HartIpNoAnswer, st.hartIpResponseTimeout);
+            else if (hartIp)
+                break;
             else
-                pushEvent(gotBytes ? MonitorEvent::NoStartByte : MonitorEvent::FirstByteTimeout,
-                          st.linkType == kLinkHartIp ? st.hartIpResponseTimeout : st.firstByteWait);
+                pushEvent(gotBytes ? MonitorEvent::NoStartByte : MonitorEvent::FirstByteTimeout, st.firstByteWait);
             break;
         case ExchangeBadAnswer:
             if (tunnel)
-                pushEvent(MonitorEvent::BadTunnelAnswer, 0);
+                pushEvent(refused ? RefusalEvent(buffer.refusal) : MonitorEvent::BadTunnelAnswer, 0);
+            else if (hartIp)
+                pushEvent(refused ? RefusalEvent(buffer.refusal) : MonitorEvent::HartIpNotAMessage, 0);
             else if (AnswerComplete(buffer))
-                pushEvent(MonitorEvent::BadCheck, 0);
+                pushEvent(RefusalEvent(buffer.refusal), 0);
             else
                 pushEvent(MonitorEvent::NextByteTimeout, st.nextByteWait);
             break;
         case ExchangeAborted:
-            if (!sentThisExchange_)
+            if (failure)
+                pushEvent(MonitorEvent::LinkFailure, 0, *failure);
+            else if (!sentThisExchange_ && !hartIp)
                 pushEvent(MonitorEvent::PortNotSelected, 0);
             else if (tunnel && buffer.responseCount == 9 && buffer.response[0] == kTunnelAnswerStart &&
                      buffer.response[4] == 4)

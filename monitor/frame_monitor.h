@@ -37,11 +37,12 @@ public:
     void bytesReceived(const std::uint8_t* bytes, std::size_t count, std::int64_t counter) override;
     void recoveryStarted() override;
     void exchangeEnded(int result, const ExchangeBuffer& buffer) override;
+    void linkEvent(LinkEvent event, const std::string& text) override;
 
 private:
     std::int64_t sinceStartUs(std::int64_t counter) const;
     MonitorEntry newEntry(EntryKind kind, std::int64_t counter);
-    void pushEvent(MonitorEvent event, int detail);
+    void pushEvent(MonitorEvent event, int detail, std::string reason = {});
     void flushReceived();
 
     LinkState& state_;
@@ -57,6 +58,11 @@ private:
     std::optional<std::int64_t> lastRead_;
     std::optional<MonitorEntry> received_;
     std::uint8_t tunnelHeader_ = 4;
+    // The link failure that ended the exchange in progress, if one did.
+    std::optional<std::string> linkFailure_;
+    // A new session was opened after the request of the exchange in progress
+    // went out: its line already says why the answer is missing.
+    bool renewedThisExchange_ = false;
 };
 
 }  // namespace quillon

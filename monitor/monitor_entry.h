@@ -26,6 +26,14 @@ enum class MonitorEvent : std::uint8_t {
     BadRequest,        // the request's delimiter was wrong: nothing was sent
     Recovery,          // "sk" wake-up of a silent line
     OtherLinkType,     // neither link type: nothing was sent
+    WrongFrameType,    // a sound frame of the other frame type came
+    WrongAddress,      // a sound frame from another address came
+    WrongByteCount,    // the frame's length and its byte count disagree
+    WrongCommand,      // the answer names another command
+    HartIpNoAnswer,    // the HART-IP server sent no answer within its wait
+    HartIpNotAMessage, // the server's TCP stream stopped being HART-IP
+    SessionRenewal,    // a new HART-IP session is opened (`reason` says why)
+    LinkFailure,       // the connection failed (`reason` names how)
 };
 
 // One line of the frame monitor: a frame as it went out or came in, or an event.
@@ -47,6 +55,7 @@ struct MonitorEntry {
     int reads = 0;
     std::int64_t minGapUs = 0, maxGapUs = 0, sumGapUs = 0;
     int detail = 0;  // a wait in ms, error bits or an error code, by event
+    std::string reason;  // the link's own words for a session renewal or a failure
     std::string note;
 };
 

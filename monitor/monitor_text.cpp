@@ -32,7 +32,9 @@ bool LooksTunnelled(const MonitorEntry& e) {
 
 std::string TimingText(const MonitorEntry& e) {
     std::string text;
-    if (e.turnaroundUs >= 0) text = "первый байт через " + Ms(e.turnaroundUs) + " мс после снятия RTS";
+    if (e.turnaroundUs >= 0)
+        text = e.hartIp ? "ответ через " + Ms(e.turnaroundUs) + " мс после отправки"
+                        : "первый байт через " + Ms(e.turnaroundUs) + " мс после снятия RTS";
     if (e.reads > 1) {
         if (!text.empty()) text += "; ";
         text += "чтений " + std::to_string(e.reads) + ", паузы между ними мин " + Ms(e.minGapUs) + " / сред " +
@@ -66,6 +68,15 @@ std::string EventText(const MonitorEntry& e) {
         }
         case MonitorEvent::Recovery: return "Восстановление связи: «sk» на скоростях 300-3200";
         case MonitorEvent::OtherLinkType: return "Неизвестный тип связи " + wait + ": запрос не отправлен";
+        case MonitorEvent::WrongFrameType: return "Ответ отвергнут: тип кадра (короткий или длинный) не тот, что у запроса";
+        case MonitorEvent::WrongAddress: return "Ответ отвергнут: адрес не совпадает с адресом запроса";
+        case MonitorEvent::WrongByteCount: return "Ответ отвергнут: длина кадра не сходится со счётчиком байт";
+        case MonitorEvent::WrongCommand: return "Ответ отвергнут: это ответ на другую команду";
+        case MonitorEvent::HartIpNoAnswer: return "Нет ответа от сервера HART-IP за " + wait + " мс";
+        case MonitorEvent::HartIpNotAMessage:
+            return "Ответ отвергнут: сервер прислал не сообщение HART-IP; следующий запрос откроет новый сеанс";
+        case MonitorEvent::SessionRenewal: return "Новый сеанс HART-IP: " + e.reason;
+        case MonitorEvent::LinkFailure: return "Связь по HART-IP прервана: " + e.reason;
         case MonitorEvent::None: break;
     }
     return {};

@@ -141,6 +141,11 @@ std::string CalibrationPresetTable() {
         const DeviceProfile p = Preset(name);
         std::string line = "  " + name;
         line.resize(std::max<std::size_t>(line.size() + 1, 15), ' ');
+        if (!p.ownCommands) {
+            out += line + "a device of another maker: universal commands only, no calibration\n";
+            continue;
+        }
+        if (p.burstMode) line += "in burst mode; ";
         line += CalibrationFormName(CalibrationFormOf(p.softwareRevision));
         line += ", " + std::to_string(SimCalibrationPointCount(p)) + " points";
         if (CalibrationFormOf(p.softwareRevision) == SimCalibrationForm::CodePoints) line += " on both channels";

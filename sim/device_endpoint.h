@@ -15,6 +15,7 @@ public:
     explicit DeviceEndpoint(SimDevice& device, LogSink log = {}) : device_(device), log_(std::move(log)) {}
 
     std::optional<Transmission> hear(std::uint8_t byte, std::int64_t nowUs) override;
+    void lineQuiet() override { parser_.reset(); }
 
     // Answers one checked request as the device would, fault included, but
     // without preambles: what a flow computer gets back from its HART line.

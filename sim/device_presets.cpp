@@ -81,6 +81,29 @@ void VelkorConverter(DeviceProfile& p) {
     p.parameterBlock[110] = 39 ^ 0x4D;
 }
 
+// A flow device of another maker: manufacturer id 0xF9 (above the 6 address
+// bits, so its address differs from its id), a device type of its own,
+// universal revision 7, mass flow in kg/h (unit code 75) and the temperature.
+DeviceProfile OtherMakerFlowDevice() {
+    DeviceProfile p;
+    p.name = "foreign";
+    p.longAddress = {0xF9, 0x9C, 0x00, 0x12, 0x34};
+    p.universalRevision = 7;
+    p.softwareRevision = 2;
+    p.hardwareRevision = 1;
+    p.deviceRevision = 1;
+    p.pollingAddressBits = 6;
+    p.ownCommands = false;
+    p.tag = "FT-101";
+    p.message = "MASS FLOW SIMULATOR";
+    p.descriptor = "FLOW LINE 1";
+    p.date = {15, 3, 124};
+    p.variables = {ProcessVariable{75, 1250.0f, 0.5f, 20.0f, 600.0}, ProcessVariable{32, 18.5f, 0.02f, 0.3f, 1800.0}};
+    p.loopCurrent = ProcessVariable{39, 16.5f, 0.002f, 0.3f, 600.0};
+    p.settingLimit = 0;
+    return p;
+}
+
 using Maker = std::function<DeviceProfile()>;
 
 const std::vector<std::pair<std::string_view, Maker>>& Table() {
@@ -159,9 +182,16 @@ const std::vector<std::pair<std::string_view, Maker>>& Table() {
              return p;
          }},
         {"rev14", [] { return Family("rev14", 14, 0x20, 0); }},
+        {"burst",
+         [] {
+             auto p = Family("burst", 14, 0x20, 0);
+             p.burstMode = true;
+             return p;
+         }},
         {"rev14-d1", [] { return Family("rev14-d1", 14, 0x20, 1); }},
         {"rev14-hw30", [] { return Family("rev14-hw30", 14, 0x30, 1); }},
         {"rev15", [] { return Family("rev15", 15); }},
+        {"foreign", OtherMakerFlowDevice},
         {"rev16",
          [] {
              auto p = Family("rev16", 16, 0x20, 0);
@@ -180,7 +210,7 @@ DeviceProfile Preset(std::string_view name) {
     for (const auto& [presetName, make] : Table())
         if (presetName == name) {
             DeviceProfile p = make();
-            GiveExampleCalibration(p);
+            if (p.ownCommands) GiveExampleCalibration(p);
             return p;
         }
     throw std::invalid_argument("unknown device preset: " + std::string(name));

@@ -32,6 +32,8 @@ struct WriteProtection {
 // Everything that makes one simulated field device what it is.
 struct DeviceProfile {
     std::string name;
+    // Byte 0 is the whole manufacturer id, as command 0 reports it; an
+    // address on the wire carries only its low 6 bits.
     std::array<std::uint8_t, 5> longAddress{0x26, 0x0F, 0x00, 0x00, 0x01};
     std::uint8_t softwareRevision = 6;
     std::uint8_t hardwareRevision = 0;
@@ -44,6 +46,18 @@ struct DeviceProfile {
     int pollingAddressBits = 4;
     std::uint8_t deviceStatus = 0;
     std::string tag = "QUILLON SIM";
+    // Commands 12 and 13 of a device of another maker: message, descriptor
+    // and date (day, month, year - 1900).
+    std::string message;
+    std::string descriptor;
+    std::array<std::uint8_t, 3> date{1, 1, 124};
+    std::array<std::uint8_t, 3> finalAssemblyNumber{0, 0, 1};
+    // This maker's command set; a device of another maker answers only the
+    // universal commands and refuses every other with "not implemented".
+    bool ownCommands = true;
+    // The device bursts: its answers carry the burst-mode bit (0x40) in the
+    // address, whatever the request had.
+    bool burstMode = false;
 
     // Command 1 reports the first; command 3 reports them all (1 to 4).
     std::vector<ProcessVariable> variables{ProcessVariable{32, 21.5f, 0.01f, 0.2f, 600.0}};

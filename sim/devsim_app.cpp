@@ -111,7 +111,7 @@ int RunDevsim(const DevsimOptions& o, int consoleFd, std::ostream& out, std::ost
             err << "quillon-devsim: " << error << '\n';
             return 1;
         }
-        hartIp->plannedFault() = o.hartIpFault;
+        hartIp->plannedFault() = {o.hartIpFault, o.hartIpFaultAfter};
     }
 
     Link link;

@@ -192,6 +192,8 @@ std::optional<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& 
              o.hartIpFault = HartIpFaultFromName(v);
              return o.hartIpFault.has_value();
          }},
+        {"--hart-ip-fault-after",
+         [&](const std::string& v) { return ParseNumber(v, 0, 1'000'000, o.hartIpFaultAfter); }},
         {"--add-device",
          [&](const std::string& v) { return ParseExtraDevice(v, o.extraDevices.emplace_back()); }},
     };
@@ -231,7 +233,7 @@ std::optional<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& 
         error = "--hart-ip serves the device itself, not one behind --flow-computer";
         return std::nullopt;
     }
-    if (o.hartIpFault && !o.hartIpHost) {
+    if ((o.hartIpFault || o.hartIpFaultAfter) && !o.hartIpHost) {
         error = "--hart-ip-fault needs --hart-ip";
         return std::nullopt;
     }
@@ -293,6 +295,9 @@ std::string DevsimUsage() {
            "  --hart-ip-fault NAME       spoil the first token-passing answer once:" +
            ipFaults +
            "\n"
+           "                             (ip-restart: the server forgets every session, as\n"
+           "                             a restarted one has, and the answer is lost)\n"
+           "  --hart-ip-fault-after N    answer N token-passing requests first (default 0)\n"
            "  --log                      hex log of every request and answer on stderr\n"
            "  --version                  print the version and exit\n"
            "  --help                     print this help and exit\n"

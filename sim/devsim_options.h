@@ -45,6 +45,7 @@ struct DevsimOptions {
     std::optional<std::string> hartIpHost;
     std::uint16_t hartIpPort = 5094;
     std::optional<HartIpFault> hartIpFault;
+    unsigned hartIpFaultAfter = 0;  // token-passing answers before the fault hits
 
     // More devices on the same line, each at its own short address.
     struct ExtraDevice {

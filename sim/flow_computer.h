@@ -34,6 +34,10 @@ public:
         : config_(std::move(config)), device_(device), log_(std::move(log)) {}
 
     std::optional<Transmission> hear(std::uint8_t byte, std::int64_t nowUs) override;
+    void lineQuiet() override {
+        frame_.clear();
+        device_.lineQuiet();
+    }
 
     FlowComputerConfig& config() { return config_; }
     // Faults of the wrapper itself; faults of the HART answer are the device's.

@@ -83,8 +83,26 @@ std::unique_ptr<HartIpSessionServer> HartIpServer::newSession() {
     return std::make_unique<HartIpSessionServer>(line_, fault_, log_);
 }
 
+void HartIpServer::dropAllSessions() {
+    for (auto& c : tcp_) {
+        if (c->fd >= 0) close(c->fd);
+        c->fd = -1;
+    }
+    udp_.clear();
+    if (log_) log_("HART-IP: server restarted, every session forgotten");
+}
+
 void HartIpServer::service(const pollfd* fds, std::size_t count, std::int64_t nowUs) {
     if (count < 2) return;
+    struct RestartWhenDone {
+        HartIpServer& server;
+        ~RestartWhenDone() {
+            if (!server.restartPending_) return;
+            server.restartPending_ = false;
+            server.dropAllSessions();
+            server.tcp_.clear();
+        }
+    } restartWhenDone{*this};
     // TCP clients first: accepting below changes the list the descriptors follow.
     const std::size_t clients = std::min(count - 2, tcp_.size());
     std::vector<Client*> ready;
@@ -95,7 +113,7 @@ void HartIpServer::service(const pollfd* fds, std::size_t count, std::int64_t no
                               [](const std::unique_ptr<Client>& c) { return c->fd < 0; }),
                tcp_.end());
     if (fds[1].revents & POLLIN) readUdp(nowUs);
-    if (fds[0].revents & POLLIN) accept(nowUs);
+    if ((fds[0].revents & POLLIN) && !restartPending_) accept(nowUs);
 }
 
 void HartIpServer::accept(std::int64_t nowUs) {
@@ -123,10 +141,12 @@ bool HartIpServer::deliver(Client& c, const Message& m, std::int64_t nowUs) {
     auto out = c.session->handle(m, nowUs);
     if (!wasOpen && c.session->open()) ++sessionsOpened_;
     for (const auto& bytes : out.messages) send(c, bytes);
+    if (out.restart) restartPending_ = true;
     return !out.close;
 }
 
 void HartIpServer::readTcp(Client& c, std::int64_t nowUs) {
+    if (c.fd < 0 || restartPending_) return;
     std::uint8_t buf[2048];
     const ssize_t n = recv(c.fd, buf, sizeof buf, 0);
     if (n <= 0) {
@@ -140,6 +160,16 @@ void HartIpServer::readTcp(Client& c, std::int64_t nowUs) {
     for (;;) {
         Decoded d = DecodeStreamMessage(c.stream.data(), c.stream.size());
         if (d.status == DecodeStatus::NeedMore) return;
+        if (auto refusal = AnswerToOtherVersion(d)) {
+            if (log_) log_("   HART-IP version " + std::to_string(*d.otherVersion) + " session initiate refused");
+            send(c, *refusal);
+            // Its header still tells its length: the stream can go on past it.
+            if (d.header.byteCount >= kHeaderSize && d.header.byteCount <= kMaxMessageSize) {
+                if (c.stream.size() < d.header.byteCount) return;  // the rest is on its way
+                c.stream.erase(c.stream.begin(), c.stream.begin() + d.header.byteCount);
+                continue;
+            }
+        }
         if (d.status == DecodeStatus::Malformed) {
             if (log_) log_("   malformed HART-IP message (" + d.problem + "): connection closed");
             close(c.fd);
@@ -152,11 +182,12 @@ void HartIpServer::readTcp(Client& c, std::int64_t nowUs) {
             c.fd = -1;
             return;
         }
+        if (restartPending_) return;
     }
 }
 
 void HartIpServer::readUdp(std::int64_t nowUs) {
-    for (int reads = 0; reads < 32; ++reads) {
+    for (int reads = 0; reads < 32 && !restartPending_; ++reads) {
         std::uint8_t buf[2048];
         sockaddr_storage peer{};
         socklen_t peerLength = sizeof peer;
@@ -164,6 +195,13 @@ void HartIpServer::readUdp(std::int64_t nowUs) {
         if (n < 0) return;
         Log(log_, "-> HART-IP (UDP):", std::vector<std::uint8_t>(buf, buf + n));
         Decoded d = DecodeDatagram(buf, static_cast<std::size_t>(n));
+        if (auto refusal = AnswerToOtherVersion(d)) {
+            if (log_) log_("   HART-IP version " + std::to_string(*d.otherVersion) + " session initiate refused");
+            (void)sendto(udpFd_, refusal->data(), refusal->size(), 0, reinterpret_cast<const sockaddr*>(&peer),
+                         peerLength);
+            Log(log_, "<- HART-IP:", *refusal);
+            continue;
+        }
         if (d.status != DecodeStatus::Complete) {
             if (log_) log_("   malformed HART-IP datagram dropped (" + d.problem + ")");
             continue;

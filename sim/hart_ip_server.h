@@ -36,7 +36,10 @@ public:
     int pollTimeoutMs(std::int64_t nowUs) const;
     void expire(std::int64_t nowUs);
 
-    std::optional<HartIpFault>& plannedFault() { return fault_; }
+    HartIpFaultPlan& plannedFault() { return fault_; }
+    // Forgets every session at once, as a server that was restarted has:
+    // TCP connections are closed, UDP peers are strangers again.
+    void dropAllSessions();
     int sessionsOpened() const { return sessionsOpened_; }
 
 private:
@@ -64,8 +67,10 @@ private:
     int udpFd_ = -1;
     std::vector<std::unique_ptr<Client>> tcp_;
     std::map<std::vector<std::uint8_t>, std::unique_ptr<Client>> udp_;
-    std::optional<HartIpFault> fault_;
+    HartIpFaultPlan fault_;
     int sessionsOpened_ = 0;
+    // A session asked for a restart; done once the message at hand is handled.
+    bool restartPending_ = false;
 };
 
 }  // namespace quillon::sim

@@ -11,12 +11,13 @@ namespace {
 
 using namespace hartip;
 
-constexpr std::array<std::pair<HartIpFault, std::string_view>, 5> kNames{{
+constexpr std::array<std::pair<HartIpFault, std::string_view>, 6> kNames{{
     {HartIpFault::Drop, "ip-drop"},
     {HartIpFault::Reorder, "ip-reorder"},
     {HartIpFault::WrongSequence, "ip-wrong-sequence"},
     {HartIpFault::ErrorMessage, "ip-error"},
     {HartIpFault::CloseSession, "ip-close"},
+    {HartIpFault::Restart, "ip-restart"},
 }};
 
 // HART-IP status codes the server uses.
@@ -30,6 +31,11 @@ std::vector<std::uint8_t> Reply(std::uint8_t type, const Message& m, std::uint8_
 }
 
 }  // namespace
+
+std::optional<std::vector<std::uint8_t>> AnswerToOtherVersion(const Decoded& d) {
+    if (!d.otherVersion || d.header.type != kTypeRequest || d.header.id != kIdSessionInitiate) return std::nullopt;
+    return EncodeMessage(kTypeError, kIdSessionInitiate, kStatusVersionNotSupported, d.header.sequence);
+}
 
 std::optional<HartIpFault> HartIpFaultFromName(std::string_view name) {
     for (const auto& [f, n] : kNames)
@@ -59,6 +65,14 @@ std::vector<std::string_view> HartIpFaultNames() {
 
 std::vector<std::uint8_t> HartIpSessionServer::answerFrame(const std::vector<std::uint8_t>& request,
                                                            std::int64_t nowUs) {
+    // A message carries one whole frame: whatever the device was still
+    // waiting for from an earlier, cut-short one is over, on this session and
+    // on every other that shares the line.
+    line_.lineQuiet();
+    struct QuietAfter {
+        LineEndpoint& line;
+        ~QuietAfter() { line.lineQuiet(); }
+    } quietAfter{line_};
     // The line expects what a modem sends: preambles, then the frame.
     std::optional<Transmission> answer;
     for (int i = 0; i < 5; ++i) answer = line_.hear(0xFF, nowUs);
@@ -110,8 +124,7 @@ HartIpSessionServer::Output HartIpSessionServer::handle(const Message& m, std::i
     }
     const std::vector<std::uint8_t> frame = answerFrame(m.body, nowUs);
     if (frame.empty()) return out;  // the device did not answer: neither does the gateway
-    const HartIpFault fault = fault_.value_or(HartIpFault::None);
-    fault_.reset();
+    const HartIpFault fault = fault_.take();
     if (fault != HartIpFault::None && log_) log_("   HART-IP fault: " + std::to_string(static_cast<int>(fault)));
     auto answer = Reply(kTypeResponse, m, kStatusSuccess, frame);
     switch (fault) {
@@ -129,6 +142,10 @@ HartIpSessionServer::Output HartIpSessionServer::handle(const Message& m, std::i
             open_ = false;
             out.messages.push_back(EncodeMessage(kTypeRequest, kIdSessionClose, 0, serverSequence_++));
             out.close = true;
+            return out;
+        case HartIpFault::Restart:
+            open_ = false;
+            out.restart = true;
             return out;
     }
     if (held_) {

@@ -20,7 +20,33 @@ enum class HartIpFault {
     WrongSequence,  // the answer carries another request's sequence number
     ErrorMessage,   // an error message instead of the answer
     CloseSession,   // the server ends the session instead of answering
+    Restart,        // the server restarts instead of answering: every session is forgotten
 };
+
+// The HART-IP fault planned for a server: it hits the token-passing answer
+// after `answersFirst` good ones, once, on whichever session that is.
+struct HartIpFaultPlan {
+    std::optional<HartIpFault> fault;
+    unsigned answersFirst = 0;
+    HartIpFault take() {
+        if (!fault) return HartIpFault::None;
+        if (answersFirst > 0) {
+            --answersFirst;
+            return HartIpFault::None;
+        }
+        const HartIpFault f = *fault;
+        fault.reset();
+        return f;
+    }
+};
+
+// The status this server gives a session initiate of another protocol
+// version (one that asks for a secure session of version 2).
+inline constexpr std::uint8_t kStatusVersionNotSupported = 14;
+
+// The answer to a message of another protocol version, when one is due: a
+// session initiate gets an error message with the status above.
+std::optional<std::vector<std::uint8_t>> AnswerToOtherVersion(const hartip::Decoded& decoded);
 
 std::optional<HartIpFault> HartIpFaultFromName(std::string_view name);
 std::vector<std::string_view> HartIpFaultNames();
@@ -31,12 +57,13 @@ std::vector<std::string_view> HartIpFaultNames();
 // HART-IP fault hits the next token-passing answer, once.
 class HartIpSessionServer {
 public:
-    HartIpSessionServer(LineEndpoint& line, std::optional<HartIpFault>& plannedFault, LogSink log)
+    HartIpSessionServer(LineEndpoint& line, HartIpFaultPlan& plannedFault, LogSink log)
         : line_(line), fault_(plannedFault), log_(std::move(log)) {}
 
     struct Output {
         std::vector<std::vector<std::uint8_t>> messages;
-        bool close = false;  // end the session (and the TCP connection) after sending
+        bool close = false;    // end the session (and the TCP connection) after sending
+        bool restart = false;  // the whole server restarts: every session is forgotten
     };
     Output handle(const hartip::Message& message, std::int64_t nowUs);
 
@@ -47,7 +74,7 @@ private:
     std::vector<std::uint8_t> answerFrame(const std::vector<std::uint8_t>& request, std::int64_t nowUs);
 
     LineEndpoint& line_;
-    std::optional<HartIpFault>& fault_;
+    HartIpFaultPlan& fault_;
     LogSink log_;
     bool open_ = false;
     std::uint32_t inactivityMs_ = 60000;

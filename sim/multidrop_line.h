@@ -15,6 +15,9 @@ public:
     std::size_t size() const { return devices_.size(); }
 
     std::optional<Transmission> hear(std::uint8_t byte, std::int64_t nowUs) override;
+    void lineQuiet() override {
+        for (LineEndpoint* device : devices_) device->lineQuiet();
+    }
 
 private:
     std::vector<LineEndpoint*> devices_;

@@ -7,7 +7,10 @@
 namespace quillon::sim {
 
 SimDevice::SimDevice(DeviceProfile profile, std::uint32_t seed) : profile_(std::move(profile)), random_(seed) {
-    InstallCommands(commands_);
+    if (profile_.ownCommands)
+        InstallCommands(commands_);
+    else
+        InstallOtherMakerCommands(commands_);
     InstallLiveReadings(liveSettings_);
     setShortAddress(profile_.shortAddress);
 }
@@ -42,6 +45,10 @@ float SimDevice::sample(const ProcessVariable& v, std::int64_t nowUs) {
 
 bool SimDevice::addressedBy(const HartRequest& r) const {
     if (r.longFrame) {
+        // Command 11 finds a device by its tag: it goes to the broadcast address.
+        const bool broadcast = (r.address[0] & 0x3F) == 0 && r.address[1] == 0 && r.address[2] == 0 &&
+                               r.address[3] == 0 && r.address[4] == 0;
+        if (broadcast && r.command == 11) return true;
         if ((r.address[0] & 0x3F) != (profile_.longAddress[0] & 0x3F)) return false;
         for (int i = 1; i < 5; ++i)
             if (r.address[i] != profile_.longAddress[i]) return false;
@@ -67,6 +74,7 @@ std::optional<HartAnswer> SimDevice::handle(const HartRequest& request, std::int
         reply.responseCode = kCodeNotImplemented;
     }
     ++answered;
+    if (std::exchange(nextAnswerSilent, false)) return std::nullopt;
 
     // The answer goes out under the address the device has now, which after
     // an address change is already the new one.
@@ -78,11 +86,12 @@ std::optional<HartAnswer> SimDevice::handle(const HartRequest& request, std::int
     answer.data = std::move(reply.data);
     answer.withoutStatus = std::exchange(nextAnswerWithoutStatus, false);
     const std::uint8_t master = request.address[0] & kMasterBit;
+    const std::uint8_t burst = profile_.burstMode ? kBurstBit : 0;
     if (request.longFrame) {
         answer.address = profile_.longAddress;
-        answer.address[0] = static_cast<std::uint8_t>((answer.address[0] & 0x3F) | master);
+        answer.address[0] = static_cast<std::uint8_t>((answer.address[0] & 0x3F) | master | burst);
     } else {
-        answer.address[0] = static_cast<std::uint8_t>((profile_.shortAddress & 0x3F) | master);
+        answer.address[0] = static_cast<std::uint8_t>((profile_.shortAddress & 0x3F) | master | burst);
     }
     return answer;
 }

@@ -62,6 +62,9 @@ public:
     // Set by a handler: its answer goes out as a broken firmware's, with byte
     // count 0 and neither status byte (nor data). Cleared with that answer.
     bool nextAnswerWithoutStatus = false;
+    // Set by a handler: the request is not for this device after all (a
+    // command 11 for another tag), and nothing is sent.
+    bool nextAnswerSilent = false;
     // Time of the request being handled, for handlers that sample live values.
     std::int64_t nowUs() const { return lastNowUs_; }
 
@@ -76,6 +79,8 @@ private:
 
 // Fills a device's table with every command this simulator knows.
 void InstallCommands(std::map<std::uint8_t, SimDevice::Handler>& table);
+// The universal commands only, as a device of another maker answers them.
+void InstallOtherMakerCommands(std::map<std::uint8_t, SimDevice::Handler>& table);
 
 // Commands that change the device and so honour the write protection.
 bool IsWriteCommand(std::uint8_t command);

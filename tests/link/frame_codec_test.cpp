@@ -114,7 +114,10 @@ TEST(AnswerFilter, LongAddressCheck) {
     } cases[] = {
         {"same", LongFilterFor(3), {0x26, 0x0F, 0x09, 0x29, 0x64}, true},
         {"master bit differs", LongFilterFor(3), {0xA6, 0x0F, 0x09, 0x29, 0x64}, true},
-        {"burst bit differs", LongFilterFor(3), {0x66, 0x0F, 0x09, 0x29, 0x64}, false},
+        {"burst bit set by the device", LongFilterFor(3), {0x66, 0x0F, 0x09, 0x29, 0x64}, true},
+        {"burst and master bits set", LongFilterFor(3), {0xE6, 0x0F, 0x09, 0x29, 0x64}, true},
+        {"an address bit differs", LongFilterFor(3), {0x27, 0x0F, 0x09, 0x29, 0x64}, false},
+        {"the top address bit differs", LongFilterFor(3), {0x06, 0x0F, 0x09, 0x29, 0x64}, false},
         {"device id differs", LongFilterFor(3), {0x26, 0x0F, 0x09, 0x29, 0x65}, false},
         {"command 19 skips bytes 2-5", LongFilterFor(19, {1, 2, 3}), {0x26, 0x0F, 0x01, 0x02, 0x03}, true},
         {"command 19 still checks byte 1", LongFilterFor(19, {1, 2, 3}), {0x27, 0x0F, 0x01, 0x02, 0x03}, false},
@@ -161,6 +164,151 @@ TEST(CheckAnswer, Results) {
         {"request delimiter", 7, (const std::uint8_t*)"\x02\x01\x00\x02\x00\x00\x01", 2},
     };
     for (const auto& c : cases) EXPECT_EQ(CheckAnswer(c.count, c.frame), c.expected) << c.name;
+}
+
+using Bytes = std::vector<std::uint8_t>;
+
+ExchangeBuffer WithRequest(const Bytes& request) {
+    ExchangeBuffer b;
+    std::copy(request.begin(), request.end(), b.request.begin());
+    return b;
+}
+
+// The long address a device's command 0 answer teaches, and the requests and
+// answers that follow, written out byte by byte from the HART frame rules
+// (check byte: XOR of every byte before it). Only the master bit (0x80) and
+// the burst-mode bit (0x40) of the first address byte are the sender's own;
+// every other address bit must match.
+TEST(AddressBits, TheLongAddressKeepsSixBitsAndAnAnswerIsJudgedOnThemAlone) {
+    // A device of maker F9h, device type 9Ch, id 00 12 34, universal revision 7:
+    // 254, expanded device type F9 9C, preambles 5, revision 7, device 1,
+    // software 2, hardware 1, flags 0, id 00 12 34, then the fields of revision 7.
+    const Bytes identity{0xFE, 0xF9, 0x9C, 0x05, 0x07, 0x01, 0x02, 0x01, 0x00, 0x00, 0x12,
+                         0x34, 0x05, 0x02, 0x00, 0x01, 0x00, 0x00, 0xF9, 0x00, 0xF9, 0x01};
+    const auto address = LongAddressFromIdentity(identity.data());
+    EXPECT_EQ(address, (std::array<std::uint8_t, 5>{0x39, 0x9C, 0x00, 0x12, 0x34}));
+    // This maker's first byte, 26h, has nothing above the six bits to lose.
+    const Bytes ownIdentity{0xFE, 0x26, 0x1E, 0x05, 0x05, 0x00, 0x0E, 0x20, 0x00, 0x01, 0x20, 0x20};
+    EXPECT_EQ(LongAddressFromIdentity(ownIdentity.data()), (std::array<std::uint8_t, 5>{0x26, 0x1E, 0x01, 0x20, 0x20}));
+
+    // Command 1, no data, primary master:
+    // 82 ^ B9 ^ 9C ^ 00 ^ 12 ^ 34 ^ 01 ^ 00: 3B A7 A7 B5 81 80 80 -> check byte 80.
+    const Bytes request{0x82, 0xB9, 0x9C, 0x00, 0x12, 0x34, 0x01, 0x00, 0x80};
+    ExchangeBuffer built;
+    BuildLongRequest(built, 1);
+    ASSERT_EQ(FinishRequest(built, 0, address, 1), request.size());
+    EXPECT_EQ(Bytes(built.request.begin(), built.request.begin() + 9), request);
+    // Whatever a long address learned elsewhere holds, a request never carries the burst-mode bit.
+    ASSERT_EQ(FinishRequest(built, 0, {0xF9, 0x9C, 0x00, 0x12, 0x34}, 1), request.size());
+    EXPECT_EQ(Bytes(built.request.begin(), built.request.begin() + 9), request);
+
+    // The answer: status 00 00, unit 4B (kg/h), 1250.0 as 44 9C 40 00:
+    // 86 ^ B9 ^ 9C ^ 00 ^ 12 ^ 34 ^ 01 ^ 07 ^ 00 ^ 00 ^ 4B ^ 44 ^ 9C ^ 40 ^ 00
+    // = 3F A3 A3 B1 85 84 83 83 83 C8 8C 10 50 50 -> check byte 50.
+    // Changing one byte x to y changes the check byte by x ^ y.
+    struct Case {
+        const char* name;
+        Bytes answer;
+        AnswerRefusal refusal;
+    } cases[] = {
+        {"as asked", {0x86, 0xB9, 0x9C, 0x00, 0x12, 0x34, 0x01, 0x07, 0x00, 0x00, 0x4B, 0x44, 0x9C, 0x40, 0x00, 0x50},
+         AnswerRefusal::None},
+        // B9 -> F9: check byte 50 ^ 40 = 10.
+        {"burst-mode bit set", {0x86, 0xF9, 0x9C, 0x00, 0x12, 0x34, 0x01, 0x07, 0x00, 0x00, 0x4B, 0x44, 0x9C, 0x40, 0x00, 0x10},
+         AnswerRefusal::None},
+        // B9 -> 39: 50 ^ 80 = D0.
+        {"master bit clear", {0x86, 0x39, 0x9C, 0x00, 0x12, 0x34, 0x01, 0x07, 0x00, 0x00, 0x4B, 0x44, 0x9C, 0x40, 0x00, 0xD0},
+         AnswerRefusal::None},
+        // B9 -> 79: 50 ^ C0 = 90.
+        {"burst-mode bit set, master bit clear",
+         {0x86, 0x79, 0x9C, 0x00, 0x12, 0x34, 0x01, 0x07, 0x00, 0x00, 0x4B, 0x44, 0x9C, 0x40, 0x00, 0x90},
+         AnswerRefusal::None},
+        // B9 -> B8: 50 ^ 01 = 51.
+        {"address bit 0 differs", {0x86, 0xB8, 0x9C, 0x00, 0x12, 0x34, 0x01, 0x07, 0x00, 0x00, 0x4B, 0x44, 0x9C, 0x40, 0x00, 0x51},
+         AnswerRefusal::Address},
+        // B9 -> 99 (bit 5, the highest address bit): 50 ^ 20 = 70.
+        {"address bit 5 differs", {0x86, 0x99, 0x9C, 0x00, 0x12, 0x34, 0x01, 0x07, 0x00, 0x00, 0x4B, 0x44, 0x9C, 0x40, 0x00, 0x70},
+         AnswerRefusal::Address},
+        // 34 -> 35: 50 ^ 01 = 51.
+        {"device id differs", {0x86, 0xB9, 0x9C, 0x00, 0x12, 0x35, 0x01, 0x07, 0x00, 0x00, 0x4B, 0x44, 0x9C, 0x40, 0x00, 0x51},
+         AnswerRefusal::Address},
+        // 01 -> 03: 50 ^ 02 = 52.
+        {"another command", {0x86, 0xB9, 0x9C, 0x00, 0x12, 0x34, 0x03, 0x07, 0x00, 0x00, 0x4B, 0x44, 0x9C, 0x40, 0x00, 0x52},
+         AnswerRefusal::Command},
+        {"wrong check byte", {0x86, 0xB9, 0x9C, 0x00, 0x12, 0x34, 0x01, 0x07, 0x00, 0x00, 0x4B, 0x44, 0x9C, 0x40, 0x00, 0x51},
+         AnswerRefusal::CheckByte},
+        // Byte count 07 -> 06 (50 ^ 01 = 51): the frame ends one byte before its last byte.
+        {"byte count one short", {0x86, 0xB9, 0x9C, 0x00, 0x12, 0x34, 0x01, 0x06, 0x00, 0x00, 0x4B, 0x44, 0x9C, 0x40, 0x00, 0x51},
+         AnswerRefusal::ByteCount},
+        {"cut after the data", {0x86, 0xB9, 0x9C, 0x00, 0x12, 0x34, 0x01, 0x07, 0x00, 0x00, 0x4B, 0x44, 0x9C, 0x40, 0x00},
+         AnswerRefusal::ByteCount},
+        // A short answer: 06 ^ 80 ^ 01 ^ 02 ^ 00 ^ 00 = 85.
+        {"short frame to a long request", {0x06, 0x80, 0x01, 0x02, 0x00, 0x00, 0x85}, AnswerRefusal::FrameType},
+    };
+    const ExchangeBuffer asked = WithRequest(request);
+    const AnswerFilter filter = PrepareAnswerFilter(asked);
+    for (const Case& c : cases) {
+        ExchangeBuffer b = asked;
+        std::copy(c.answer.begin(), c.answer.end(), b.response.begin());
+        EXPECT_EQ(JudgeAnswer(filter, b, c.answer.size(), true), c.refusal) << c.name;
+        // The serial receiver drops an answer of another address after its address bytes.
+        if (c.answer[0] == 0x86) {
+            EXPECT_EQ(Passes(filter, c.answer), c.refusal != AnswerRefusal::Address) << c.name;
+        }
+    }
+}
+
+// This maker's device in burst mode, polled at short address 0 and then by
+// its long address; the short address byte ignores bits 5 to 7 as before.
+TEST(AddressBits, ADeviceInBurstModeIsHeardOnShortAndLongFrames) {
+    struct Case {
+        const char* name;
+        Bytes request;
+        Bytes answer;
+    } cases[] = {
+        // 02 ^ 80 ^ 00 ^ 00 = 82; 06 ^ C0 ^ 00 ^ 02 ^ 00 ^ 00 = C4.
+        {"short, command 0", {0x02, 0x80, 0x00, 0x00, 0x82}, {0x06, 0xC0, 0x00, 0x02, 0x00, 0x00, 0xC4}},
+        // 82 ^ A6 ^ 1E ^ 01 ^ 20 ^ 20 ^ 01 ^ 00: 24 3A 3B 1B 3B 3A 3A -> 3A;
+        // 86 ^ E6 ^ 1E ^ 01 ^ 20 ^ 20 ^ 01 ^ 02 ^ 00 ^ 00: 60 7E 7F 5F 7F 7E 7C 7C 7C -> 7C.
+        {"long, command 1", {0x82, 0xA6, 0x1E, 0x01, 0x20, 0x20, 0x01, 0x00, 0x3A},
+         {0x86, 0xE6, 0x1E, 0x01, 0x20, 0x20, 0x01, 0x02, 0x00, 0x00, 0x7C}},
+    };
+    for (const Case& c : cases) {
+        ExchangeBuffer b = WithRequest(c.request);
+        std::copy(c.answer.begin(), c.answer.end(), b.response.begin());
+        const AnswerFilter filter = PrepareAnswerFilter(b);
+        EXPECT_TRUE(Passes(filter, c.answer)) << c.name;
+        EXPECT_EQ(JudgeAnswer(filter, b, c.answer.size(), false), AnswerRefusal::None) << c.name;
+        EXPECT_EQ(CheckAnswer(c.answer.size(), c.answer.data()), kAnswerValid) << c.name;
+    }
+}
+
+// After a silent exchange on the serial line: a whole, sound frame among the
+// bytes that the receiver dropped is named with its reason; noise that only
+// holds a delimiter is not taken for an answer.
+TEST(AddressBits, ARefusedFrameIsFoundAmongTheRawBytes) {
+    const ExchangeBuffer asked = WithRequest({0x82, 0xB9, 0x9C, 0x00, 0x12, 0x34, 0x01, 0x00, 0x80});
+    const AnswerFilter filter = PrepareAnswerFilter(asked);
+    struct Case {
+        const char* name;
+        Bytes raw;
+        AnswerRefusal refusal;
+    } cases[] = {
+        {"preambles and an answer from bit 0 off",
+         {0xFF, 0xFF, 0x86, 0xB8, 0x9C, 0x00, 0x12, 0x34, 0x01, 0x07, 0x00, 0x00, 0x4B, 0x44, 0x9C, 0x40, 0x00, 0x51},
+         AnswerRefusal::Address},
+        {"a short frame", {0xFF, 0x06, 0x80, 0x01, 0x02, 0x00, 0x00, 0x85}, AnswerRefusal::FrameType},
+        {"noise with a delimiter in it", {0x12, 0x86, 0x55, 0x86, 0x00, 0x13}, AnswerRefusal::None},
+        {"the refused frame with its check byte spoilt",
+         {0xFF, 0x86, 0xB8, 0x9C, 0x00, 0x12, 0x34, 0x01, 0x07, 0x00, 0x00, 0x4B, 0x44, 0x9C, 0x40, 0x00, 0x50},
+         AnswerRefusal::None},
+    };
+    for (const Case& c : cases) {
+        ExchangeBuffer b = asked;
+        std::copy(c.raw.begin(), c.raw.end(), b.rawAnswer.begin());
+        b.rawAnswerCount = static_cast<int>(c.raw.size());
+        EXPECT_EQ(RefusalInRawAnswer(filter, b), c.refusal) << c.name;
+    }
 }
 
 }  // namespace

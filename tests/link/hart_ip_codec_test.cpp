@@ -78,6 +78,8 @@ TEST(HartIpCodec, RefusesWhatIsNoMessage) {
          DecodeStatus::Malformed, DecodeStatus::Malformed},
         {"token-passing PDU without a frame", {0x01, 0x01, 0x03, 0x00, 0x00, 0x01, 0x00, 0x08},
          DecodeStatus::Malformed, DecodeStatus::Malformed},
+        {"a session initiate refused with its status alone", {0x01, 0x01, 0x00, 0x0E, 0x00, 0x01, 0x00, 0x08},
+         DecodeStatus::Complete, DecodeStatus::Complete},
         {"error without a body is fine", {0x01, 0x03, 0x03, 0x06, 0x00, 0x01, 0x00, 0x08}, DecodeStatus::Complete,
          DecodeStatus::Complete},
     };

@@ -49,23 +49,30 @@ TEST(TunnelAnswer, FrameTypeAddressAndCommandFollowTheDirectLinksRules) {
         std::uint8_t shortAddress;
         const char* answer;  // the whole wrapper, as it comes off the line
         int result;
+        AnswerRefusal refusal;  // what the monitor is told
     } cases[] = {
         // Reproducer: a long HART answer (86 80 00 00 00 00 ...) to a short command 0.
-        {"long answer to a short request", false, 0, "66 05 0f 0b 86 80 00 00 00 00 00 00 06 04 74", ExchangeBadAnswer},
+        {"long answer to a short request", false, 0, "66 05 0f 0b 86 80 00 00 00 00 00 00 06 04 74", ExchangeBadAnswer,
+         AnswerRefusal::FrameType},
         // Command 6 answered in a short frame carrying code 16 (10) at byte 4.
-        {"short answer to a long request", true, 0, "66 05 0e 0b 06 80 06 03 10 00 05 96 2d f9", ExchangeBadAnswer},
+        {"short answer to a long request", true, 0, "66 05 0e 0b 06 80 06 03 10 00 05 96 2d f9", ExchangeBadAnswer,
+         AnswerRefusal::FrameType},
         {"long answer from another device id", true, 0, "66 05 12 0b 86 a6 0f 00 00 02 06 03 00 00 05 2d 5a c7",
-         ExchangeBadAnswer},
-        {"long answer with the burst bit set", true, 0, "66 05 12 0b 86 e6 0f 00 00 01 06 03 00 00 05 6e 7d f7",
-         ExchangeBadAnswer},
-        {"long answer from the device", true, 0, "66 05 12 0b 86 a6 0f 00 00 01 06 03 10 00 05 3e 2c ca", ExchangeOk},
+         ExchangeBadAnswer, AnswerRefusal::Address},
+        // A device in burst mode sets bit 6 whatever the request had.
+        {"long answer with the burst-mode bit set", true, 0, "66 05 12 0b 86 e6 0f 00 00 01 06 03 00 00 05 6e 7d f7",
+         ExchangeOk, AnswerRefusal::None},
+        {"long answer from the device", true, 0, "66 05 12 0b 86 a6 0f 00 00 01 06 03 10 00 05 3e 2c ca", ExchangeOk,
+         AnswerRefusal::None},
         // The same answer naming command 7: a late answer to an earlier request.
         {"long answer naming another command", true, 0, "66 05 12 0b 86 a6 0f 00 00 01 07 03 10 00 05 3f ec db",
-         ExchangeBadAnswer},
+         ExchangeBadAnswer, AnswerRefusal::Command},
         {"short answer from another polling address", false, 1, "66 05 0d 0b 06 82 00 02 00 00 86 17 66",
-         ExchangeBadAnswer},
-        {"short answer from the polling address", false, 1, "66 05 0d 0b 06 81 00 02 00 00 85 57 54", ExchangeOk},
-        {"any polling address when none was entered", false, 16, "66 05 0d 0b 06 82 00 02 00 00 86 17 66", ExchangeOk},
+         ExchangeBadAnswer, AnswerRefusal::Address},
+        {"short answer from the polling address", false, 1, "66 05 0d 0b 06 81 00 02 00 00 85 57 54", ExchangeOk,
+         AnswerRefusal::None},
+        {"any polling address when none was entered", false, 16, "66 05 0d 0b 06 82 00 02 00 00 86 17 66", ExchangeOk,
+         AnswerRefusal::None},
     };
     for (const auto& c : cases) {
         TunnelBench b;
@@ -75,6 +82,7 @@ TEST(TunnelAnswer, FrameTypeAddressAndCommandFollowTheDirectLinksRules) {
         else
             BuildShortRequest(b.s.buffer, 0);
         EXPECT_EQ(b.exchange(Hex(c.answer)), c.result) << c.name;
+        EXPECT_EQ(b.s.buffer.refusal, c.refusal) << c.name;
         EXPECT_TRUE(b.ui.messages.empty()) << c.name;
     }
 }

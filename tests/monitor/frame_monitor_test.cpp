@@ -13,6 +13,7 @@
 #include "link/frame_codec.h"
 #include "monitor/monitor_file.h"
 #include "monitor/monitor_text.h"
+#include "support/hart_ip_loopback.h"
 #include "support/sim_fixture.h"
 
 namespace quillon {
@@ -82,22 +83,42 @@ TEST(FrameMonitor, NothingIsRecordedDetachedOrPaused) {
     EXPECT_EQ(b.state.tap, nullptr);
 }
 
+// The reason the monitor gives for an answer not taken is the real one, on
+// every link: the HART frame's own rules (frame type, address, byte count,
+// check byte), or what the line or the server did.
 TEST(FrameMonitor, EventsOfFailedExchanges) {
+    enum Link { Modem, Tunnel, HartIp };
     struct Case {
+        Link link;
         sim::Fault fault;
         const char* expected;
     };
     const Case cases[] = {
-        {sim::Fault::NoAnswer, "Нет ответа: первый байт не пришёл за 1000 мс"},
-        {sim::Fault::Stall, "Ответ оборван: следующий байт не пришёл за 300 мс"},
-        {sim::Fault::WrongCheckByte, "Ответ отвергнут: неверный контрольный байт"},
+        {Modem, sim::Fault::NoAnswer, "Нет ответа: первый байт не пришёл за 1000 мс"},
+        {Modem, sim::Fault::Stall, "Ответ оборван: следующий байт не пришёл за 300 мс"},
+        {Modem, sim::Fault::WrongCheckByte, "Ответ отвергнут: неверный контрольный байт"},
+        {Modem, sim::Fault::WrongAddress, "Ответ отвергнут: адрес не совпадает с адресом запроса"},
+        {Tunnel, sim::Fault::WrongCheckByte, "Ответ отвергнут: неверный контрольный байт"},
+        {Tunnel, sim::Fault::WrongAddress, "Ответ отвергнут: адрес не совпадает с адресом запроса"},
+        {HartIp, sim::Fault::NoAnswer, "Нет ответа от сервера HART-IP за 500 мс"},
+        {HartIp, sim::Fault::WrongCheckByte, "Ответ отвергнут: неверный контрольный байт"},
+        {HartIp, sim::Fault::WrongAddress, "Ответ отвергнут: адрес не совпадает с адресом запроса"},
+        {HartIp, sim::Fault::ExtraByte, "Ответ отвергнут: длина кадра не сходится со счётчиком байт"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
         SimBench b("rev6");
+        testing::HartIpLoopback server(b.endpoint(), b.clock);
+        if (c.link == Tunnel) {
+            b.useFlowComputer();
+            b.state.settings.firstByteWait = 7000;
+        } else if (c.link == HartIp) {
+            server.attach(b.state, kHartIpUdp);
+        }
         FrameMonitor monitor(b.state);
         monitor.attach();
         b.faults().set(c.fault);
-        BuildShortRequest(b.state.buffer, 0);
+        BuildLongRequest(b.state.buffer, 0);
         EXPECT_NE(Exchange(b.state), ExchangeOk);
         const auto lines = Lines(monitor.entries());
         ASSERT_FALSE(lines.empty());

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -23,6 +25,7 @@
 #include "link/posix/steady_clock.h"
 #include "monitor/frame_monitor.h"
 #include "monitor/monitor_pcap.h"
+#include "monitor/monitor_text.h"
 #include "support/sim_fixture.h"
 #include "support/devsim_process.h"
 #include "support/scripted_ui.h"
@@ -220,6 +223,186 @@ TEST_P(HartIpEndToEnd, KeepAlivesHoldAnIdleSessionAndAnExpiredOneIsRenewed) {
     EXPECT_EQ(link.exchange(0), ExchangeOk);
     EXPECT_EQ(link.sessions(), 2) << "past the timer the next request opens a new session";
     EXPECT_TRUE(link.ui.messages.empty());
+}
+
+// A device of another maker and one in burst mode, through the real server:
+// identified and polled, neither turned down by the address check.
+TEST_P(HartIpEndToEnd, ForeignAndBurstingDevicesAreIdentifiedAndPolled) {
+    const std::pair<const char*, std::array<std::uint8_t, 5>> devices[] = {
+        {"foreign", {0x39, 0x9C, 0x00, 0x12, 0x34}},
+        {"burst", {0x26, 0x1E, 0x01, 0x20, 0x20}},
+    };
+    for (const auto& [preset, longAddress] : devices) {
+        SCOPED_TRACE(preset);
+        IpSim sim({"--preset", preset});
+        ASSERT_NE(sim.port, 0);
+        IpLink link(sim.port, GetParam());
+        ASSERT_TRUE(ensureIdentified(link.state));
+        EXPECT_EQ(link.state.identity.longAddress, longAddress);
+        const auto start = std::chrono::steady_clock::now();
+        link.ui.onProcessEvents = [&] {
+            const bool enough = !link.ui.views.empty() && link.ui.views.back()->texts[pollview::kCorrect] == "5";
+            if (enough || std::chrono::steady_clock::now() - start > std::chrono::seconds(10))
+                KeyHook(link.state.flags, kKeyEsc);
+        };
+        RunSimplePoll(link.state, PollRequest::Command3);
+        ASSERT_FALSE(link.ui.views.empty());
+        EXPECT_EQ(link.ui.views.back()->texts[pollview::kCorrect], "5");
+        for (const auto& m : link.ui.messages) EXPECT_NE(m.icon, MessageIcon::Error) << m.text;
+    }
+}
+
+// The server restarts in the middle of a poll (every session forgotten, the
+// TCP connection closed, the answer lost): the poll goes on over a new
+// session, the trace says so, and no message stops it.
+TEST_P(HartIpEndToEnd, APollResumesOnANewSessionAfterTheServerRestarts) {
+    IpSim sim({"--preset", "rev6", "--hart-ip-fault", "ip-restart", "--hart-ip-fault-after", "4"});
+    ASSERT_NE(sim.port, 0);
+    IpLink link(sim.port, GetParam());
+    FrameMonitor monitor(link.state);
+    monitor.attach();
+    ASSERT_TRUE(ensureIdentified(link.state));
+    const auto start = std::chrono::steady_clock::now();
+    link.ui.onProcessEvents = [&] {
+        const bool enough = !link.ui.views.empty() && link.ui.views.back()->texts[pollview::kCorrect] == "12";
+        if (enough || std::chrono::steady_clock::now() - start > std::chrono::seconds(10))
+            KeyHook(link.state.flags, kKeyEsc);
+    };
+    RunSimplePoll(link.state, PollRequest::Command1);
+    ASSERT_FALSE(link.ui.views.empty());
+    auto texts = link.ui.views.back()->texts;
+    EXPECT_EQ(texts[pollview::kCorrect], "12");
+    EXPECT_LE(std::stoi(texts[pollview::kRequests]) - 12, 1) << "at most the request the restart swallowed";
+    EXPECT_EQ(link.sessions(), 2);
+    for (const auto& m : link.ui.messages) EXPECT_NE(m.icon, MessageIcon::Error) << m.text;
+    int renewals = 0;
+    for (std::size_t i = 0; i < monitor.entries().size(); ++i)
+        if (EntryDecodedText(monitor.entries().at(i)).rfind("Новый сеанс HART-IP: ", 0) == 0) ++renewals;
+    EXPECT_EQ(renewals, 1);
+}
+
+// A client of the server on a raw socket: messages as the test writes them.
+class RawClient {
+public:
+    RawClient(int port, bool tcp) : tcp_(tcp) {
+        fd_ = socket(AF_INET, tcp ? SOCK_STREAM : SOCK_DGRAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(static_cast<std::uint16_t>(port));
+        connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    }
+    ~RawClient() { close(fd_); }
+    bool connected() const { return connected_; }
+    void send(const std::vector<std::uint8_t>& bytes) { (void)::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+    // The next message within `timeoutMs`; nothing on silence, a close or bytes that are no message.
+    std::optional<hartip::Message> next(int timeoutMs = 1000) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            if (tcp_ && !stream_.empty()) {
+                hartip::Decoded d = hartip::DecodeStreamMessage(stream_.data(), stream_.size());
+                if (d.status == hartip::DecodeStatus::Malformed) return std::nullopt;
+                if (d.status == hartip::DecodeStatus::Complete) {
+                    stream_.erase(stream_.begin(), stream_.begin() + static_cast<std::ptrdiff_t>(d.consumed));
+                    return d.message;
+                }
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now()).count();
+            pollfd p{fd_, POLLIN, 0};
+            if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0) return std::nullopt;
+            std::uint8_t buf[2048];
+            const ssize_t n = recv(fd_, buf, sizeof buf, 0);
+            if (n <= 0) return std::nullopt;
+            if (tcp_) {
+                stream_.insert(stream_.end(), buf, buf + n);
+                continue;
+            }
+            hartip::Decoded d = hartip::DecodeDatagram(buf, static_cast<std::size_t>(n));
+            if (d.status == hartip::DecodeStatus::Complete) return d.message;
+        }
+    }
+    bool open(std::uint16_t sequence) {
+        send(hartip::EncodeMessage(hartip::kTypeRequest, hartip::kIdSessionInitiate, 0, sequence,
+                                   hartip::SessionInitiateBody(hartip::kHostPrimary, 60000)));
+        const auto m = next();
+        return m && m->header.type == hartip::kTypeResponse && m->header.status == 0;
+    }
+    // Command 0 to polling address 0: 02 80 00 00, check byte 02 ^ 80 = 82.
+    bool identifies(std::uint16_t sequence) {
+        send(hartip::EncodeMessage(hartip::kTypeRequest, hartip::kIdTokenPassingPdu, 0, sequence,
+                                   std::vector<std::uint8_t>{0x02, 0x80, 0x00, 0x00, 0x82}));
+        for (;;) {
+            const auto m = next();
+            if (!m) return false;
+            if (m->header.sequence != sequence) continue;
+            return m->header.type == hartip::kTypeResponse && m->body.size() > 3 && m->body[0] == 0x06 &&
+                   m->body[2] == 0x00;
+        }
+    }
+
+private:
+    int fd_ = -1;
+    bool tcp_ = false;
+    bool connected_ = false;
+    std::vector<std::uint8_t> stream_;
+};
+
+// One broken message troubles nothing after it: a token-passing PDU whose
+// frame is cut short (the device would wait for its missing bytes), and a
+// message that is not HART-IP at all, are followed by requests that are all
+// answered, in the same session and in another one.
+TEST_P(HartIpEndToEnd, ATruncatedMessageTroublesNothingAfterIt) {
+    const bool tcp = GetParam() == kHartIpTcp;
+    IpSim sim({"--preset", "rev6"});
+    ASSERT_NE(sim.port, 0);
+    RawClient other(sim.port, tcp);
+    ASSERT_TRUE(other.connected());
+    ASSERT_TRUE(other.open(1));
+    RawClient client(sim.port, tcp);
+    ASSERT_TRUE(client.open(1));
+    // 02 80 00: delimiter, address and command, and no byte count or check byte.
+    client.send(hartip::EncodeMessage(hartip::kTypeRequest, hartip::kIdTokenPassingPdu, 0, 2,
+                                      std::vector<std::uint8_t>{0x02, 0x80, 0x00}));
+    for (std::uint16_t sequence = 3; sequence < 8; ++sequence)
+        EXPECT_TRUE(client.identifies(sequence)) << "request " << sequence;
+    EXPECT_TRUE(other.identifies(2)) << "the other session";
+    // A message whose byte count promises more than the datagram holds (on
+    // TCP: less than its header), which no stream can be followed past.
+    client.send(tcp ? std::vector<std::uint8_t>{0x01, 0x00, 0x03, 0x00, 0x00, 0x09, 0x00, 0x04}
+                    : std::vector<std::uint8_t>{0x01, 0x00, 0x03, 0x00, 0x00, 0x09, 0x00, 0x20, 0x02, 0x80});
+    if (tcp) {
+        EXPECT_FALSE(client.next(500).has_value()) << "the connection that broke is closed";
+        RawClient again(sim.port, tcp);
+        ASSERT_TRUE(again.open(1));
+        EXPECT_TRUE(again.identifies(2)) << "a new session";
+    } else {
+        EXPECT_TRUE(client.identifies(10)) << "the same session";
+    }
+    EXPECT_TRUE(other.identifies(3)) << "the other session";
+}
+
+// A client that asks for a session of HART-IP version 2 (secure sessions)
+// gets an error status, in version 1, instead of silence.
+TEST_P(HartIpEndToEnd, AVersionTwoInitiateGetsAnErrorStatus) {
+    const bool tcp = GetParam() == kHartIpTcp;
+    IpSim sim({"--preset", "rev6"});
+    ASSERT_NE(sim.port, 0);
+    RawClient client(sim.port, tcp);
+    auto initiate = hartip::EncodeMessage(hartip::kTypeRequest, hartip::kIdSessionInitiate, 0, 0x0102,
+                                          hartip::SessionInitiateBody(hartip::kHostPrimary, 60000));
+    initiate[0] = 2;
+    client.send(initiate);
+    const auto m = client.next();
+    ASSERT_TRUE(m.has_value());
+    EXPECT_EQ(m->header.version, 1);
+    EXPECT_EQ(m->header.type, hartip::kTypeError);
+    EXPECT_EQ(m->header.id, hartip::kIdSessionInitiate);
+    EXPECT_EQ(m->header.sequence, 0x0102);
+    EXPECT_EQ(m->header.status, 14);
+    // The same client may still open a session of version 1.
+    EXPECT_TRUE(client.open(0x0103));
+    EXPECT_TRUE(client.identifies(0x0104));
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, HartIpEndToEnd, ::testing::Values(kHartIpTcp, kHartIpUdp), TransportName);

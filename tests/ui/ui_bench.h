@@ -1,11 +1,14 @@
 #pragma once
 
 // A real main window on a simulated serial port, with message boxes answered
-// from a script and recorded, and the settings file in a temporary folder.
+// from a script and recorded, and a settings file of its own in a temporary
+// folder: handed to the window, never looked up where the tool keeps the user's
+// (on Windows that place follows no variable a test could point elsewhere).
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QTemporaryDir>
 #include <deque>
 #include <fstream>
@@ -57,8 +60,7 @@ inline void Click(QObject* parent, const char* name) {
 struct UiBench {
     explicit UiBench(const char* preset = "rev6", const char* portName = "ttyS7") {
         App();
-        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-        settingsPath = SettingsFilePath();
+        settingsPath = QDir(config.path()).filePath(kSettingsFileName).toStdString();
         device = std::make_unique<sim::SimDevice>(sim::Preset(preset), 1);
         endpoint = std::make_unique<sim::DeviceEndpoint>(*device);
         line = &ports.addPort(portName, *endpoint);

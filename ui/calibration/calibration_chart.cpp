@@ -53,7 +53,10 @@ CalibrationChartView::CalibrationChartView(QWidget* parent)
     QChartView::setChart(chart);
     delete emptyChart;
     setRenderHint(QPainter::Antialiasing);
-    setMinimumSize(360, 280);
+    // Wide enough that a seven-digit code fits between two ticks with room to spare: in a font
+    // hinted to whole pixels (DejaVu Sans as Qt renders it on Windows, say) it needs 56 px, and
+    // at 360 px the plot left 55 px between ticks, so neighbouring labels ran into each other.
+    setMinimumSize(380, 280);
 }
 
 void CalibrationChartView::setChart(const CalibrationChart& data) {
