@@ -91,7 +91,8 @@ void AddLinkOptions(CLI::App& app, LinkOptions& o) {
     const std::string g = "Link (each overrides the settings file for this run; [default] is the value without one)";
     const LinkSettings d;
     app.add_option("--settings", o.settingsFile, "settings file to read instead of Quillon.ini")
-        ->default_str(SettingsFilePath())
+        // Not the path of whoever built the program: the manual page is made from this help.
+        ->default_str("Quillon.ini where the GUI keeps it")
         ->group(g);
     app.add_flag("--save-settings", o.saveSettings, "write the link as used back to the settings file")->group(g);
     auto* direct = app.add_flag("--direct", o.direct, "HART modem on the port [default]")->group(g);
