@@ -99,18 +99,6 @@ bool EnterScaling(AppState& s, DacScalingDialog& d, const ScalingRules& rules, S
 
 }  // namespace
 
-bool isDacBySettings(const DeviceIdentity& id) {
-    switch (id.softwareRevision) {
-        case 8:
-        case 9:
-        case 11:
-        case 14:
-        case 15:
-        case 16: return true;
-        default: return false;
-    }
-}
-
 bool supportsDacSettings(const DeviceIdentity& id) {
     if (id.softwareRevision == 3) return id.hardwareRevision != 1 && id.hardwareRevision != 2;
     return id.softwareRevision == 6 || id.softwareRevision == 7 || isDacBySettings(id);

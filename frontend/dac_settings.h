@@ -9,10 +9,9 @@ namespace quillon {
 // Menu command "Параметры ЦАП ..." (inside the port bracket).
 void DacSettingsCommand(AppState& s);
 
-// Devices whose DAC scaling can be set at all, and those that keep it as
-// numbered settings (17, 18, 5, 13).
+// Devices whose DAC scaling can be set at all (those that keep it as
+// numbered settings 17, 18, 5, 13: isDacBySettings of the device variant).
 bool supportsDacSettings(const DeviceIdentity& id);
-bool isDacBySettings(const DeviceIdentity& id);
 
 // The three ways the devices keep their DAC scaling: settings 0, 1, 6, 7
 // (revision 7), settings 17, 18, 5, 13, and the parameter-block record.
