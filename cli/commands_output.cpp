@@ -69,7 +69,7 @@ bool Fix(Session& x, const FixOptions& o, bool& wrongKind) {
         d.value = ValueText(o.value);
         return true;
     });
-    FixCurrentMenuCommand(x.state);
+    FixCurrentMenuCommand(x.state, x.state.frontend);
     const HeldDevice* held = HeldByIdentified(x);
     return held && held->loopValue.has_value() && x.ui.errorCount() == 0;
 }

@@ -87,6 +87,8 @@ int derivedCalibrationPointCount(const DeviceIdentity& id) {
     return 8;
 }
 
+bool isDacBySettings(const DeviceIdentity& id) { return In(S(id), {8, 9, 11, 14, 15, 16}); }
+
 bool isOwnMake(const DeviceIdentity& id) {
     if (!id.makeKnown) return true;
     // This maker's transmitters, and the density meters of the family.

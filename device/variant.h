@@ -58,6 +58,9 @@ bool hasTemperatureReadings(const DeviceIdentity& id, int loadedCalibrationKind 
 // (the code view, the calibration's measuring loop) reads it this way.
 bool hasFloatAmbientReading(const DeviceIdentity& id);
 
+// S in {8, 9, 11, 14, 15, 16}: the DAC scaling is kept as numbered settings.
+bool isDacBySettings(const DeviceIdentity& id);
+
 // A device of this maker, whose commands 128-253 mean what this tool sends:
 // its manufacturer and device type are among the known ones. Before any
 // device was identified nothing is known against it.

@@ -23,7 +23,7 @@ struct CodeViewBench : SimBench {
     explicit CodeViewBench(const char* preset) : SimBench(preset) { MarkIdentified(*this); }
     ViewRecord& run(unsigned passes) {
         StopAfterAnswers(*this, passes);
-        AdcCodeViewCommand(state);
+        AdcCodeViewCommand(state, state.calibration.calibrationFileKind);
         EXPECT_EQ(ui.views.size(), 1u);
         return *ui.views.back();
     }
@@ -33,7 +33,7 @@ TEST(CodeView, RevisionsTenAndThirteenAreRefused) {
     for (const char* preset : {"rev10", "rev13"}) {
         CodeViewBench b(preset);
         const unsigned before = b.device().answered;
-        AdcCodeViewCommand(b.state);
+        AdcCodeViewCommand(b.state, b.state.calibration.calibrationFileKind);
         ASSERT_EQ(b.ui.messages.size(), 1u);
         EXPECT_EQ(b.ui.messages[0].icon, MessageIcon::Information);
         EXPECT_EQ(b.ui.messages[0].text, "Эта функция недоступна для текущей версии датчика!");
@@ -200,7 +200,7 @@ TEST(CodeView, F4ZeroesEveryCounterAtTheNextPass) {
             pressed = true;
         }
     });
-    AdcCodeViewCommand(b.state);
+    AdcCodeViewCommand(b.state, b.state.calibration.calibrationFileKind);
     ASSERT_EQ(b.ui.views.size(), 1u);
     ViewRecord& view = *b.ui.views[0];
     for (int k = 0; k < 3; ++k) {
@@ -229,7 +229,7 @@ TEST(CodeView, StopsOnEnterEscAndStopAndGivesTheMenuBack) {
             else
                 b.state.flags.stopRequested = true;  // the window's Stop button
         };
-        AdcCodeViewCommand(b.state);
+        AdcCodeViewCommand(b.state, b.state.calibration.calibrationFileKind);
         EXPECT_EQ(b.device().answered, 3u);
         EXPECT_TRUE(b.ui.mainMenuPresent);
         ASSERT_FALSE(menuDuringView.empty());
@@ -243,7 +243,7 @@ TEST(CodeView, CancelledChannelQuestionOpensNothing) {
     CodeViewBench b("rev16");
     b.ui.onDialog<MeasuringChannelDialog>([](MeasuringChannelDialog&) { return false; });
     const unsigned before = b.device().answered;
-    AdcCodeViewCommand(b.state);
+    AdcCodeViewCommand(b.state, b.state.calibration.calibrationFileKind);
     EXPECT_TRUE(b.ui.views.empty());
     EXPECT_EQ(b.device().answered, before);
     EXPECT_TRUE(b.ui.mainMenuPresent);
