@@ -9,6 +9,7 @@
 #include "device/measuring_channel.h"
 #include "frontend/code_view.h"
 #include "frontend/code_view_names.h"
+#include "frontend/menu_items.h"
 #include "link/key_hook.h"
 #include "sim/live_readings.h"
 #include "support/request_capture.h"
@@ -304,6 +305,59 @@ TEST(CodeView, SimulatedDevicesAnswerEveryChannel) {
             EXPECT_NE(view.texts[v::kAverage[k]], "----------") << c.preset << " " << k;
         }
         EXPECT_TRUE(b.ui.messages.empty()) << c.preset;
+    }
+}
+
+}  // namespace
+}  // namespace quillon::testing
+
+namespace quillon::testing {
+namespace {
+
+// What a run of the view hands back: the statistics of each shown channel, and
+// whether the device answered at all; another maker's device is never asked.
+TEST(CodeView, RunOutcome) {
+    const struct {
+        const char* name;
+        const char* preset;
+        bool silent;
+        bool otherMaker;
+        OutcomeKind kind;
+    } cases[] = {
+        {"answered, then Esc", "rev8", false, false, OutcomeKind::Done},
+        {"never answered, then Esc", "rev8", true, false, OutcomeKind::NoAnswer},
+        {"another maker", "rev8", false, true, OutcomeKind::NotPossible},
+        {"revision 10", "rev10", false, false, OutcomeKind::NotPossible},
+    };
+    for (const auto& c : cases) {
+        CodeViewBench b(c.preset);
+        if (c.otherMaker) {
+            b.state.identity.makeKnown = true;
+            b.state.identity.manufacturerId = 0x99;
+            b.state.identity.deviceType = 0x12;
+        }
+        if (c.silent) b.faults().set(sim::Fault::NoAnswer, true);
+        // Esc after a few answers, or after a long while without any.
+        const unsigned answeredBefore = b.device().answered;
+        int waits = 0;
+        b.ui.onProcessEvents = [&] {
+            if (b.device().answered > answeredBefore + 3 || ++waits > 400) KeyHook(b.state.flags, kKeyEsc);
+        };
+        const std::uint64_t sentBefore = b.state.requestsSent;
+        const auto view = b.ui.openLiveView(live_view::CodeView);
+        const Result<std::vector<CodeViewChannel>> r = RunCodeView(b.state, *view, 0);
+        EXPECT_EQ(r.outcome.kind, c.kind) << c.name;
+        EXPECT_TRUE(b.ui.messages.empty()) << c.name;
+        if (c.kind == OutcomeKind::NotPossible) {
+            EXPECT_EQ(b.state.requestsSent, sentBefore) << c.name;
+            EXPECT_EQ(CodeViewReport(r.outcome).size(), 1u) << c.name;
+            continue;
+        }
+        ASSERT_EQ(r.value.size(), 2u) << c.name;  // code and ambient channels
+        EXPECT_GT(r.value[0].requests, 0) << c.name;
+        EXPECT_EQ(r.value[0].answers > 0, !c.silent) << c.name;
+        // The view itself showed the silence; no box repeats it.
+        EXPECT_TRUE(CodeViewReport(r.outcome).empty()) << c.name;
     }
 }
 

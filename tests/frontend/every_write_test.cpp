@@ -241,6 +241,25 @@ TEST(EveryWrite, ALineThatDiesPartWaySaysWhatTheDeviceMayHold) {
     }
 }
 
+// A device of another maker gives its own meaning to the commands these
+// writes use: nothing is sent to it. (Command 40 of the loop output is
+// universal and goes to any device.)
+TEST(EveryWrite, AnotherMakersDeviceIsAskedNothing) {
+    for (const WriteCase& c : Cases()) {
+        if (c.command == 40) continue;
+        auto b = Identified(c.preset);
+        b->state.identity.makeKnown = true;
+        b->state.identity.manufacturerId = 0x99;
+        b->state.identity.deviceType = 0x12;
+        const std::uint64_t sentBefore = b->state.requestsSent;
+        const WriteRun r = c.run(*b, NeverRepeat);
+        EXPECT_EQ(r.outcome.kind, OutcomeKind::NotPossible) << c.name;
+        EXPECT_NE(r.outcome.reason.find("другого производителя"), std::string::npos) << c.name;
+        EXPECT_EQ(b->state.requestsSent, sentBefore) << c.name;
+        EXPECT_FALSE(Shows(r.report, c.successText)) << c.name;
+    }
+}
+
 // The device took the fixed current and its answers were lost: it is taken
 // as held, so the banner and the question on closing appear, and a release
 // once the line is back ends the hold.
