@@ -130,7 +130,7 @@ int Fix(Session& x, const FixOptions& o, float value) {
         d.value = ValueText(value);
         return true;
     });
-    FixCurrentMenuCommand(x.state);
+    FixCurrentMenuCommand(x.state, x.state.frontend);
     const HeldDevice* held = HeldByIdentified(x);
     if (held && held->loopValue.has_value() && x.ui.errorCount() == 0) return kExitSuccess;
     return Status(x, false);
