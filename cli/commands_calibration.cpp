@@ -61,7 +61,7 @@ int RunCalibrationRead(Session& x, const std::string& file) {
         if (!Identify(x)) return false;
         AnswerView(x, kViewSave, shown, chosen);
         AnswerFileDialog(x, file, step);
-        ReadCalibration(x.state);
+        ReadCalibration(x.state, x.state.calibration);
         return true;
     });
     const bool ok = identified && chosen && step.answered;
@@ -81,7 +81,7 @@ int RunCalibrationWrite(Session& x, const std::string& file) {
         ChooseFromFile(x);
         AnswerFileDialog(x, file, step);
         AnswerView(x, kViewSend, shown, chosen);
-        CalibrationCommand(x.state);
+        CalibrationCommand(x.state, x.state.calibration);
         return true;
     });
     // The file would not load: no view came.
@@ -95,7 +95,7 @@ int RunCalibrationShow(Session& x, const std::string& file) {
     ChooseFromFile(x);
     AnswerFileDialog(x, file, step);
     AnswerView(x, kViewExit, shown, chosen);
-    CalibrationCommand(x.state);
+    CalibrationCommand(x.state, x.state.calibration);
     if (!shown) return kExitFileError;
     return x.ui.errorCount() > 0 ? kExitFileError : kExitSuccess;
 }
