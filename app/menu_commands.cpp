@@ -46,7 +46,7 @@ const Entry kCommands[] = {
     {menu::ChangeModbusAddrItem, [](AppState& s) { ChangeModbusAddrCommand(s); }},
     {menu::ADParams, [](AppState& s) { AdcSettingsCommand(s); }},
     {menu::DACParams, [](AppState& s) { DacSettingsCommand(s, s.frontend); }},
-    {menu::Calibrovka, [](AppState& s) { CalibrationCommand(s); }},
+    {menu::Calibrovka, [](AppState& s) { CalibrationCommand(s, s.calibration); }},
     {menu::MeasParamsItem, [](AppState& s) { MeasurementParametersCommand(s); }},
     {menu::ValueCorrection, [](AppState& s) { ValueCorrectionCommand(s); }},
     {menu::ConstPlotnomerItem, [](AppState& s) { DensityMeterConstantsCommand(s); }},
