@@ -45,13 +45,13 @@ const Entry kCommands[] = {
     {menu::ReadingTag, [](AppState& s) { ReadingTagCommand(s); }},
     {menu::ChangeModbusAddrItem, [](AppState& s) { ChangeModbusAddrCommand(s); }},
     {menu::ADParams, [](AppState& s) { AdcSettingsCommand(s); }},
-    {menu::DACParams, [](AppState& s) { DacSettingsCommand(s); }},
-    {menu::Calibrovka, [](AppState& s) { CalibrationCommand(s); }},
+    {menu::DACParams, [](AppState& s) { DacSettingsCommand(s, s.frontend); }},
+    {menu::Calibrovka, [](AppState& s) { CalibrationCommand(s, s.calibration); }},
     {menu::MeasParamsItem, [](AppState& s) { MeasurementParametersCommand(s); }},
     {menu::ValueCorrection, [](AppState& s) { ValueCorrectionCommand(s); }},
     {menu::ConstPlotnomerItem, [](AppState& s) { DensityMeterConstantsCommand(s); }},
-    {menu::FixTokMenuItem, [](AppState& s) { FixCurrentMenuCommand(s); }},
-    {menu::AD_Code_Show, [](AppState& s) { AdcCodeViewCommand(s); }},
+    {menu::FixTokMenuItem, [](AppState& s) { FixCurrentMenuCommand(s, s.frontend); }},
+    {menu::AD_Code_Show, [](AppState& s) { AdcCodeViewCommand(s, s.calibration.calibrationFileKind); }},
 };
 
 Command CommandOf(MenuItem item) {

@@ -15,64 +15,64 @@ namespace {
 // The views of a file show its own list, whatever device is identified: the
 // save writes that list in the file's form, and the send refuses it when the
 // device keeps another form.
-void ViewLoadedPairs(AppState& s) {
+void ViewLoadedPairs(DeviceState& s, CalibrationSet& cal) {
     bool edited = false;
     for (;;) {
-        const ViewChoice choice = ShowCalibration(s, CalibrationList::TemperaturePairs, edited, true);
+        const ViewChoice choice = ShowCalibration(s, cal, CalibrationList::TemperaturePairs, edited, true);
         edited = edited || choice.edited;
         switch (choice.action) {
-            case kViewSend: SendCalibration(s, CalibrationList::TemperaturePairs, false); break;
-            case kViewSave: SaveCalibrationFile(s, CalibrationList::TemperaturePairs, ""); break;
+            case kViewSend: SendCalibration(s, cal, CalibrationList::TemperaturePairs, false); break;
+            case kViewSave: SaveCalibrationFile(s, cal, CalibrationList::TemperaturePairs, ""); break;
             default: return;
         }
     }
 }
 
-void ViewLoadedCodePoints(AppState& s, const std::string& openedName) {
+void ViewLoadedCodePoints(DeviceState& s, CalibrationSet& cal, const std::string& openedName) {
     bool edited = false;
     for (;;) {
-        SegmentsFromPoints(s.calibration, std::max<int>(s.identity.calibrationPointCount,
-                                                        static_cast<int>(s.calibration.codePoints.size())));
-        const ViewChoice choice = ShowCalibration(s, CalibrationList::CodePoints, edited, true);
+        SegmentsFromPoints(cal, std::max<int>(s.identity.calibrationPointCount,
+                                                        static_cast<int>(cal.codePoints.size())));
+        const ViewChoice choice = ShowCalibration(s, cal, CalibrationList::CodePoints, edited, true);
         switch (choice.action) {
-            case kViewSend: SendCalibration(s, CalibrationList::CodePoints, false); break;
-            case kViewSave: SaveCalibrationFile(s, CalibrationList::CodePoints, openedName); break;
+            case kViewSend: SendCalibration(s, cal, CalibrationList::CodePoints, false); break;
+            case kViewSave: SaveCalibrationFile(s, cal, CalibrationList::CodePoints, openedName); break;
             case kViewEdit:
-                if (EditCalibrationPoint(s, choice.selected)) edited = true;
+                if (EditCalibrationPoint(s, cal, choice.selected)) edited = true;
                 break;
             default: return;
         }
     }
 }
 
-void ViewLoadedSegments(AppState& s) {
-    while (ShowCalibration(s, CalibrationList::Segments, false, true).action == kViewSend) {
-        s.calibration.extraPoint = {};
-        SendCalibration(s, CalibrationList::Segments, false);
+void ViewLoadedSegments(DeviceState& s, CalibrationSet& cal) {
+    while (ShowCalibration(s, cal, CalibrationList::Segments, false, true).action == kViewSend) {
+        cal.extraPoint = {};
+        SendCalibration(s, cal, CalibrationList::Segments, false);
     }
 }
 
-void OpenCalibrationFile(AppState& s) {
+void OpenCalibrationFile(DeviceState& s, CalibrationSet& cal) {
     std::string openedName;
-    if (!LoadCalibrationFile(s, &openedName)) return;
-    switch (FileKindForm(s.calibration.calibrationFileKind)) {
-        case CalibrationList::TemperaturePairs: ViewLoadedPairs(s); break;
-        case CalibrationList::CodePoints: ViewLoadedCodePoints(s, openedName); break;
-        case CalibrationList::Segments: ViewLoadedSegments(s); break;
+    if (!LoadCalibrationFile(s, cal, &openedName)) return;
+    switch (FileKindForm(cal.calibrationFileKind)) {
+        case CalibrationList::TemperaturePairs: ViewLoadedPairs(s, cal); break;
+        case CalibrationList::CodePoints: ViewLoadedCodePoints(s, cal, openedName); break;
+        case CalibrationList::Segments: ViewLoadedSegments(s, cal); break;
     }
 }
 
 }  // namespace
 
-void CalibrationCommand(AppState& s) {
+void CalibrationCommand(DeviceState& s, CalibrationSet& cal) {
     for (;;) {
-        s.calibration.calibrationHasSensorId = false;
+        cal.calibrationHasSensorId = false;
         CalibrationTypeDialog dialog;
         if (!s.ui.show(dialog)) return;
         switch (dialog.choice) {
-            case CalibrationTypeDialog::kNew: NewCalibration(s); break;
-            case CalibrationTypeDialog::kRead: ReadCalibration(s); break;
-            case CalibrationTypeDialog::kFromFile: OpenCalibrationFile(s); break;
+            case CalibrationTypeDialog::kNew: NewCalibration(s, cal); break;
+            case CalibrationTypeDialog::kRead: ReadCalibration(s, cal); break;
+            case CalibrationTypeDialog::kFromFile: OpenCalibrationFile(s, cal); break;
             default: return;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/app_state.h"
+#include "calibration/calibration_set.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
@@ -16,6 +17,6 @@ struct CalibrationTypeDialog {
 
 // Menu command "Калибровка ..." (inside the port bracket). It identifies the
 // device itself where a choice needs one: a file opens without a device.
-void CalibrationCommand(AppState& s);
+void CalibrationCommand(DeviceState& s, CalibrationSet& cal);
 
 }  // namespace quillon

@@ -24,6 +24,10 @@ constexpr const char* kPointsSection = "Temperature_Calibration";
 constexpr const char* kIdSection = "SensorIDSection";
 constexpr int kMaxCode = 16777215;
 constexpr int kNoDeviceYet = 255;
+// Keys numbered past this are not looked for behind a gap in the point list.
+constexpr int kGapSearchEnd = 256;
+// The key of a disabled calibration; enabled ones do not write it.
+constexpr const char* kEnabledKey = "ClbEnabled";
 
 void PutLe(std::string& out, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
@@ -59,7 +63,7 @@ PointKey<int> ReadIntegerKey(const TIniFileVant& ini, const std::string& key) {
     return {true, value};
 }
 
-bool NoDeviceIdentified(const AppState& s) { return s.identity.softwareRevision == kNoDeviceYet; }
+bool NoDeviceIdentified(const DeviceState& s) { return s.identity.softwareRevision == kNoDeviceYet; }
 
 // Fifteen significant digits read back to the same single for every finite
 // one (the reader rounds the largest back down to it); only the sign of zero
@@ -70,6 +74,11 @@ std::string FloatText(float v, char sep) {
 }
 
 }  // namespace
+
+std::string ExtraPointNotKeptText(const ExtraPoint& point, char separator) {
+    return "Добавочная точка (Код: " + std::to_string(point.code) + " Тем-ра : " +
+           FormatGeneral(point.value, 7, separator) + ") в файл не записана: файл калибровки её не хранит.";
+}
 
 std::string EncodeSegmentRecords(const std::vector<CalibrationSegment>& table) {
     std::string out;
@@ -153,14 +162,20 @@ IniCalibration ReadIniCalibration(const TIniFileVant& ini, int kind, int limit) 
         }
     }
     const std::size_t read = c.codePoints.size() + c.temperaturePairs.size();
+    // Only the end of the list may end it: a key left out in the middle would
+    // silently cut off every point after it.
+    if (!c.error && (limit < 0 || read < static_cast<std::size_t>(limit)))
+        for (int k = static_cast<int>(read); k < kGapSearchEnd && !c.error; ++k)
+            c.error = (k > static_cast<int>(read) && ini.ValueExists(kPointsSection, Key("T_code", k))) ||
+                      ini.ValueExists(kPointsSection, Key("T_value", k));
     c.pointsBeyondLimit = !c.error && limit >= 0 && read == static_cast<std::size_t>(limit) &&
                           ini.ValueExists(kPointsSection, Key("T_code", limit));
-    const int enabled = ini.ReadInteger(kPointsSection, "ClbEnabled", -1);
+    const int enabled = ini.ReadInteger(kPointsSection, kEnabledKey, -1);
     c.enabled = enabled == -1 ? 1 : (enabled != 0 ? 1 : 0);
     return c;
 }
 
-std::optional<std::string> ChooseSaveFile(AppState& s, const std::string& proposedName) {
+std::optional<std::string> ChooseSaveFile(DeviceState& s, const std::string& proposedName) {
     CalibrationFileDialog dialog;
     dialog.save = true;
     dialog.title = "Запись калибровки в файл";
@@ -180,8 +195,8 @@ std::optional<std::string> ChooseSaveFile(AppState& s, const std::string& propos
 
 namespace {
 
-bool SaveIni(AppState& s, CalibrationList list, const std::string& name) {
-    const CalibrationSet& set = s.calibration;
+bool SaveIni(DeviceState& s, CalibrationSet& cal, CalibrationList list, const std::string& name) {
+    const CalibrationSet& set = cal;
     const char sep = s.decimalSeparator;
     // The file keeps numbers as text, and no text of a NaN would load back.
     std::size_t bad = FirstNonFiniteCodePoint(set.codePoints);
@@ -212,6 +227,9 @@ bool SaveIni(AppState& s, CalibrationList list, const std::string& name) {
                 ini.WriteString(kPointsSection, Key("T_code", n), FloatText(p.sensorReading, sep));
             ini.WriteString(kPointsSection, Key("T_value", n), FloatText(p.value, sep));
         }
+        // Written only for a disabled calibration: a file of an enabled one
+        // stays as it has always been, and a file without it loads as enabled.
+        if (set.calibrationEnabled == 0) ini.WriteInteger(kPointsSection, kEnabledKey, 0);
     } else {
         // A Ver left from an older temperature-pair file would make these codes read as readings.
         ini.DeleteKey(kTypeSection, "Ver");
@@ -229,45 +247,50 @@ bool SaveIni(AppState& s, CalibrationList list, const std::string& name) {
     return true;
 }
 
-bool SaveBinary(AppState& s, const std::string& name) {
+bool SaveBinary(DeviceState& s, CalibrationSet& cal, const std::string& name) {
     std::string error;
-    switch (ReplaceFileAtomically(name, EncodeSegmentRecords(s.calibration.segmentTable), error)) {
+    switch (ReplaceFileAtomically(name, EncodeSegmentRecords(cal.segmentTable), error)) {
         case FileReplaceResult::CannotCreate: ErrorBox(s, "Не могу открыть файл " + name + " !"); return false;
         case FileReplaceResult::WriteFailed: ErrorBox(s, "Произошла ошибка записи файла!"); return false;
         case FileReplaceResult::Done: break;
     }
     InfoBox(s, "Данные были успешно записаны в файл " + name + " .");
+    // The records have no place for it: the engineer learns now, not when a
+    // write of this file clears it in the device.
+    if (cal.extraPoint.present)
+        s.ui.message(MessageIcon::Warning, ExtraPointNotKeptText(cal.extraPoint, s.decimalSeparator),
+                     MessageButtons::Ok);
     return true;
 }
 
 }  // namespace
 
-CalibrationList CalibrationFormInMemory(const AppState& s) {
+CalibrationList CalibrationFormInMemory(const DeviceState& s, const CalibrationSet& cal) {
     if (const auto form = DeviceCalibrationForm(s.identity)) return *form;
-    if (s.identity.softwareRevision == kNoDeviceYet) return FileKindForm(s.calibration.calibrationFileKind);
+    if (s.identity.softwareRevision == kNoDeviceYet) return FileKindForm(cal.calibrationFileKind);
     if (isRev14or16(s.identity)) return CalibrationList::TemperaturePairs;
     return s.identity.extendedCalibration ? CalibrationList::CodePoints : CalibrationList::Segments;
 }
 
-bool SaveCalibrationFile(AppState& s, const std::string& proposedName) {
-    return SaveCalibrationFile(s, CalibrationFormInMemory(s), proposedName);
+bool SaveCalibrationFile(DeviceState& s, CalibrationSet& cal, const std::string& proposedName) {
+    return SaveCalibrationFile(s, cal, CalibrationFormInMemory(s, cal), proposedName);
 }
 
-bool SaveCalibrationFile(AppState& s, CalibrationList list, const std::string& proposedName) {
+bool SaveCalibrationFile(DeviceState& s, CalibrationSet& cal, CalibrationList list, const std::string& proposedName) {
     // Refused before the name is asked, so the file chosen is never touched.
-    if (const std::string problem = SaveProblem(s.calibration, list, s.identity); !problem.empty()) {
+    if (const std::string problem = SaveProblem(cal, list, s.identity); !problem.empty()) {
         ErrorBox(s, problem);
         return false;
     }
     const auto name = ChooseSaveFile(s, proposedName);
     if (!name) return false;
-    return list == CalibrationList::Segments ? SaveBinary(s, *name) : SaveIni(s, list, *name);
+    return list == CalibrationList::Segments ? SaveBinary(s, cal, *name) : SaveIni(s, cal, list, *name);
 }
 
 namespace {
 
-bool LoadIni(AppState& s, const TIniFileVant& ini, int kind) {
-    CalibrationSet& set = s.calibration;
+bool LoadIni(DeviceState& s, CalibrationSet& cal, const TIniFileVant& ini, int kind) {
+    CalibrationSet& set = cal;
     DeviceIdentity& id = s.identity;
     const bool noDevice = NoDeviceIdentified(s);
     // Every point the file holds is read, whatever the device: cutting at its point count would
@@ -320,8 +343,8 @@ bool LoadIni(AppState& s, const TIniFileVant& ini, int kind) {
     return true;
 }
 
-bool LoadBinary(AppState& s, const std::string& name) {
-    CalibrationSet& set = s.calibration;
+bool LoadBinary(DeviceState& s, CalibrationSet& cal, const std::string& name) {
+    CalibrationSet& set = cal;
     const bool noDevice = NoDeviceIdentified(s);
     std::error_code ec;
     const bool regular = std::filesystem::is_regular_file(name, ec);
@@ -369,8 +392,8 @@ bool LoadBinary(AppState& s, const std::string& name) {
 
 }  // namespace
 
-bool LoadCalibrationFile(AppState& s, std::string* openedName) {
-    CalibrationSet& set = s.calibration;
+bool LoadCalibrationFile(DeviceState& s, CalibrationSet& cal, std::string* openedName) {
+    CalibrationSet& set = cal;
     set.clearLists();
     set.calibrationHasSensorId = false;
     set.extraPoint = {};
@@ -384,7 +407,7 @@ bool LoadCalibrationFile(AppState& s, std::string* openedName) {
     const TIniFileVant ini(dialog.fileName, s.decimalSeparator);
     const int kind = CalibrationFileKindOf(ini);
     set.calibrationFileKind = kind;
-    const bool ok = kind == kFileBinarySegments ? LoadBinary(s, dialog.fileName) : LoadIni(s, ini, kind);
+    const bool ok = kind == kFileBinarySegments ? LoadBinary(s, cal, dialog.fileName) : LoadIni(s, cal, ini, kind);
     if (!ok) set.clearLists();
     return ok;
 }

@@ -6,7 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/app_state.h"
+#include "calibration/calibration_set.h"
+#include "device/device_state.h"
 #include "calibration/calibration_form.h"
 #include "calibration/calibration_set.h"
 #include "link/ini_file.h"
@@ -35,6 +36,9 @@ inline constexpr std::size_t kSegmentRecordSize = 12;
 inline constexpr std::size_t kMaxSegmentRecords = 24;
 inline constexpr int kMaxIniPoints = 25;
 
+// Said when a segment calibration with an extra point is saved: the file cannot keep it.
+std::string ExtraPointNotKeptText(const ExtraPoint& point, char separator);
+
 // Binary records: start code (3 bytes), start value and slope (floats), all
 // least significant byte first, then the check byte of the 11 before it.
 std::string EncodeSegmentRecords(const std::vector<CalibrationSegment>& table);
@@ -59,23 +63,23 @@ IniCalibration ReadIniCalibration(const TIniFileVant& ini, int kind, int limit);
 
 // Asks for the file to save into; none when cancelled or when the engineer
 // keeps an existing file. The folder becomes the dialogs' starting folder.
-std::optional<std::string> ChooseSaveFile(AppState& s, const std::string& proposedName);
+std::optional<std::string> ChooseSaveFile(DeviceState& s, const std::string& proposedName);
 
 // Writes `list` of the calibration in memory in its own file form: segments
 // as binary records, code points and temperature pairs as an INI file. A list
 // that would not load back equal is refused with a message before a name is
 // asked, and no file is touched. True when written.
-bool SaveCalibrationFile(AppState& s, CalibrationList list, const std::string& proposedName);
+bool SaveCalibrationFile(DeviceState& s, CalibrationSet& cal, CalibrationList list, const std::string& proposedName);
 
 // The form of the calibration in memory: the identified device's, or with
 // none the form of the file loaded last.
-CalibrationList CalibrationFormInMemory(const AppState& s);
+CalibrationList CalibrationFormInMemory(const DeviceState& s, const CalibrationSet& cal);
 // Writes the list of that form.
-bool SaveCalibrationFile(AppState& s, const std::string& proposedName);
+bool SaveCalibrationFile(DeviceState& s, CalibrationSet& cal, const std::string& proposedName);
 
 // Asks for a file and loads it into the calibration in memory; true when a
 // usable calibration of at least two points is there now. `openedName` gets
 // the chosen path.
-bool LoadCalibrationFile(AppState& s, std::string* openedName = nullptr);
+bool LoadCalibrationFile(DeviceState& s, CalibrationSet& cal, std::string* openedName = nullptr);
 
 }  // namespace quillon

@@ -72,6 +72,8 @@ std::string TooManyPointsForDevice(int slots, std::size_t points) {
 }
 
 std::string CalibrationRefusal(const DeviceIdentity& id) {
+    // Every calibration command is this maker's own: another maker's device would read them as its own commands.
+    if (const auto foreign = RequireOwnMake(id)) return foreign->reason;
     if (isRev15(id))
         return "В данном устройстве используется многотемпературная калибровка. Используйте для калибровки "
                "программу Dravmont.exe !";

@@ -24,14 +24,15 @@ std::string CalibrationFormName(CalibrationList list);
 // file may hold when none is identified).
 std::size_t SegmentRecordLimit(const DeviceIdentity& id);
 
-// True when a number the list carries, or a slope between its neighbours, is
-// not finite: such a table would reach a device as garbage.
-// Devices this tool cannot calibrate, with the reason shown; empty when it can.
+// Devices this tool cannot calibrate (another maker's, or a firmware whose calibration
+// is not this tool's), with the reason shown; empty when it can.
 std::string CalibrationRefusal(const DeviceIdentity& id);
 
 // The device keeps at most `slots` points; said when a list has more, at its load and at its send.
 std::string TooManyPointsForDevice(int slots, std::size_t points);
 
+// True when a number the list carries, or a slope between its neighbours, is
+// not finite: such a table would reach a device as garbage.
 bool HasNonFinite(const CalibrationSet& set, CalibrationList list);
 
 // Why the list cannot be written to a file that loads back equal on this

@@ -74,8 +74,9 @@ bool NotANumberBits(std::uint32_t bits) { return ((bits >> 23) & 0xFFu) == 0xFFu
 
 class MeasurementWindow {
 public:
-    MeasurementWindow(AppState& s, bool ambientWindow)
+    MeasurementWindow(DeviceState& s, const CalibrationSet& cal, bool ambientWindow)
         : s_(s),
+          cal_(cal),
           ambientWindow_(ambientWindow),
           view_(s.ui.openLiveView(ambientWindow ? live_view::CalibrationAmbient : live_view::Calibration)) {
         view_->setCaption("Калибровка");
@@ -175,7 +176,7 @@ public:
             view_->setVisible(window::kList, true);
             listShown_ = true;
         }
-        view_->setText(window::kList, MeasuredPointLines(s_));
+        view_->setText(window::kList, MeasuredPointLines(s_, cal_));
     }
 
     Measurement& counters() { return m_; }
@@ -183,7 +184,8 @@ public:
 private:
     double mainMean() const { return m_.mainSum / static_cast<double>(m_.mainCount); }
 
-    AppState& s_;
+    DeviceState& s_;
+    const CalibrationSet& cal_;
     bool ambientWindow_;
     std::unique_ptr<LiveView> view_;
     Measurement m_;
@@ -191,8 +193,8 @@ private:
     bool listShown_ = false;
 };
 
-std::size_t PointsTaken(const AppState& s) {
-    return hasTemperatureReadings(s.identity) ? s.calibration.temperaturePairs.size() : s.calibration.codePoints.size();
+std::size_t PointsTaken(const DeviceState& s, const CalibrationSet& cal) {
+    return hasTemperatureReadings(s.identity) ? cal.temperaturePairs.size() : cal.codePoints.size();
 }
 
 }  // namespace
@@ -230,7 +232,7 @@ std::string MeasuredPointLine(int n, const DeviceIdentity& id, double reading, d
     return PadOrCut(head + readingText, CharacterCount(head) + 14) + "Значение : " + FormatDecimals(value, 3, separator);
 }
 
-std::string MeasuredPointLines(const AppState& s) {
+std::string MeasuredPointLines(const DeviceState& s, const CalibrationSet& cal) {
     std::string lines;
     int n = 0;
     const auto add = [&](double reading, double value) {
@@ -238,16 +240,16 @@ std::string MeasuredPointLines(const AppState& s) {
         lines += MeasuredPointLine(++n, s.identity, reading, value, s.decimalSeparator);
     };
     if (hasTemperatureReadings(s.identity)) {
-        for (const TemperaturePair& p : s.calibration.temperaturePairs) add(PairReading(s.calibration, p), p.value);
+        for (const TemperaturePair& p : cal.temperaturePairs) add(PairReading(cal, p), p.value);
     } else {
-        for (const CodePoint& p : s.calibration.codePoints) add(p.code, p.value);
+        for (const CodePoint& p : cal.codePoints) add(p.code, p.value);
     }
     return lines;
 }
 
-int TakeCalibrationPoints(AppState& s, int pointsWanted) {
+int TakeCalibrationPoints(DeviceState& s, CalibrationSet& cal, int pointsWanted) {
     const bool ambientWindow = s.identity.softwareRevision == 8 || s.identity.softwareRevision == 11;
-    MeasurementWindow window(s, ambientWindow);
+    MeasurementWindow window(s, cal, ambientWindow);
     for (;;) {
         if (s.flags.resetRequested) {
             s.flags.resetRequested = false;
@@ -281,11 +283,11 @@ int TakeCalibrationPoints(AppState& s, int pointsWanted) {
         if (!enterPoint) continue;
 
         window.showCounters();
-        switch (EnterCalibrationPoint(s, window.meanText(), "0", false)) {
+        switch (EnterCalibrationPoint(s, cal, window.meanText(), "0", false)) {
             case kPointStop: return kMeasurementAbandoned;
             case kPointAccepted:
                 window.showPoints();
-                if (PointsTaken(s) >= static_cast<std::size_t>(pointsWanted)) return kMeasurementFinished;
+                if (PointsTaken(s, cal) >= static_cast<std::size_t>(pointsWanted)) return kMeasurementFinished;
                 break;
             default: break;
         }

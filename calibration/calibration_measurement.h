@@ -4,7 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "app/app_state.h"
+#include "calibration/calibration_set.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
@@ -29,7 +30,7 @@ std::optional<std::uint32_t> MeasurementReading(const ExchangeBuffer& b, const M
 std::string MeasuredPointLine(int n, const DeviceIdentity& id, double reading, double value, char separator);
 
 // The list lines of the points taken so far, in list order.
-std::string MeasuredPointLines(const AppState& s);
+std::string MeasuredPointLines(const DeviceState& s, const CalibrationSet& cal);
 
 inline constexpr int kMeasurementFinished = 0;  // the list holds every point wanted
 inline constexpr int kMeasurementAbandoned = 1;  // "Прекратить"
@@ -37,6 +38,6 @@ inline constexpr int kMeasurementBroken = 2;     // a request that cannot be bui
 
 // The measurement window and its loop until the engineer has entered
 // `pointsWanted` points or abandoned the calibration. The window is closed on return.
-int TakeCalibrationPoints(AppState& s, int pointsWanted);
+int TakeCalibrationPoints(DeviceState& s, CalibrationSet& cal, int pointsWanted);
 
 }  // namespace quillon

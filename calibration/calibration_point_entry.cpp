@@ -74,16 +74,16 @@ constexpr const char* kSameCode = "Код АЦП этой точки совпа�
 
 }  // namespace
 
-int EnterCalibrationPoint(AppState& s, const std::string& first, const std::string& second, bool editMode) {
-    const PointTarget target = hasTemperatureReadings(s.identity, s.calibration.calibrationFileKind)
+int EnterCalibrationPoint(DeviceState& s, CalibrationSet& cal, const std::string& first, const std::string& second, bool editMode) {
+    const PointTarget target = hasTemperatureReadings(s.identity, cal.calibrationFileKind)
                                    ? PointTarget::TemperaturePairs
                                    : PointTarget::CodePoints;
-    return EnterCalibrationPointInto(s, first, second, editMode, target);
+    return EnterCalibrationPointInto(s, cal, first, second, editMode, target);
 }
 
-int EnterCalibrationPointInto(AppState& s, const std::string& first, const std::string& second, bool editMode,
+int EnterCalibrationPointInto(DeviceState& s, CalibrationSet& cal, const std::string& first, const std::string& second, bool editMode,
                               PointTarget target) {
-    CalibrationSet& set = s.calibration;
+    CalibrationSet& set = cal;
     const bool floatReading = hasTemperatureReadings(s.identity, set.calibrationFileKind);
     CalibrationPointDialog dialog;
     dialog.adText = first;

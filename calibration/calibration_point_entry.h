@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "app/app_state.h"
+#include "calibration/calibration_set.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
@@ -29,10 +30,10 @@ enum class PointTarget { CodePoints, TemperaturePairs };
 
 // TGetCalibrPointForm: asks for one calibration point, prefilled with the two
 // texts, validates it and inserts it into the list of the device's form.
-int EnterCalibrationPoint(AppState& s, const std::string& first, const std::string& second, bool editMode);
+int EnterCalibrationPoint(DeviceState& s, CalibrationSet& cal, const std::string& first, const std::string& second, bool editMode);
 
 // The same into a given list (editing a pair of a list that carries codes).
-int EnterCalibrationPointInto(AppState& s, const std::string& first, const std::string& second, bool editMode,
+int EnterCalibrationPointInto(DeviceState& s, CalibrationSet& cal, const std::string& first, const std::string& second, bool editMode,
                               PointTarget target);
 
 }  // namespace quillon

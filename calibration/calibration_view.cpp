@@ -1,5 +1,7 @@
 #include "calibration/calibration_view.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstdio>
 
 #include "calibration/calibration_point_entry.h"
@@ -58,7 +60,11 @@ std::vector<std::string> PairLines(const CalibrationSet& set, char sep) {
         char number[16];
         std::snprintf(number, sizeof number, "%.2d", static_cast<int>(i + 1));
         const double reading = PairReading(set, pairs[i]);
-        std::string line = Columns(std::string(number) + ") Tдатч: " + FormatDecimals(reading, 4, sep),
+        // Codes are whole numbers: decimals would suggest a precision they do not have.
+        const std::string readingText =
+            set.readingsAreCodes ? std::to_string(std::bit_cast<std::int32_t>(pairs[i].sensorReading))
+                                 : FormatDecimals(reading, 4, sep);
+        std::string line = Columns(std::string(number) + ") Tдатч: " + readingText,
                                    " Тем-ра : " + FormatDecimals(pairs[i].value, 6, sep));
         if (i + 1 < pairs.size()) {
             const double slope =
@@ -118,12 +124,12 @@ namespace {
 
 // Replaces the selected pair by the one the engineer types; the old list
 // comes back when the edit is not accepted.
-bool EditTemperaturePair(AppState& s, std::size_t index) {
-    CalibrationSet& set = s.calibration;
+bool EditTemperaturePair(DeviceState& s, CalibrationSet& cal, std::size_t index) {
+    CalibrationSet& set = cal;
     const std::vector<TemperaturePair> kept = set.temperaturePairs;
     const TemperaturePair pair = kept[index];
     set.temperaturePairs.erase(set.temperaturePairs.begin() + static_cast<std::ptrdiff_t>(index));
-    const int r = EnterCalibrationPointInto(s, FormatDecimals(PairReading(set, pair), 1, s.decimalSeparator),
+    const int r = EnterCalibrationPointInto(s, cal, FormatDecimals(PairReading(set, pair), 1, s.decimalSeparator),
                                             FormatDecimals(pair.value, 6, s.decimalSeparator), true,
                                             PointTarget::TemperaturePairs);
     if (r == kPointAccepted) return true;
@@ -133,30 +139,30 @@ bool EditTemperaturePair(AppState& s, std::size_t index) {
 
 }  // namespace
 
-ViewChoice ShowCalibration(AppState& s, CalibrationList list, bool saveAllowed, bool sendAllowed) {
+ViewChoice ShowCalibration(DeviceState& s, CalibrationSet& cal, CalibrationList list, bool saveAllowed, bool sendAllowed) {
     const bool pairs = list == CalibrationList::TemperaturePairs;
     bool saveEnabled = saveAllowed;
     bool edited = false;
     for (;;) {
-        const bool sendEnabled = sendAllowed && !HasNonFinite(s.calibration, list);
+        const bool sendEnabled = sendAllowed && !HasNonFinite(cal, list);
         ShowCalibrationDialog dialog;
-        dialog.lines = CalibrationViewLines(s.calibration, list, s.identity, s.decimalSeparator);
-        dialog.chart = CalibrationViewChart(s.calibration, list);
+        dialog.lines = CalibrationViewLines(cal, list, s.identity, s.decimalSeparator);
+        dialog.chart = CalibrationViewChart(cal, list);
         dialog.saveEnabled = saveEnabled;
         dialog.sendEnabled = sendEnabled;
         dialog.enabledBoxVisible = pairs;
         dialog.enabledBoxEnabled = pairs && sendAllowed;
-        dialog.enabledBoxChecked = s.calibration.calibrationEnabled != 0;
+        dialog.enabledBoxChecked = cal.calibrationEnabled != 0;
         const bool shown = s.ui.show(dialog);
-        if (shown && dialog.enabledBoxEnabled) s.calibration.calibrationEnabled = dialog.enabledBoxChecked ? 1 : 0;
+        if (shown && dialog.enabledBoxEnabled) cal.calibrationEnabled = dialog.enabledBoxChecked ? 1 : 0;
         ViewChoice choice{shown ? dialog.result : kViewExit, dialog.selected, edited};
         // A disabled button cannot have been pressed; a form that says so is not believed.
         if ((choice.action == kViewSave && !saveEnabled) || (choice.action == kViewSend && !sendEnabled))
             choice.action = kViewExit;
         if (choice.action == kViewEdit && pairs) {
             if (choice.selected >= 0 &&
-                static_cast<std::size_t>(choice.selected) < s.calibration.temperaturePairs.size())
-                if (EditTemperaturePair(s, static_cast<std::size_t>(choice.selected))) saveEnabled = edited = true;
+                static_cast<std::size_t>(choice.selected) < cal.temperaturePairs.size())
+                if (EditTemperaturePair(s, cal, static_cast<std::size_t>(choice.selected))) saveEnabled = edited = true;
             continue;
         }
         if (choice.action != kViewSave && choice.action != kViewSend && choice.action != kViewEdit)

@@ -5,7 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
+#include "calibration/calibration_set.h"
+#include "device/device_state.h"
 #include "calibration/calibration_form.h"
 
 namespace quillon {
@@ -61,6 +62,6 @@ struct ViewChoice {
 // back, with saving allowed after an accepted edit; the caller keeps
 // `edited` so that saving stays allowed in the views after it. Sending is
 // never offered for a list with a number or slope that is not finite.
-ViewChoice ShowCalibration(AppState& s, CalibrationList list, bool saveAllowed, bool sendAllowed);
+ViewChoice ShowCalibration(DeviceState& s, CalibrationSet& cal, CalibrationList list, bool saveAllowed, bool sendAllowed);
 
 }  // namespace quillon

@@ -23,17 +23,17 @@ CalibrationList ListOfNewCalibration(const DeviceIdentity& id) {
 
 // View, save and (when every point wanted was taken) send until the engineer
 // leaves the view.
-void ViewNewCalibration(AppState& s, bool complete) {
+void ViewNewCalibration(DeviceState& s, CalibrationSet& cal, bool complete) {
     const CalibrationList list = ListOfNewCalibration(s.identity);
     for (;;) {
-        const ViewChoice choice = ShowCalibration(s, list, true, complete);
+        const ViewChoice choice = ShowCalibration(s, cal, list, true, complete);
         switch (choice.action) {
-            case kViewSave: SaveCalibrationFile(s, list, ""); break;
-            case kViewSend: SendCalibration(s, list, true); break;
+            case kViewSave: SaveCalibrationFile(s, cal, list, ""); break;
+            case kViewSend: SendCalibration(s, cal, list, true); break;
             case kViewEdit:
                 // A code point typed wrong can be mended before it is sent.
-                if (list == CalibrationList::CodePoints && EditCalibrationPoint(s, choice.selected))
-                    SegmentsFromPoints(s.calibration, s.identity.calibrationPointCount);
+                if (list == CalibrationList::CodePoints && EditCalibrationPoint(s, cal, choice.selected))
+                    SegmentsFromPoints(cal, s.identity.calibrationPointCount);
                 break;
             default: return;
         }
@@ -42,8 +42,8 @@ void ViewNewCalibration(AppState& s, bool complete) {
 
 }  // namespace
 
-void NewCalibration(AppState& s) {
-    CalibrationSet& set = s.calibration;
+void NewCalibration(DeviceState& s, CalibrationSet& cal) {
+    CalibrationSet& set = cal;
     set.clearLists();
     if (!ensureIdentified(s)) return;
     DeviceIdentity& id = s.identity;
@@ -69,11 +69,11 @@ void NewCalibration(AppState& s) {
     InfoBox(s, "Для калибровки необходимо задать " + std::to_string(pointsWanted) + " точек.");
     s.flags.resetRequested = true;
 
-    ViewTakenCalibration(s, TakeCalibrationPoints(s, pointsWanted), pointsWanted);
+    ViewTakenCalibration(s, cal, TakeCalibrationPoints(s, cal, pointsWanted), pointsWanted);
 }
 
-void ViewTakenCalibration(AppState& s, int measured, int pointsWanted) {
-    CalibrationSet& set = s.calibration;
+void ViewTakenCalibration(DeviceState& s, CalibrationSet& cal, int measured, int pointsWanted) {
+    CalibrationSet& set = cal;
     const DeviceIdentity& id = s.identity;
     if (measured == kMeasurementAbandoned) {
         set.clearLists();  // abandoned: no half calibration is left to be sent or saved later
@@ -94,7 +94,7 @@ void ViewTakenCalibration(AppState& s, int measured, int pointsWanted) {
         }
     }
     if (!hasTemperatureReadings(id)) SegmentsFromPoints(set, id.calibrationPointCount);
-    ViewNewCalibration(s, complete);
+    ViewNewCalibration(s, cal, complete);
     set.segmentTable.clear();
     set.codePoints.clear();
 }

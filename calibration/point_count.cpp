@@ -5,7 +5,7 @@
 
 namespace quillon {
 
-int AskPointCount(AppState& s, int min, int max) {
+int AskPointCount(DeviceState& s, int min, int max) {
     PointCountDialog dialog;
     dialog.label = "Введите количество точек (" + std::to_string(min) + "-" + std::to_string(max) + "):";
     dialog.text = std::to_string(min);

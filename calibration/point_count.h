@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "app/app_state.h"
+#include "calibration/calibration_set.h"
+#include "device/device_state.h"
 
 namespace quillon {
 
@@ -15,6 +16,6 @@ struct PointCountDialog {
 };
 
 // How many points a new calibration takes, min..max; 0 when cancelled.
-int AskPointCount(AppState& s, int min, int max);
+int AskPointCount(DeviceState& s, int min, int max);
 
 }  // namespace quillon

@@ -153,7 +153,13 @@ void CliUserInterface::processEvents() {
         interrupted_ = true;
         stop = true;
     }
-    if (watch_ && watch_->gaveUp()) stop = true;
+    if (watch_) {
+        // Ended by the run's own limits, not by the engineer: the outcome must say "no answer".
+        if (std::string why = watch_->refusesNextRequest(); !why.empty()) {
+            state_->linkFailure = std::move(why);
+            stop = true;
+        }
+    }
     if (stopWhen && stopWhen()) stop = true;
     if (stop) state_->flags.stopRequested = true;
 }

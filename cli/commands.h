@@ -31,8 +31,9 @@ int RunPreambles(Session& x, std::optional<int> count);
 int RunScan(Session& x, int highestAddress);
 
 struct PollOptions {
-    std::optional<long> count;
+    std::optional<long long> count;
     std::optional<double> seconds;
+    std::optional<long long> intervalMs;  // pause after each poll
     bool extended = false;
     std::optional<std::string> csv;
 };
@@ -45,11 +46,24 @@ int RunCalibrationShow(Session& x, const std::string& file);
 enum class HeldKind { Current, Voltage, Duty };
 struct FixOptions {
     HeldKind kind = HeldKind::Current;
-    double value = 0.0;
+    std::string valueText;  // as typed; checked as a single at the parse
     std::optional<double> holdSeconds;
     bool leaveFixed = false;
 };
 int RunFixOutput(Session& x, const FixOptions& o);
+// Releases what a run with --leave-fixed left held on the device.
+int RunRelease(Session& x);
+
+// Any HART command: its number and the request's data bytes.
+struct RawCommandOptions {
+    int number = 0;
+    std::string data;  // hex, spaces allowed
+};
+int RunRawCommand(Session& x, const RawCommandOptions& o);
+// Whether command `number` only reads: anything else needs --yes.
+bool IsReadOnlyCommand(int number);
+
+int RunTagSet(Session& x, const std::string& tag);
 
 // A 32-bit setting value as typed: 0x... gives the bits, a number with a point
 // or an exponent (or any number with `asFloat`) a single, otherwise an integer.

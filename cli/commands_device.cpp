@@ -1,25 +1,27 @@
 #include <bit>
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <span>
 
 #include "cli/commands.h"
+#include "cli/device_reads.h"
 #include "cli/exit_status.h"
+#include "cli/json_values.h"
+#include "cli/number_options.h"
 #include "cli/outcome_status.h"
 #include "device/addressing.h"
 #include "device/device_identity.h"
 #include "device/dialogs.h"
 #include "device/hex_text.h"
+#include "device/identification.h"
 #include "device/loop_scan.h"
 #include "device/parameter_access.h"
 #include "device/preambles.h"
 #include "device/response_codes.h"
-#include "device/tag.h"
+#include "device/variant.h"
 #include "link/attempt_loop.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
-#include "link/message_boxes.h"
 #include "link/serial_link.h"
 
 namespace quillon::cli {
@@ -40,21 +42,8 @@ std::string FloatText(std::uint32_t bits) {
     return text;
 }
 
-json FloatJson(std::uint32_t bits) {
-    const float f = std::bit_cast<float>(bits);
-    if (f != f || f - f != 0.0f) return nullptr;  // NaN and infinities have no JSON number
-    return static_cast<double>(f);
-}
-
-json LongAddressJson(const std::array<std::uint8_t, 5>& a) { return HexBytesText(a); }
-
-// Runs `body` with the port open and the device identified.
-template <typename Body>
-int WithDevice(Session& x, Body&& body) {
-    if (!PrepareLink(x)) return kExitNoAnswer;
-    const bool ok = WithPortOpen(x.state, [&] { return Identify(x) && body(); });
-    if (ok && !SaveSettingsIfAsked(x)) return kExitFileError;
-    return Status(x, ok);
+std::string SettingCaption(int number, bool write) {
+    return (write ? "Запись параметра " : "Чтение параметра ") + std::to_string(number);
 }
 
 }  // namespace
@@ -69,12 +58,12 @@ std::optional<std::uint32_t> ParseSettingValue(const std::string& text, bool asF
         if (ec != std::errc{} || p != end) return std::nullopt;
         return v;
     }
-    const bool looksFloat = text.find_first_of(".eE") != std::string::npos;
+    const bool looksFloat = text.find_first_of(".,eE") != std::string::npos;
     if (asFloat || looksFloat) {
-        char* stop = nullptr;
-        const double d = std::strtod(begin, &stop);
-        if (stop != end) return std::nullopt;
-        return std::bit_cast<std::uint32_t>(static_cast<float>(d));
+        // The windows' own conversion: NaN, infinities and values beyond a single are refused.
+        const auto single = SingleNumber(text);
+        if (!single) return std::nullopt;
+        return std::bit_cast<std::uint32_t>(*single);
     }
     long long v = 0;
     auto [p, ec] = std::from_chars(begin, end, v);
@@ -95,18 +84,33 @@ int RunIdentify(Session& x) {
     return WithDevice(x, [&] {
         const DeviceIdentity& id = x.state.identity;
         const std::string variant = DerivedVariantText(id);
+        // The tag is part of who the device is; a device that cannot say it
+        // is still identified, and the tag is null.
+        const Result<std::string> tag = ReadDeviceTag(x.state);
+        if (!tag.done()) x.out.message("Тег не прочитан: " + OutcomeText(tag.outcome));
+        const json tagJson = tag.done() ? json(tag.value) : json(nullptr);
         if (x.out.json()) {
-            x.out.result({}, json{{"long_address", LongAddressJson(id.longAddress)},
+            x.out.result({}, json{{"long_address", LongAddressHex(id.longAddress)},
                                   {"short_address", x.state.settings.shortAddress},
+                                  {"tag", tagJson},
+                                  {"manufacturer_id", id.manufacturerId},
+                                  {"device_type", id.deviceType},
+                                  {"universal_revision", id.universalRevision},
                                   {"software_revision", id.softwareRevision},
                                   {"device_revision", id.deviceRevision},
                                   {"hardware_revision", id.hardwareRevision},
                                   {"response_preambles", id.responsePreambles},
                                   {"calibration_points", id.calibrationPointCount},
+                                  {"own_make", isOwnMake(id)},
                                   {"variant", variant}});
         } else {
+            char make[64];
+            std::snprintf(make, sizeof make, "%02Xh, device type %02Xh", id.manufacturerId, id.deviceType);
             x.out.result("long address: " + HexBytesText(id.longAddress), {});
             x.out.result("short address: " + std::to_string(x.state.settings.shortAddress), {});
+            x.out.result("tag: " + (tag.done() ? tag.value : std::string("?")), {});
+            x.out.result(std::string("manufacturer: ") + make + (isOwnMake(id) ? "" : " (another maker)"), {});
+            x.out.result("universal revision: " + std::to_string(id.universalRevision), {});
             x.out.result("software revision: " + std::to_string(id.softwareRevision), {});
             x.out.result("device revision: " + std::to_string(id.deviceRevision), {});
             x.out.result("hardware revision: " + std::to_string(id.hardwareRevision), {});
@@ -114,100 +118,88 @@ int RunIdentify(Session& x) {
             x.out.result("calibration points: " + std::to_string(id.calibrationPointCount), {});
             x.out.result("variant: " + variant, {});
         }
-        return true;
+        return kExitSuccess;
     });
 }
 
 int RunSettingGet(Session& x, const SettingOptions& o) {
     return WithDevice(x, [&] {
+        if (const auto foreign = RequireOwnMake(x.state.identity)) return PresentOutcome(x, {}, *foreign);
         const auto number = static_cast<std::uint8_t>(o.number);
-        const SettingReadResult r = readSetting(x.state, number, "Чтение параметра " + std::to_string(o.number));
-        if (r.result != kSettingRead || x.ui.errorCount() > 0) return false;
+        const std::string caption = SettingCaption(o.number, false);
+        const Result<std::uint32_t> r = ReadSetting(x.state, number, caption);
+        if (!r.done()) return PresentOutcome(x, SettingReadReport(caption, r.outcome), r.outcome);
         x.out.result("setting " + std::to_string(o.number) + ": " + Hex32(r.value) + " " + std::to_string(r.value) +
                          " (float " + FloatText(r.value) + ")",
-                     json{{"setting", o.number}, {"value", r.value}, {"hex", Hex32(r.value)},
-                          {"float", FloatJson(r.value)}});
-        return true;
+                     json{{"setting", o.number},
+                          {"value", r.value},
+                          {"hex", Hex32(r.value)},
+                          {"float", SingleJson(std::bit_cast<float>(r.value))}});
+        return kExitSuccess;
     });
 }
 
 int RunSettingSet(Session& x, const SettingOptions& o) {
     const auto value = ParseSettingValue(o.value, o.asFloat);
     if (!value) {
-        x.out.message("Значение " + o.value + " не является числом");
+        const bool single = o.asFloat || o.value.find_first_of(".,eE") != std::string::npos;
+        x.out.message(single && !(o.value.size() > 2 && o.value[1] == 'x') ? SingleRefusal(o.value)
+                                                                            : NotNumberText(o.value));
         return kExitUsage;
     }
-    if (!WritesConfirmed(x, "Запись параметра " + std::to_string(o.number))) return kExitUsage;
-    int result = kSettingWritten;
-    const int status = WithDevice(x, [&] {
-        result = writeSetting(x.state, static_cast<std::uint8_t>(o.number), *value,
-                              "Запись параметра " + std::to_string(o.number));
-        if (result != kSettingWritten) return false;
+    if (!WritesConfirmed(x, SettingCaption(o.number, true))) return kExitUsage;
+    return WithDevice(x, [&] {
+        if (const auto foreign = RequireOwnMake(x.state.identity)) return PresentOutcome(x, {}, *foreign);
+        const auto number = static_cast<std::uint8_t>(o.number);
+        const Outcome r = WriteSetting(x.state, number, *value, SettingCaption(o.number, true), LockPolicy(x));
+        if (!r.done()) return PresentOutcome(x, SettingWriteReport(number, r), r);
         x.out.result("setting " + std::to_string(o.number) + " = " + Hex32(*value) + " written",
                      json{{"setting", o.number}, {"value", *value}, {"hex", Hex32(*value)}, {"written", true}});
-        return true;
+        return kExitSuccess;
     });
-    if (result == kSettingProtectedDeclined) return kExitWriteProtected;
-    return status;
 }
 
 int RunBlockGet(Session& x, const BlockOptions& o) {
     return WithDevice(x, [&] {
+        if (const auto foreign = RequireOwnMake(x.state.identity)) return PresentOutcome(x, {}, *foreign);
         const auto n = static_cast<std::size_t>(o.count) + 1;  // the check byte
         BuildReadParameterBlock(x.state, static_cast<std::uint16_t>(o.index), static_cast<std::uint8_t>(n));
         const std::string what = "Чтение блока " + std::to_string(o.index);
-        if (RunAttemptLoop(x.state, what + ". Попытка ", kReadPatternAttempts) != ExchangeOk) {
-            ErrorBox(x.state, what + ": нет ответа");
-            return false;
-        }
+        const int result = RunAttemptLoop(x.state, what + ". Попытка ", kNoAttemptLimit);
+        if (result != ExchangeOk) return PresentOutcome(x, {}, ExchangeOutcome(x.state, result));
         const ExchangeBuffer& b = x.state.buffer;
-        if (!AnswerHasStatus(b) || ResponseCode(b) != 0) {
-            const int code = AnswerHasStatus(b) ? ResponseCode(b) : -1;
-            ErrorBox(x.state, code < 0 ? what + ": ответ без кода ответа"
-                                       : ResponseCodeMessageText(static_cast<std::uint8_t>(code)));
-            return false;
-        }
+        if (!AnswerHasStatus(b)) return PresentOutcome(x, {}, RefusedOutcome(kNoResponseCode));
+        if (ResponseCode(b) != 0) return PresentOutcome(x, {}, RefusedOutcome(ResponseCode(b)));
         const std::uint8_t* data = b.response.data() + AnswerDataIndex(b);
         if (AnswerDataCount(b) < n || !VerifyXorCheck(data, n)) {
-            ErrorBox(x.state, what + ": неверная длина или контрольный байт ответа");
-            return false;
+            x.out.message(what + ": неверная длина или контрольный байт ответа");
+            return kExitDeviceRefused;
         }
         const std::span<const std::uint8_t> payload(data, n - 1);
         x.out.result("block " + std::to_string(o.index) + ": " + HexBytesText(payload),
-                     json{{"block", o.index}, {"bytes", HexBytesText(payload)},
-                          {"values", std::vector<std::uint8_t>(payload.begin(), payload.end())}});
-        return true;
+                     json{{"block", o.index},
+                          {"hex", HexString(payload.data(), payload.size())},
+                          {"bytes", std::vector<std::uint8_t>(payload.begin(), payload.end())}});
+        return kExitSuccess;
     });
 }
 
 int RunAddressShort(Session& x, int address) {
-    if (address < 0 || address > kHighestShortAddress) {
-        x.out.message("Адрес " + std::to_string(address) + " вне диапазона 0-" + std::to_string(kHighestShortAddress));
-        return kExitUsage;
-    }
     if (!WritesConfirmed(x, "Изменение короткого адреса")) return kExitUsage;
-    Outcome o;
-    const int status = WithDevice(x, [&] {
-        o = WriteShortAddress(x.state, static_cast<std::uint8_t>(address), LockPolicy(x.out, x.ui.interactive()));
-        Present(x.out, ShortAddressReport(x.state.identity, o), o);
-        if (o.done()) x.out.result("short address: " + std::to_string(address), json{{"short_address", address}});
-        return o.done();
+    return WithDevice(x, [&] {
+        const Outcome o = WriteShortAddress(x.state, static_cast<std::uint8_t>(address), LockPolicy(x));
+        if (!o.done()) return PresentOutcome(x, ShortAddressReport(x.state.identity, o), o);
+        x.out.result("short address: " + std::to_string(address), json{{"short_address", address}});
+        return kExitSuccess;
     });
-    return o.done() ? status : ExitStatusOf(o);
 }
 
 int RunTag(Session& x) {
     return WithDevice(x, [&] {
-        std::optional<std::string> tag;
-        x.ui.onInformation = [&](const std::string& text) {
-            tag = text;
-            return true;
-        };
-        ReadingTagCommand(x.state);
-        x.ui.onInformation = nullptr;
-        if (!tag) return false;
-        x.out.result("tag: " + *tag, json{{"tag", *tag}});
-        return true;
+        const Result<std::string> tag = ReadDeviceTag(x.state);
+        if (!tag.done()) return PresentOutcome(x, {}, tag.outcome);
+        x.out.result("tag: " + tag.value, json{{"tag", tag.value}});
+        return kExitSuccess;
     });
 }
 
@@ -229,30 +221,29 @@ int RunPreambles(Session& x, std::optional<int> count) {
         };
         PreamblesCommand(x.state);
         x.ui.onInformation = nullptr;
-        if (!current || x.ui.errorCount() > 0) return false;
+        if (!current || x.ui.errorCount() > 0) return Status(x, false);
         if (!count) {
-            x.out.result("preambles: " + *current, json{{"preambles", std::atoi(current->c_str())}});
-            return true;
+            const auto shown = WholeInRange(*current, 0, 255);
+            x.out.result("preambles: " + *current,
+                         json{{"preambles", shown ? json(*shown) : json(nullptr)}});
+            return kExitSuccess;
         }
-        if (!written) return false;
-        x.out.result("preambles: " + std::to_string(*count) + " written", json{{"preambles", *count}, {"written", true}});
-        return true;
+        if (!written) return Status(x, false);
+        x.out.result("preambles: " + std::to_string(*count) + " written",
+                     json{{"preambles", *count}, {"written", true}});
+        return kExitSuccess;
     });
 }
 
 int RunScan(Session& x, int highestAddress) {
-    if (!PrepareLink(x)) return kExitNoAnswer;
-    LoopScanDialog dialog;
-    dialog.wideRange = highestAddress > 15;
-    // The scan sends to every address; the attempts per address are its own.
-    x.watch.setAttemptLimit(0);
-    WithPortOpen(x.state, [&] { RunLoopScan(x.state, dialog); });
-    for (const LoopScanRow& row : dialog.rows) {
+    if (const int status = PrepareLink(x); status != kExitSuccess) return status;
+    const std::vector<LoopScanRow> rows = WithPortOpen(x.state, [&] { return ScanLine(x, highestAddress); });
+    for (const LoopScanRow& row : rows) {
         std::string text = std::to_string(row.shortAddress) + "\t" + LoopScanLongAddressText(row) + "\t" +
                            LoopScanRevisionsText(row) + "\t" + row.variant;
         if (row.tag) text += "\t" + *row.tag;
         json j{{"short_address", row.shortAddress},
-               {"long_address", LongAddressJson(row.longAddress)},
+               {"long_address", LongAddressHex(row.longAddress)},
                {"universal_revision", row.universalRevision},
                {"device_revision", row.deviceRevision},
                {"software_revision", row.softwareRevision},
@@ -261,9 +252,13 @@ int RunScan(Session& x, int highestAddress) {
         j["tag"] = row.tag ? json(*row.tag) : json(nullptr);
         x.out.result(text, j);
     }
+    if (x.watch.timedOut()) return kExitTimeout;
     if (x.ui.interrupted()) return kExitInterrupted;
-    if (x.watch.exchanges() == 0) return kExitNoAnswer;
-    return dialog.rows.empty() ? kExitNoAnswer : kExitSuccess;
+    if (rows.empty()) {
+        x.out.message("Ни одно устройство не ответило на адресах 0-" + std::to_string(highestAddress));
+        return kExitNoAnswer;
+    }
+    return kExitSuccess;
 }
 
 }  // namespace quillon::cli

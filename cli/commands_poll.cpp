@@ -1,10 +1,14 @@
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 
 #include "cli/commands.h"
 #include "cli/exit_status.h"
+#include "cli/json_values.h"
 #include "cli/terminal.h"
+#include "link/exchange.h"
+#include "link/link_open.h"
 #include "device/identification.h"
 #include "device/polling.h"
 #include "device/polling_format.h"
@@ -31,13 +35,11 @@ std::string Text(const ViewTexts& t, const char* component) {
     return it == t.end() ? std::string{} : Trimmed(it->second);
 }
 
-// A number the window shows, for JSON; null for "----------", "NAN" and blanks.
-json Number(const std::string& text) {
-    if (text.empty()) return nullptr;
-    char* end = nullptr;
-    const double d = std::strtod(text.c_str(), &end);
-    return end == text.c_str() + text.size() ? json(d) : json(nullptr);
-}
+// A number the window shows, for JSON: counts as integers; null for
+// "----------", "NAN" and blanks.
+json Number(const std::string& text) { return ShownNumberJson(text); }
+
+constexpr const char* kNoValue = "----------";
 
 // "Ток = 4.0000000 mA" -> "4.0000000".
 std::string LoopCurrent(const ViewTexts& t) {
@@ -69,12 +71,20 @@ public:
     void cycle(LiveViewKind kind, const ViewTexts& t) {
         ++cycles_;
         last_ = t;
+        // The window keeps showing the last good loop current through a
+        // silent cycle; a line of this cycle must not.
+        const bool answered = x_.watch.lastResult() == ExchangeOk;
+        unansweredInARow_ = answered ? 0 : unansweredInARow_ + 1;
         const std::string time = UtcTimestamp();
         if (kind == live_view::ShowAll)
-            extendedLine(time, t);
+            extendedLine(time, t, answered);
         else
-            simpleLine(time, t);
-        if (done()) x_.state.flags.stopRequested = true;
+            simpleLine(time, t, answered);
+        if (done()) {
+            x_.state.flags.stopRequested = true;
+            return;
+        }
+        pause();
     }
 
     void statistics() {
@@ -107,7 +117,8 @@ public:
                              {"max", Number(max)}}}});
     }
 
-    long cycles() const { return cycles_; }
+    long long cycles() const { return cycles_; }
+    long long unansweredInARow() const { return unansweredInARow_; }
     long answers() const { return std::atol(Text(last_, o_.extended ? v::kAllAnswers : v::kAnswers).c_str()); }
 
 private:
@@ -118,9 +129,26 @@ private:
         return false;
     }
 
-    void simpleLine(const std::string& time, const ViewTexts& t) {
-        const std::string value = Text(t, v::kValue), unit = Text(t, v::kUnit), current = LoopCurrent(t),
-                          status = Text(t, v::kStatus);
+    // --interval: the pause after a poll, through which a HART-IP session is kept alive.
+    void pause() {
+        if (!o_.intervalMs || *o_.intervalMs <= 0) return;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(*o_.intervalMs);
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+            if (left <= 0) return;
+            if (!PauseProcessingEvents(x_.state, static_cast<int>(std::min<long long>(left, 100)), false)) {
+                // The stop stays raised so that the poll ends after this pause.
+                x_.state.flags.stopRequested = true;
+                return;
+            }
+            KeepLinkAlive(x_.state);
+        }
+    }
+
+    void simpleLine(const std::string& time, const ViewTexts& t, bool answered) {
+        const std::string value = Text(t, v::kValue), unit = Text(t, v::kUnit),
+                          current = answered ? LoopCurrent(t) : std::string(kNoValue), status = Text(t, v::kStatus);
         x_.out.result(time + "\t" + value + "\t" + unit + "\t" + current + "\t" + status,
                       json{{"time", time},
                            {"value", Number(value)},
@@ -133,11 +161,11 @@ private:
                   << ',' << CsvField(status) << '\n';
     }
 
-    void extendedLine(const std::string& time, const ViewTexts& t) {
+    void extendedLine(const std::string& time, const ViewTexts& t, bool answered) {
         std::string text = time;
         json values = json::array();
         for (std::size_t g = 0; g < 4; ++g) {
-            const std::string value = Text(t, v::kGroupValue[g]);
+            const std::string value = answered ? Text(t, v::kGroupValue[g]) : std::string(kNoValue);
             text += "\t" + value;
             values.push_back(Number(value));
             if (csv_) *csv_ << (g == 0 ? CsvField(time) + "," : ",") << CsvField(value);
@@ -150,7 +178,8 @@ private:
     const PollOptions& o_;
     std::ofstream* csv_;
     std::chrono::steady_clock::time_point start_;
-    long cycles_ = 0;
+    long long cycles_ = 0;
+    long long unansweredInARow_ = 0;
     ViewTexts last_;
 };
 
@@ -165,15 +194,21 @@ int RunPoll(Session& x, const PollOptions& o) {
             return kExitFileError;
         }
     }
-    if (!PrepareLink(x)) return kExitNoAnswer;
+    if (const int status = PrepareLink(x); status != kExitSuccess) return status;
     // Numbers for scripts: the point, whatever the locale.
     x.state.decimalSeparator = '.';
     PollPrinter printer(x, o, o.csv ? &csv : nullptr);
     bool identified = false;
+    int identifyStatus = kExitSuccess;
+    std::string linkLost;
     WithPortOpen(x.state, [&] {
         identified = Identify(x);
-        if (!identified) return;
-        // A poll goes on through silent cycles, as the statistics window does.
+        if (!identified) {
+            identifyStatus = IdentifyFailureStatus(x);
+            return;
+        }
+        // A poll goes on through silent cycles, as the statistics window does;
+        // its status says afterwards how it ended.
         x.watch.setAttemptLimit(0);
         x.ui.onCycle = [&](LiveViewKind kind, const ViewTexts& t) { printer.cycle(kind, t); };
         if (o.extended)
@@ -181,8 +216,10 @@ int RunPoll(Session& x, const PollOptions& o) {
         else
             RunSimplePoll(x.state, PollRequest::Command3);
         x.ui.onCycle = nullptr;
+        linkLost = x.state.linkFailure;
+        x.watch.setAttemptLimit(x.options.attempts);
     });
-    if (!identified) return Status(x, false);
+    if (!identified) return identifyStatus;
     printer.statistics();
     if (csv.is_open()) {
         csv.close();
@@ -191,8 +228,17 @@ int RunPoll(Session& x, const PollOptions& o) {
             return kExitFileError;
         }
     }
+    if (x.watch.timedOut()) return kExitTimeout;
     if (x.ui.interrupted()) return kExitInterrupted;
-    if (printer.answers() == 0) return kExitNoAnswer;
+    if (!linkLost.empty()) {
+        x.out.message("Опрос прерван: " + linkLost);
+        return kExitNoAnswer;
+    }
+    const long long limit = x.options.attempts;
+    if (printer.answers() == 0 || (limit > 0 && printer.unansweredInARow() >= std::min(limit, printer.cycles()))) {
+        x.out.message("Последние " + std::to_string(printer.unansweredInARow()) + " опрос(а) остались без ответа");
+        return kExitNoAnswer;
+    }
     return kExitSuccess;
 }
 

@@ -1,9 +1,13 @@
 #include "cli/link_options.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "app/app_state.h"
+#include "cli/number_options.h"
 #include "link/com_ports.h"
 #include "link/cp1251.h"
 #include "link/hart_ip_link.h"
@@ -52,6 +56,9 @@ std::string ChoosePort(AppState& s, const std::string& name) {
                 index = static_cast<int>(list.size() - 1);
             }
         } else if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos) {
+            // Said here, with the path: the port's own error would name only the cause.
+            std::error_code ec;
+            if (!std::filesystem::exists(name, ec)) return "Порт " + name + " не найден: такого файла нет";
             list.push_back(name);
             index = static_cast<int>(list.size() - 1);
         } else {
@@ -81,36 +88,48 @@ std::string ApplyLinkKind(LinkSettings& st, const LinkOptions& o) {
 }  // namespace
 
 void AddLinkOptions(CLI::App& app, LinkOptions& o) {
-    const std::string g = "Link (overrides the settings file for this run)";
-    app.add_option("--settings", o.settingsFile, "settings file to read instead of Quillon.ini")->group(g);
+    const std::string g = "Link (each overrides the settings file for this run; [default] is the value without one)";
+    const LinkSettings d;
+    app.add_option("--settings", o.settingsFile, "settings file to read instead of Quillon.ini")
+        // Not the path of whoever built the program: the manual page is made from this help.
+        ->default_str("Quillon.ini where the GUI keeps it")
+        ->group(g);
     app.add_flag("--save-settings", o.saveSettings, "write the link as used back to the settings file")->group(g);
-    auto* direct = app.add_flag("--direct", o.direct, "HART modem on the port")->group(g);
+    auto* direct = app.add_flag("--direct", o.direct, "HART modem on the port [default]")->group(g);
     auto* tunnel = app.add_flag("--tunnel", o.tunnel, "through the flow computer")->group(g);
     auto* hartIp = app.add_option("--hart-ip", o.hartIp, "HART-IP server or device, HOST[:PORT] (port 5094 by default)")
                        ->group(g);
     direct->excludes(tunnel);
     hartIp->excludes(direct)->excludes(tunnel);
     app.add_flag("--udp", o.udp, "HART-IP over UDP instead of TCP")->group(g);
-    app.add_option("--port", o.port, "port: name as `ports` lists it, device path, or COMn")->group(g);
-    app.add_option("--speed", o.speed,
-                   "speed: modem 1200 (odd parity), 38400-odd, 19200, 38400, 9600, 2400; "
-                   "flow computer 300 ... 115200")
+    app.add_option("-p,--port", o.port, "port: name as `ports` lists it, device path, or COMn")->group(g);
+    app.add_option("-s,--speed", o.speed,
+                   "speed: modem " + SpeedChoicesText(kLinkDirect) + "; flow computer " +
+                       SpeedChoicesText(kLinkTunnel))
+        ->default_str(SpeedChoicesText(kLinkDirect).substr(0, SpeedChoicesText(kLinkDirect).find(',')))
         ->group(g);
-    app.add_option("--address", o.address, "short address of the device")->check(CLI::Range(0, 63))->group(g);
-    app.add_option("--master", o.master, "master: 0 secondary, 1 primary")->check(CLI::Range(0, 1))->group(g);
-    app.add_option("--first-byte-wait", o.firstByteWait, "wait for the first answer byte, ms")
-        ->check(CLI::Range(1, 600000))
+    AddWhole(app, "-a,--address", o.address, "short address of the device", 0, 63)
+        ->default_str(std::to_string(d.shortAddress))
         ->group(g);
-    app.add_option("--next-byte-wait", o.nextByteWait, "wait between answer bytes, ms")
-        ->check(CLI::Range(1, 600000))
+    AddWhole(app, "--master", o.master, "master: 0 secondary, 1 primary", 0, 1)
+        ->default_str(std::to_string(d.masterAddress))
         ->group(g);
-    app.add_option("--fc-address", o.fcAddress, "flow computer's address")->check(CLI::Range(0, 255))->group(g);
+    AddWhole(app, "--first-byte-wait", o.firstByteWait, "wait for the first answer byte, ms", 1, 600000)
+        ->default_str(std::to_string(d.firstByteWait))
+        ->group(g);
+    AddWhole(app, "--next-byte-wait", o.nextByteWait, "wait between answer bytes, ms", 1, 600000)
+        ->default_str(std::to_string(d.nextByteWait))
+        ->group(g);
+    AddWhole(app, "--fc-address", o.fcAddress, "flow computer's address", 0, 255)
+        ->default_str(std::to_string(d.tunnelAddress))
+        ->group(g);
     app.add_option("--fc-password", o.fcPassword, "flow computer's password")->group(g);
     app.add_option("--fc-user", o.fcUser, "flow computer's user ID")->group(g);
-    app.add_option("--fc-format", o.fcFormat, "flow computer's request format, 11 or 33")
-        ->check(CLI::IsMember({11, 33}))
+    AddWhole(app, "--fc-format", o.fcFormat, "flow computer's request format, 11 or 33", 11, 33)
+        ->check(CLI::IsMember({"11", "33"}))
+        ->default_str("11")
         ->group(g);
-    app.add_option("--fc-line", o.fcLine, "flow computer's HART line, 1-4")->check(CLI::Range(1, 4))->group(g);
+    AddWhole(app, "--fc-line", o.fcLine, "flow computer's HART line, 1-4", 1, 4)->default_str("1")->group(g);
     app.add_flag("--sou", o.sou, "flow computer in SOU mode")->group(g);
 }
 
@@ -128,18 +147,34 @@ std::string SpeedChoicesText(int linkType) {
     return text;
 }
 
-std::string SelectLink(AppState& s, const LinkOptions& o) {
+std::string SettingsFileProblem(const std::string& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (path.empty()) return "Файл настроек не задан: --settings требует имени файла";
+    if (!std::filesystem::exists(status)) return "Файл настроек " + path + " не найден";
+    if (std::filesystem::is_directory(status)) return "Файл настроек " + path + " — это папка, а не файл";
+    std::ifstream probe(path);
+    if (!probe) return "Файл настроек " + path + " не читается: " + std::strerror(errno);
+    return {};
+}
+
+LinkChoice SelectLink(AppState& s, const LinkOptions& o) {
+    // A settings file named on the command line must be the one read: quietly
+    // falling back to the defaults would send to another port or address.
+    if (o.settingsFile)
+        if (std::string problem = SettingsFileProblem(*o.settingsFile); !problem.empty()) return {problem, true};
     ScanPorts(s);
     std::error_code ec;
     LoadSettings(s, SettingsPathFor(o), std::filesystem::current_path(ec).string());
     LinkSettings& st = s.settings;
-    if (std::string error = ApplyLinkKind(st, o); !error.empty()) return error;
+    if (std::string error = ApplyLinkKind(st, o); !error.empty()) return {error, true};
     if (o.port) {
-        if (std::string error = ChoosePort(s, *o.port); !error.empty()) return error;
+        if (std::string error = ChoosePort(s, *o.port); !error.empty()) return {error, false};
     }
     if (o.speed) {
         const auto index = SpeedIndex(st.linkType, *o.speed);
-        if (!index) return "Скорость " + *o.speed + " не предусмотрена; возможны: " + SpeedChoicesText(st.linkType);
+        if (!index)
+            return {"Скорость " + *o.speed + " не предусмотрена; возможны: " + SpeedChoicesText(st.linkType), true};
         (st.linkType == kLinkDirect ? st.hartSpeedIndex : st.portSpeedIndex) = *index;
     }
     if (o.address) st.shortAddress = static_cast<std::uint8_t>(*o.address);
@@ -153,7 +188,8 @@ std::string SelectLink(AppState& s, const LinkOptions& o) {
     if (o.fcFormat) st.tunnelRequestFormat = *o.fcFormat == 33 ? 1 : 0;
     if (o.fcLine) st.tunnelLine = *o.fcLine - 1;
     if (o.sou) st.souMode = true;
-    if (st.portIndex == 0 && st.linkType != kLinkHartIp) return "Порт не выбран: укажите --port (список: quillon-cli ports)";
+    if (st.portIndex == 0 && st.linkType != kLinkHartIp)
+        return {"Порт не выбран: укажите --port (список: quillon-cli ports)", true};
     return {};
 }
 

@@ -48,9 +48,19 @@ void AddLinkOptions(CLI::App& app, LinkOptions& options);
 // The settings file this run reads (and writes with --save-settings).
 std::string SettingsPathFor(const LinkOptions& options);
 
-// Scans the ports, loads the settings and applies the flags. An empty result
-// means the link is set; otherwise the text says what is wrong.
-std::string SelectLink(AppState& s, const LinkOptions& options);
+// What SelectLink found wrong: nothing (an empty text), a value typed wrong
+// (`usage`), or a link that is not there.
+struct LinkChoice {
+    std::string error;
+    bool usage = false;
+};
+
+// Scans the ports, loads the settings and applies the flags.
+LinkChoice SelectLink(AppState& s, const LinkOptions& options);
+
+// Why the settings file named by --settings cannot be read (missing, a
+// folder, unreadable); empty when it can.
+std::string SettingsFileProblem(const std::string& path);
 
 // The speed options of the current link kind, as --speed takes them.
 std::string SpeedChoicesText(int linkType);

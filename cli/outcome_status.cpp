@@ -20,6 +20,11 @@ int ExitStatusOf(const Outcome& o) {
     return kExitNoAnswer;
 }
 
+int StatusOf(const Session& x, const Outcome& o) {
+    if (!o.done() && x.watch.timedOut() && o.cause() == OutcomeKind::NoAnswer) return kExitTimeout;
+    return ExitStatusOf(o);
+}
+
 void Present(Output& out, const Report& report, const Outcome& o) {
     for (const Box& box : report) out.message(box.text);
     if (report.empty() && !o.done()) {
@@ -28,6 +33,20 @@ void Present(Output& out, const Report& report, const Outcome& o) {
         const std::string effect = EffectText(o);
         if (!effect.empty()) out.message(effect);
     }
+    if (o.cause() == OutcomeKind::Refused && o.responseCode != kNoResponseCode)
+        out.message("Код ответа устройства: " + std::to_string(o.responseCode));
+}
+
+int PresentOutcome(Session& x, const Report& report, const Outcome& o) {
+    Present(x.out, report, o);
+    return StatusOf(x, o);
+}
+
+std::string OutcomeText(const Outcome& o) {
+    std::string text = CauseText(o);
+    const std::string effect = EffectText(o);
+    if (!effect.empty()) text += (text.empty() ? "" : " ") + effect;
+    return text;
 }
 
 AskRepeatOnLock LockPolicy(Output& out, bool interactive) {
@@ -42,5 +61,7 @@ AskRepeatOnLock LockPolicy(Output& out, bool interactive) {
                (line->front() == 'y' || line->front() == 'Y' || line->rfind("д", 0) == 0 || line->rfind("Д", 0) == 0);
     };
 }
+
+AskRepeatOnLock LockPolicy(Session& x) { return LockPolicy(x.out, x.ui.interactive()); }
 
 }  // namespace quillon::cli

@@ -1,5 +1,7 @@
 #include "cli/output.h"
 
+#include "cli/terminal.h"
+
 namespace quillon::cli {
 
 void Output::result(const std::string& text, const nlohmann::json& object) {
@@ -9,6 +11,12 @@ void Output::result(const std::string& text, const nlohmann::json& object) {
     else
         data_ << text << '\n';
     data_.flush();
+    // Nobody reads the results any more (a closed pipe, a closed terminal):
+    // the run ends as on Ctrl+C, releasing what it holds.
+    if (!data_ && !lost_) {
+        lost_ = true;
+        CountInterrupt();
+    }
 }
 
 void Output::message(const std::string& text) {

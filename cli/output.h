@@ -21,6 +21,7 @@ private:
     std::ostream& data_;
     std::ostream& messages_;
     bool json_;
+    bool lost_ = false;
 };
 
 }  // namespace quillon::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/app_state.h"
@@ -16,34 +17,53 @@ struct CommonOptions {
     bool json = false;
     bool trace = false;
     bool verbose = false;
-    int attempts = 3;  // failed exchanges in a row before an operation gives up
+    int attempts = 3;  // requests in a row without an answer before an operation gives up
+    std::optional<std::string> longAddress;  // --long-address: 10 hex digits
+    std::optional<std::string> tag;          // --tag: the device found by its tag
     LinkOptions link;
 };
 
-// One run of the program: its state, its console and what the wire saw.
+// One run of the program: its state, its console and what the wire saw. A
+// batch runs all its steps in one session: the link is chosen and the device
+// identified once.
 struct Session {
     const CommonOptions& options;
     Output& out;
     CliUserInterface& ui;
     AppState& state;
     WireWatch& watch;
+    bool linkPrepared = false;
+    // --long-address, --tag: the device was found on the line (once per session),
+    // or the status of why it was not.
+    bool deviceSelected = false;
+    int selectionStatus = 0;
 };
 
-// The exit status of a sub-command from what it knows (`ok`) and what the
-// console and the wire saw on the way.
+// The exit status of a sub-command that still drives a windows' flow, from
+// what it knows (`ok`) and what the console and the wire saw on the way.
 int Status(const Session& x, bool ok);
 
-// Writes need --yes; without it this says so and gives the status to return.
+// Writes need --yes; without it this says so (the caller returns the usage status).
 bool WritesConfirmed(Session& x, const std::string& what);
 
-// The link from the settings and the flags; false after the reason was printed.
-bool PrepareLink(Session& x);
+// The link from the settings and the flags, once per session; 0, or the exit
+// status after the reason was printed.
+int PrepareLink(Session& x);
 
-// The device identified for the link (the port must be open); false after
+// The device identified for the link (the link must be open); false after
 // the reason was shown.
 bool Identify(Session& x);
+// The exit status of an identification that failed.
+int IdentifyFailureStatus(const Session& x);
+
+// Runs `body` (which returns an exit status) with the link open and the
+// device identified.
+template <typename Body>
+int WithDevice(Session& x, Body&& body);
 
 // With --save-settings the link as used goes back to the settings file.
 bool SaveSettingsIfAsked(Session& x);
 
 }  // namespace quillon::cli
+
+#include "cli/session_inl.h"

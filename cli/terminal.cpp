@@ -75,7 +75,16 @@ void InstallInterruptHandler() {
     std::signal(SIGINT, OnInterrupt);
     // A script that ends the run ends it the same way: a held output is released.
     std::signal(SIGTERM, OnInterrupt);
+#ifndef _WIN32
+    // A closed terminal or a dropped SSH session must not leave a loop fixed.
+    std::signal(SIGHUP, OnInterrupt);
+    // Nor may a reader that went away: a write to a closed pipe fails instead,
+    // and Output ends the run through the same road as a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
 }
+
+void CountInterrupt() { interrupts.fetch_add(1, std::memory_order_relaxed); }
 
 int InterruptCount() { return interrupts.load(std::memory_order_relaxed); }
 

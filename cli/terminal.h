@@ -14,8 +14,10 @@ std::optional<std::string> ReadTerminalLine();
 // The current time as ISO 8601 UTC with milliseconds: 2026-12-09T02:41:07.125Z.
 std::string UtcTimestamp();
 
-// Ctrl+C: counted, never acted upon in the handler itself.
+// Ctrl+C, SIGTERM and SIGHUP: counted, never acted upon in the handler itself.
 void InstallInterruptHandler();
 int InterruptCount();
+// Ends the run as those signals do, from the program itself (its stdout is gone).
+void CountInterrupt();
 
 }  // namespace quillon::cli

@@ -40,6 +40,19 @@ void WireWatch::linkEvent(LinkEvent event, const std::string& text) {
     if (monitor_) monitor_->linkEvent(event, text);
 }
 
+bool WireWatch::pastDeadline() const {
+    if (!deadline_ || std::chrono::steady_clock::now() < *deadline_) return false;
+    timedOut_ = true;
+    return true;
+}
+
+std::string WireWatch::refusesNextRequest() const {
+    if (pastDeadline()) return "Время, отведённое ключом --timeout, истекло.";
+    if (gaveUp_)
+        return "Устройство не ответило на " + std::to_string(attemptLimit_) + " запрос(а) подряд (--attempts).";
+    return {};
+}
+
 void WireWatch::exchangeEnded(int result, const ExchangeBuffer& buffer) {
     ++exchanges_;
     lastResult_ = result;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <string>
 
 #include "link/frame_tap.h"
 #include "link/link_state.h"
@@ -11,8 +14,9 @@
 namespace quillon::cli {
 
 // Hangs on the link's frame tap for the whole run: remembers how the last
-// exchange ended (for the exit status), counts failed exchanges in a row so
-// that attempt loops without a limit end, and with --trace prints every frame
+// exchange ended, counts failed exchanges in a row so that attempt loops
+// without a limit end (after exactly --attempts requests: the next one is
+// not sent), keeps the run's deadline, and with --trace prints every frame
 // and event to stderr in the frame monitor's own lines.
 class WireWatch : public FrameTap {
 public:
@@ -27,6 +31,13 @@ public:
     bool gaveUp() const { return gaveUp_; }
     void clearGaveUp() { gaveUp_ = false; failures_ = 0; }
 
+    // --timeout: after this moment no request goes out and waits end.
+    void setDeadline(std::optional<std::chrono::steady_clock::time_point> deadline) { deadline_ = deadline; }
+    bool pastDeadline() const;
+    bool timedOut() const { return timedOut_; }
+    // The release of a held output must still go out after the deadline.
+    void suspendDeadline() { deadline_.reset(); }
+
     int exchanges() const { return exchanges_; }
     int lastResult() const { return lastResult_; }
     bool lastHadStatus() const { return lastHadStatus_; }
@@ -40,6 +51,7 @@ public:
     void recoveryStarted() override;
     void exchangeEnded(int result, const ExchangeBuffer& buffer) override;
     void linkEvent(LinkEvent event, const std::string& text) override;
+    std::string refusesNextRequest() const override;
 
 private:
     void printNewEntries();
@@ -56,6 +68,8 @@ private:
     bool lastHadStatus_ = false;
     std::uint8_t lastResponseCode_ = 0;
     std::uint8_t lastErrorCode_ = 0;
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
+    mutable bool timedOut_ = false;
 };
 
 }  // namespace quillon::cli

@@ -38,13 +38,21 @@ foreach(entry ${QUILLON_SHIPPED_PROGRAMS})
     # From the program's own --help and --version, so that the page cannot drift from it.
     # Debian wants manual pages compressed with gzip -9n (no name or time stamp inside).
     set(page ${QUILLON_MAN_DIR}/${program}.1.gz)
+    # A program whose --help cannot carry everything (sub-commands, examples) adds it in dist/.
+    set(include_args)
+    set(include_depends)
+    set(include_file ${CMAKE_SOURCE_DIR}/dist/${program}.h2m)
+    if(EXISTS ${include_file})
+      set(include_args --include=${include_file})
+      set(include_depends ${include_file})
+    endif()
     add_custom_command(OUTPUT ${page}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${QUILLON_MAN_DIR}
       COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${QUILLON_RELEASE_EPOCH}
               ${QUILLON_HELP2MAN} --no-info --section=1 --name=${summary} --version-string=${PROJECT_VERSION}
-              --output=${QUILLON_MAN_DIR}/${program}.1 $<TARGET_FILE:${program}>
+              ${include_args} --output=${QUILLON_MAN_DIR}/${program}.1 $<TARGET_FILE:${program}>
       COMMAND gzip -9nf ${QUILLON_MAN_DIR}/${program}.1
-      DEPENDS ${program}
+      DEPENDS ${program} ${include_depends}
       COMMENT "Manual page of ${program}"
       VERBATIM)
     list(APPEND QUILLON_MAN_PAGES ${page})
@@ -53,6 +61,12 @@ foreach(entry ${QUILLON_SHIPPED_PROGRAMS})
 endforeach()
 if(QUILLON_MAN_PAGES)
   add_custom_target(quillon_man_pages ALL DEPENDS ${QUILLON_MAN_PAGES})
+endif()
+
+# Shell completion, where bash-completion looks for it by the command's name.
+if(TARGET quillon-cli)
+  install(FILES ${CMAKE_SOURCE_DIR}/dist/quillon-cli.bash-completion
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME quillon-cli)
 endif()
 
 if(TARGET quillon)
@@ -107,10 +121,16 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service tool for HART field devices")
 # CPack puts the summary first and indents the lines; an empty line becomes the " ." of a new paragraph.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quillon identifies HART transmitters, polls their values, changes their
 addresses and settings and works with their calibration, over a HART modem on
-a serial port or through a flow computer that tunnels HART.
+a serial port, through a flow computer that tunnels HART, or over Ethernet
+through a HART-IP gateway (UDP or TCP).
+
+quillon-cli is the same tool's device commands for benches and scripts:
+identify, poll, settings, addresses, tag, calibration transfers, fixed outputs
+and any HART command, with JSON output and documented exit statuses.
 
 The package also holds quillon-devsim, a simulator of the devices and of the
-flow computer on a pseudo-terminal, for trying the tool without hardware.")
+flow computer on a pseudo-terminal and over HART-IP, for trying the tool
+without hardware.")
 include(CPack)
 
 # Everything the package holds, for a build of only that (scripts/package.sh).

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,9 +26,19 @@ Report ShortAddressReport(const DeviceIdentity& id, const Outcome& o);
 // writes it and reports.
 void ChangeShortAddrCommand(DeviceState& s);
 
-// Menu command "Изменить длинный адрес датчика ...": writes the three
-// device-id bytes with command 19, or through the parameter block and its
-// confirmation on older firmware.
+using DeviceId = std::array<std::uint8_t, 3>;
+
+// Writes the three device-id bytes of the long address: command 19, or on
+// older firmware the parameter-block write (190) and its confirmation (192),
+// which is Partial when the bytes were staged and not taken over. NotPossible
+// before any request on a variant without the change or a device of another
+// maker. Any answer makes the device be identified anew at its next use.
+Outcome WriteLongAddress(DeviceState& s, const DeviceId& id, const AskRepeatOnLock& askRepeat);
+// The boxes of a long-address change.
+Report LongAddressReport(const DeviceIdentity& id, const Outcome& o);
+
+// Menu command "Изменить длинный адрес датчика ...": asks for the bytes,
+// writes them and reports.
 void ChangeLongAddrCommand(DeviceState& s);
 
 // A device-id byte as the user typed it: one or two hex digits, either case.

@@ -7,6 +7,7 @@
 #include "device/polling_answer.h"
 #include "device/response_codes.h"
 #include "device/variant.h"
+#include "device/write_lock.h"
 #include "link/attempt_loop.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
@@ -14,8 +15,6 @@
 namespace quillon {
 
 namespace {
-
-using DeviceId = std::array<std::uint8_t, 3>;
 
 constexpr std::uint8_t kWriteLongAddressCommand = 19;
 constexpr std::uint8_t kConfirmLongAddress = 1;
@@ -50,73 +49,100 @@ std::optional<DeviceId> AskDeviceId(DeviceState& s) {
     }
 }
 
-bool Send(DeviceState& s, const char* progress, const char* failure) {
-    if (RunAttemptLoop(s, progress, kNoAttemptLimit) == ExchangeOk) return true;
-    s.ui.message(MessageIcon::Error, failure, MessageButtons::Ok);
-    return false;
-}
+std::uint8_t CodeOf(const ExchangeBuffer& b) { return AnswerHasStatus(b) ? ResponseCode(b) : kNoResponseCode; }
 
-// Standard family: command 19, repeated while the user presses the device's
-// button and asks again. False when no exchange succeeded.
-bool WriteWithCommand19(DeviceState& s, const DeviceId& id) {
+// One request of the write, repeated while the device's write lock is
+// released on request. Done: an answer with code 0 (or, for `anyCode`, any
+// answer with a status).
+Outcome SendStep(DeviceState& s, const char* progress, const AskRepeatOnLock& askRepeat) {
     for (;;) {
-        BuildLongRequest(s.buffer, kWriteLongAddressCommand, id.data(), id.size());
-        if (!Send(s, kWriteProgress, kNotWritten)) return false;
-        if (!AnswerHasStatus(s.buffer)) {
-            s.ui.message(MessageIcon::Error, ResponseCodeMessageText(0xFF), MessageButtons::Yes);
-            return true;
+        const std::uint64_t sentBefore = s.requestsSent;
+        const int exchange = RunAttemptLoop(s, progress, kNoAttemptLimit);
+        if (exchange != ExchangeOk) {
+            const Outcome o = ExchangeOutcome(s, exchange);
+            return s.requestsSent != sentBefore ? WithUnknownEffect(o) : o;
         }
-        const std::uint8_t code = ResponseCode(s.buffer);
-        if (code == 0) {
-            s.ui.message(MessageIcon::Information, kAccepted, MessageButtons::Ok);
-            return true;
-        }
-        if (code == kWriteLockedCode) {
-            if (s.ui.message(MessageIcon::Warning, kWriteProtectedQuestion, MessageButtons::YesNo) ==
-                MessageAnswer::Yes)
-                continue;
-            return true;
-        }
-        // Code 16 is the same lock as 7 and gets the same chance to repeat.
-        if (ShowResponseCode(s) && AskRepeatAfterProtection(s)) continue;
-        return true;
+        const std::uint8_t code = CodeOf(s.buffer);
+        if (code == 0) return DoneOutcome();
+        const Outcome refusal = RefusedOutcome(code);
+        if (refusal.writeLocked() && askRepeat && askRepeat(refusal)) continue;
+        return refusal;
     }
-}
-
-// Older firmware: stage the bytes in the parameter block, then ask the device
-// to take them over. False when either exchange never succeeded.
-bool WriteThroughParameterBlock(DeviceState& s, const DeviceId& id) {
-    const std::uint16_t index = isRev3Hw1(s.identity) ? kLongAddressIndexRev3Hw1 : kLongAddressIndex;
-    BuildWriteParameterBlock(s, index, id.data(), id.size());
-    if (!Send(s, kWriteProgress, kNotWritten)) return false;
-    if (!AnswerHasStatus(s.buffer) || ResponseCode(s.buffer) != 0)
-        s.ui.message(MessageIcon::Error, kWriteFailed, MessageButtons::Ok);
-
-    BuildConfirmParameterBlock(s, kConfirmLongAddress);
-    if (!Send(s, kConfirmProgress, kNotConfirmed)) return false;
-    const bool accepted = AnswerWithinReceived(s.buffer) && AnswerDataCount(s.buffer) >= 1 &&
-                          s.buffer.response[AnswerDataIndex(s.buffer)] == 1;
-    if (accepted)
-        s.ui.message(MessageIcon::Information, kAccepted, MessageButtons::Ok);
-    else
-        s.ui.message(MessageIcon::Error, kRejected, MessageButtons::Ok);
-    return true;
 }
 
 }  // namespace
 
+Outcome WriteLongAddress(DeviceState& s, const DeviceId& id, const AskRepeatOnLock& askRepeat) {
+    if (auto foreign = RequireOwnMake(s.identity)) return *foreign;
+    if (!supportsLongAddressChange(s.identity)) return NotPossibleOutcome(kNotAvailable);
+    Outcome o;
+    if (isStandardCommandFamily(s.identity)) {
+        BuildLongRequest(s.buffer, kWriteLongAddressCommand, id.data(), id.size());
+        o = SendStep(s, kWriteProgress, askRepeat);
+    } else {
+        const std::uint16_t index = isRev3Hw1(s.identity) ? kLongAddressIndexRev3Hw1 : kLongAddressIndex;
+        BuildWriteParameterBlock(s, index, id.data(), id.size());
+        o = SendStep(s, kWriteProgress, askRepeat);
+        // A refused staging leaves nothing new to confirm: confirming then
+        // would make the device take whatever its block held before.
+        if (o.done()) {
+            BuildConfirmParameterBlock(s, kConfirmLongAddress);
+            Outcome confirm = SendStep(s, kConfirmProgress, askRepeat);
+            const bool accepted = confirm.done() && AnswerWithinReceived(s.buffer) &&
+                                  AnswerDataCount(s.buffer) >= 1 &&
+                                  s.buffer.response[AnswerDataIndex(s.buffer)] == 1;
+            if (confirm.done() && !accepted) {
+                confirm = RefusedOutcome(kNoResponseCode);
+                confirm.reason = kRejected;
+            }
+            o = accepted ? DoneOutcome()
+                         : PartialOutcome(confirm, 1, 2,
+                                          "Новый адрес записан в блок параметров, но не подтверждён: устройство "
+                                          "может отвечать по прежнему адресу.");
+        }
+    }
+    // Any answer may come from the device under its new address: identify again.
+    const bool answered = o.done() || o.cause() == OutcomeKind::Refused;
+    if (answered) invalidateIdentity(s);
+    return o;
+}
+
+Report LongAddressReport(const DeviceIdentity& id, const Outcome& o) {
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {InfoText(kAccepted)};
+        case OutcomeKind::NotPossible:
+            return {o.reason == kNotAvailable ? InfoText(o.reason) : ErrorText(o.reason)};
+        case OutcomeKind::InputRefused: return {ErrorText(o.reason)};
+        case OutcomeKind::Refused:
+            if (o.kind == OutcomeKind::Partial) return {ErrorText(WithEffect(o.reason.empty() ? kRejected : o.reason, o))};
+            // The write lock's text came with its question.
+            if (o.writeLocked()) return {};
+            if (!isStandardCommandFamily(id)) return {ErrorText(kWriteFailed)};
+            if (o.responseCode == kNoResponseCode)
+                return {ErrorText(ResponseCodeMessageText(kNoResponseCode), MessageButtons::Yes)};
+            return {ErrorText(ResponseCodeMessageText(o.responseCode), MessageButtons::Yes)};
+        default:
+            if (o.kind == OutcomeKind::Partial) return {ErrorText(WithEffect(kNotConfirmed, o))};
+            return {ErrorText(WithEffect(kNotWritten, o))};
+    }
+}
+
 void ChangeLongAddrCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
-    if (!supportsLongAddressChange(s.identity)) {
-        s.ui.message(MessageIcon::Information, kNotAvailable, MessageButtons::Ok);
+    if (!isOwnMake(s.identity) || !supportsLongAddressChange(s.identity)) {
+        ShowReport(s.ui, LongAddressReport(s.identity, WriteLongAddress(s, {}, NeverRepeat)));
         return;
     }
     const auto id = AskDeviceId(s);
     if (!id) return;
-    const bool reached =
-        isStandardCommandFamily(s.identity) ? WriteWithCommand19(s, *id) : WriteThroughParameterBlock(s, *id);
-    // The device may now answer under its new address only: identify again.
-    if (reached) invalidateIdentity(s);
+    // Code 7 gets the one warning question; code 16 its own text first.
+    const AskRepeatOnLock lockQuestion = AskLockQuestion(s.ui);
+    const AskRepeatOnLock afterText = AskAfterLockText(s.ui);
+    const AskRepeatOnLock ask = [&](const Outcome& refusal) {
+        return refusal.responseCode == kWriteLockedCode ? lockQuestion(refusal) : afterText(refusal);
+    };
+    const Outcome o = WriteLongAddress(s, *id, ask);
+    ShowReport(s.ui, LongAddressReport(s.identity, o));
 }
 
 }  // namespace quillon

@@ -45,7 +45,8 @@ std::optional<std::uint8_t> AskNewAddress(DeviceState& s) {
 Outcome WriteShortAddress(DeviceState& s, std::uint8_t address, const AskRepeatOnLock& askRepeat) {
     if (address > kHighestShortAddress)
         return InputRefusedOutcome("short address", "Адрес " + std::to_string(address) + " вне диапазона 0-15");
-    const bool standard = isStandardCommandFamily(s.identity);
+    // Command 6 is universal; 119 is this maker's own.
+    const bool standard = isStandardCommandFamily(s.identity) || !isOwnMake(s.identity);
     for (;;) {
         if (standard)
             BuildLongRequest(s.buffer, kWriteAddressCommand, {address});
@@ -74,7 +75,7 @@ Report ShortAddressReport(const DeviceIdentity& id, const Outcome& o) {
     switch (o.cause()) {
         case OutcomeKind::Done: return {InfoText(kWritten)};
         case OutcomeKind::Refused:
-            if (!isStandardCommandFamily(id))
+            if (!isStandardCommandFamily(id) && isOwnMake(id))
                 return {ErrorText(o.responseCode == kFlashErrorCode ? kFlashError : kUnknownError)};
             // The write lock's text came with its question.
             if (o.writeLocked()) return {};

@@ -6,6 +6,8 @@
 #include "device/device_state.h"
 #include "device/dialogs.h"
 #include "device/sensor_id.h"
+#include "link/outcome.h"
+#include "link/report.h"
 
 namespace quillon {
 
@@ -21,6 +23,16 @@ void FillChannelDialog(const DeviceIdentity& id, ChannelDialog& dialog, bool edi
 
 // Empty when the dialog may be accepted, else the message that keeps it open.
 const char* ChannelDialogError(const ChannelDialog& dialog);
+
+// Reads the channel configuration (setting 33) of a revision-16 device. A
+// refusal with a response code leaves the device on its default, 0, with its
+// box in `notes`. NotPossible before any request on another variant or maker.
+Result<std::array<std::uint8_t, 4>> ReadChannelConfig(DeviceState& s, Report* notes = nullptr);
+Report ChannelConfigReadReport(const Outcome& o);
+// Writes it; Done: kept in `channelConfig`, and `selectedChannel` follows
+// the main channel.
+Outcome WriteChannelConfig(DeviceState& s, std::uint32_t value, const AskRepeatOnLock& askRepeat);
+Report ChannelConfigWriteReport(const Outcome& o);
 
 // Body of "Выбор активных каналов" (inside the port bracket).
 void SelectChannelCommand(DeviceState& s);

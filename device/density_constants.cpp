@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <optional>
 
 #include "device/decimal_field.h"
@@ -10,6 +11,7 @@
 #include "device/parameter_access.h"
 #include "device/response_codes.h"
 #include "device/variant.h"
+#include "device/write_lock.h"
 #include "link/attempt_loop.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
@@ -27,18 +29,22 @@ constexpr std::uint8_t kConfirmDensityConstants = 2;
 
 constexpr const char* kReadProgress = "Узнаю данные плотномера";
 constexpr const char* kReadFailed = "Не удалось узнать данные плотномера!";
+constexpr const char* kNeverEntered = "В датчик не были введены параметры работы!";
 constexpr const char* kWriteProgress = "Запись параметров плотномера. Попытка ";
 constexpr const char* kWriteFailed = "Не удалось записать данные!";
 constexpr const char* kSent = "Данные были успешно успешно отправлены!";
+constexpr const char* kWritten = "Данные записаны!";
 constexpr const char* kNegativePeriod = "Период должен быть положительным!";
+constexpr const char* kNotANumber = "Константы плотномера должны быть числами!";
+constexpr const char* kNotDensityMeter = "Данное устройство не является плотномером!";
+constexpr const char* kNothingToRead = "Этот плотномер не хранит констант, которые можно прочитать.";
+constexpr const char* kNotRechecked = "Не удалось переопросить параметры!";
+constexpr const char* kNotAccepted = "Ошибка при перепроверке параметров! Данные не приняты к исполнению!";
+constexpr const char* kFactorLeft = "В плотномер записаны новые константы; поправочный множитель прежний.";
+constexpr const char* kNotRecheckedLeft = "Константы и поправочный множитель записаны, но не перепроверены.";
 
-// What the constants message carries.
-struct ConstantsMessage {
-    std::uint8_t first;      // byte 0: use-temperature flag (kind 0) or operating mode
-    float constant;          // bytes 1-4
-    std::uint8_t usePeriod;  // byte 5
-    float period;            // bytes 6-9
-};
+// The steps of a kind 2 write: message, factor block, re-check.
+constexpr int kSteps = 3;
 
 void PutFloat(std::uint8_t* out, float value) {
     const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
@@ -53,73 +59,76 @@ float GetFloat(const std::uint8_t* in) {
                                 (std::uint32_t{in[2]} << 8) | std::uint32_t{in[3]});
 }
 
-// Sends the request `build` puts in the buffer until the device takes it, the
-// engineer gives up after the write lock, or it is refused; true when taken.
+std::optional<Outcome> RequireDensityMeter(const DeviceIdentity& id) {
+    if (!id.densityMeter) return NotPossibleOutcome(kNotDensityMeter);
+    if (auto foreign = RequireOwnMake(id)) return foreign;
+    return std::nullopt;
+}
+
+// Whether the meter takes the factor block and the re-check after the message.
+bool WritesFactor(const DeviceIdentity& id) { return id.densityMeterKind == 2 && !isVelkor(id); }
+
+// Sends the request `build` puts in the buffer until the device takes it,
+// refuses it, or its answer is lost; the write lock's refusal goes out again
+// when `askRepeat` says so.
 template <typename Build>
-bool WriteUntilJudged(DeviceState& s, Build build) {
+Outcome WriteUntilJudged(DeviceState& s, Build build, const AskRepeatOnLock& askRepeat) {
     for (;;) {
         build();
-        if (RunWritePattern(s, kWriteProgress) != ExchangeOk) {
-            ErrorBox(s, kWriteFailed);
-            return false;
+        const std::uint64_t sentBefore = s.requestsSent;
+        const int exchange = RunWritePattern(s, kWriteProgress);
+        if (exchange != ExchangeOk) {
+            const Outcome o = ExchangeOutcome(s, exchange);
+            return s.requestsSent != sentBefore ? WithUnknownEffect(o) : o;
         }
-        switch (JudgeWriteAnswer(s)) {
-            case WriteVerdict::Accepted: return true;
-            case WriteVerdict::Repeat: continue;
-            case WriteVerdict::Refused: return false;
-        }
+        if (!AnswerHasStatus(s.buffer)) return RefusedOutcome(kNoResponseCode);
+        const std::uint8_t code = ResponseCode(s.buffer);
+        if (code == 0) return DoneOutcome();
+        const Outcome refusal = RefusedOutcome(code);
+        if (refusal.writeLocked() && askRepeat && askRepeat(refusal)) continue;
+        return refusal;
     }
 }
 
-bool SendConstants(DeviceState& s, const ConstantsMessage& m) {
+Outcome SendConstants(DeviceState& s, const DensityConstants& c, const AskRepeatOnLock& askRepeat) {
     std::uint8_t data[10];
-    data[0] = m.first;
-    PutFloat(data + 1, m.constant);
-    data[5] = m.usePeriod;
-    PutFloat(data + 6, m.period);
-    return WriteUntilJudged(s, [&] { BuildLongRequest(s.buffer, kConstantsCommand, data, sizeof data); });
+    data[0] = c.first;
+    PutFloat(data + 1, c.constant);
+    data[5] = c.usePeriod ? 1 : 0;
+    PutFloat(data + 6, c.period);
+    return WriteUntilJudged(s, [&] { BuildLongRequest(s.buffer, kConstantsCommand, data, sizeof data); }, askRepeat);
 }
 
-// Block 133: the correction factor and whether it is used. True when the
-// device took it.
-bool SendFactor(DeviceState& s, float factor, bool useFactor) {
+// Block 133: the correction factor and whether it is used.
+Outcome SendFactor(DeviceState& s, float factor, bool useFactor, const AskRepeatOnLock& askRepeat) {
     const auto bytes = ToDensityFloat(factor);
     const std::uint8_t payload[5] = {bytes[0], bytes[1], bytes[2], bytes[3],
                                      useFactor ? std::uint8_t{1} : std::uint8_t{0}};
-    return WriteUntilJudged(s, [&] { BuildWriteParameterBlock(s, kFactorBlock, payload, sizeof payload); });
+    return WriteUntilJudged(
+        s, [&] { BuildWriteParameterBlock(s, kFactorBlock, payload, sizeof payload); }, askRepeat);
 }
 
-// Reads a five-byte block string. Nothing when no exchange succeeded (after
-// the message); otherwise the payload, and whether its check byte was right.
+// A five-byte block string and whether its check byte was right.
 struct BlockString {
     std::array<std::uint8_t, 5> payload{};
     bool valid = false;
 };
 
-std::optional<BlockString> ReadBlockString(DeviceState& s, std::uint16_t index) {
+Result<BlockString> ReadBlockString(DeviceState& s, std::uint16_t index) {
     BuildReadParameterBlock(s, index, kBlockStringCount);
-    if (RunReadPattern(s, kReadProgress) != ExchangeOk) {
-        ErrorBox(s, kReadFailed);
-        return std::nullopt;
-    }
+    const int exchange = RunReadPattern(s, kReadProgress);
+    if (exchange != ExchangeOk) return {ExchangeOutcome(s, exchange)};
     BlockString out;
-    if (AnswerDataCount(s.buffer) < kBlockStringCount) return out;  // counts as a wrong check byte
+    if (AnswerDataCount(s.buffer) < kBlockStringCount) return {DoneOutcome(), out};  // counts as a wrong check byte
     const std::uint8_t* d = s.buffer.response.data() + AnswerDataIndex(s.buffer);
-    if (!VerifyXorCheck(d, kBlockStringCount)) return out;
+    if (!VerifyXorCheck(d, kBlockStringCount)) return {DoneOutcome(), out};
     std::copy(d, d + 5, out.payload.begin());
     out.valid = true;
-    return out;
+    return {DoneOutcome(), out};
 }
 
-// Block 127: the stored constant and operating mode; all zero when never entered.
-std::optional<BlockString> ReadConstantBlock(DeviceState& s) {
-    auto block = ReadBlockString(s, kConstantBlock);
-    if (block && !block->valid) ErrorBox(s, "В датчик не были введены параметры работы!");
-    return block;
-}
-
-// Shows the dialog until the period is acceptable; false when cancelled or a
-// field does not convert (the command ends).
+// Shows the dialog until the period is acceptable; nothing when cancelled or
+// a field does not convert (the command ends).
 struct TypedConstants {
     float constant = 0.0f;
     float period = 0.0f;
@@ -151,90 +160,151 @@ std::optional<TypedConstants> AskConstants(DeviceState& s, PlotnoConstDialog& di
     }
 }
 
+void WriteAndReport(DeviceState& s, const DensityConstants& c) {
+    ShowReport(s.ui, DensityConstantsWriteReport(s.identity, WriteDensityConstants(s, c, AskLockQuestion(s.ui))));
+}
+
 void WriteKind0(DeviceState& s) {
     PlotnoConstDialog dialog;
     const auto typed = AskConstants(s, dialog, false);
     if (!typed) return;
-    if (SendConstants(s, {dialog.useT ? std::uint8_t{1} : std::uint8_t{0}, typed->constant,
-                          dialog.usePer ? std::uint8_t{1} : std::uint8_t{0}, typed->period}))
-        InfoBox(s, kSent);
+    DensityConstants c;
+    c.first = dialog.useT ? 1 : 0;
+    c.constant = typed->constant;
+    c.usePeriod = dialog.usePer;
+    c.period = typed->period;
+    WriteAndReport(s, c);
 }
 
-void EditKind1(DeviceState& s) {
-    const auto block = ReadConstantBlock(s);
-    if (!block) return;
-    PlotnoConstDialog dialog;
-    dialog.typeVisible = true;
-    dialog.type = block->payload[4] == 1 ? 1 : 0;
-    dialog.temperText = FormatGeneral(GetFloat(block->payload.data()), 7, s.decimalSeparator);
-    dialog.usePer = false;
-    dialog.periodText.clear();
-    // The period field starts empty: it only has to hold a number when it is used.
-    const auto typed = AskConstants(s, dialog, true);
-    if (!typed) return;
-    if (SendConstants(s, {static_cast<std::uint8_t>(dialog.type == 1 ? 1 : 0), typed->constant,
-                          dialog.usePer ? std::uint8_t{1} : std::uint8_t{0}, typed->period}))
-        InfoBox(s, kSent);
-}
-
-void EditKind2(DeviceState& s) {
+void EditKind1or2(DeviceState& s) {
     const bool velkor = isVelkor(s.identity);
-    const auto block = ReadConstantBlock(s);
-    if (!block) return;
-    float factor = 1.0f;
-    bool useFactor = false;
-    if (!velkor) {
-        const auto factorBlock = ReadBlockString(s, kFactorBlock);
-        if (!factorBlock) return;
-        if (factorBlock->valid) {
-            factor = FromDensityFloat(factorBlock->payload.data());
-            useFactor = factorBlock->payload[4] == 1;
-        }
-    }
+    const bool kind2 = s.identity.densityMeterKind == 2;
+    const Result<DensityConstantsRead> read = ReadDensityConstants(s);
+    ShowReport(s.ui, DensityConstantsReadReport(read));
+    if (!read.done()) return;
+    DensityConstants c = read.value.constants;
 
     PlotnoConstDialog dialog;
-    dialog.typeVisible = !velkor;
-    dialog.type = block->payload[4] == 1 ? 1 : 0;
-    dialog.useTVisible = false;
-    dialog.temperText = FormatGeneral(GetFloat(block->payload.data()), 7, s.decimalSeparator);
+    dialog.typeVisible = !(kind2 && velkor);
+    dialog.type = c.first == 1 ? 1 : 0;
+    dialog.temperText = FormatGeneral(c.constant, 7, s.decimalSeparator);
     dialog.usePer = false;
+    // The period field starts empty: it only has to hold a number when it is used.
     dialog.periodText.clear();
-    dialog.mnogVisible = !velkor;
-    dialog.useMul = useFactor;
-    dialog.mnogText = FormatGeneral(factor, 7, s.decimalSeparator);
+    if (kind2) {
+        dialog.useTVisible = false;
+        dialog.mnogVisible = !velkor;
+        dialog.useMul = c.useFactor;
+        dialog.mnogText = FormatGeneral(c.factor, 7, s.decimalSeparator);
+    }
     const auto typed = AskConstants(s, dialog, true);
     if (!typed) return;
-    if (typed->factor) factor = *typed->factor;
-    const std::uint8_t mode = velkor ? 0 : (dialog.type == 1 ? 1 : 0);
-    if (dialog.mnogVisible) useFactor = dialog.useMul;
-
-    if (!SendConstants(s, {mode, typed->constant, dialog.usePer ? std::uint8_t{1} : std::uint8_t{0}, typed->period}))
-        return;
-    if (!velkor) {
-        if (!SendFactor(s, factor, useFactor)) return;
-        BuildConfirmParameterBlock(s, kConfirmDensityConstants);
-        if (RunWritePattern(s, "Переопрос параметров. Попытка ") != ExchangeOk) {
-            ErrorBox(s, "Не удалось переопросить параметры!");
-            return;
-        }
-        const bool accepted = AnswerDataCount(s.buffer) >= 1 && s.buffer.response[AnswerDataIndex(s.buffer)] == 1;
-        if (!accepted) ErrorBox(s, "Ошибка при перепроверке параметров! Данные не приняты к исполнению!");
-    }
-    InfoBox(s, "Данные записаны!");
+    c.first = (kind2 && velkor) ? 0 : (dialog.type == 1 ? 1 : 0);
+    c.constant = typed->constant;
+    c.usePeriod = dialog.usePer;
+    c.period = typed->period;
+    if (typed->factor) c.factor = *typed->factor;
+    if (dialog.mnogVisible) c.useFactor = dialog.useMul;
+    WriteAndReport(s, c);
 }
 
 }  // namespace
 
+Result<DensityConstantsRead> ReadDensityConstants(DeviceState& s) {
+    Result<DensityConstantsRead> r;
+    if (auto no = RequireDensityMeter(s.identity)) {
+        r.outcome = *no;
+        return r;
+    }
+    if (s.identity.densityMeterKind != 1 && s.identity.densityMeterKind != 2) {
+        r.outcome = NotPossibleOutcome(kNothingToRead);
+        return r;
+    }
+    const Result<BlockString> block = ReadBlockString(s, kConstantBlock);
+    if (!block.done()) {
+        r.outcome = block.outcome;
+        return r;
+    }
+    r.value.blocksRead = 1;
+    // A block never entered reads as all zero: constant 0, mode 0.
+    r.value.constantValid = block.value.valid;
+    r.value.constants.constant = GetFloat(block.value.payload.data());
+    r.value.constants.first = block.value.payload[4] == 1 ? 1 : 0;
+    if (WritesFactor(s.identity)) {
+        const Result<BlockString> factor = ReadBlockString(s, kFactorBlock);
+        if (!factor.done()) {
+            r.outcome = factor.outcome;
+            return r;
+        }
+        r.value.blocksRead = 2;
+        if (factor.value.valid) {
+            r.value.constants.factor = FromDensityFloat(factor.value.payload.data());
+            r.value.constants.useFactor = factor.value.payload[4] == 1;
+        }
+    }
+    return r;
+}
+
+Report DensityConstantsReadReport(const Result<DensityConstantsRead>& r) {
+    Report report;
+    if (r.outcome.cause() == OutcomeKind::NotPossible) return {InfoText(r.outcome.reason)};
+    if (r.value.blocksRead >= 1 && !r.value.constantValid) report.push_back(ErrorText(kNeverEntered));
+    if (!r.done()) report.push_back(ErrorText(kReadFailed));
+    return report;
+}
+
+Outcome WriteDensityConstants(DeviceState& s, const DensityConstants& c, const AskRepeatOnLock& askRepeat) {
+    if (auto no = RequireDensityMeter(s.identity)) return *no;
+    const bool factor = WritesFactor(s.identity);
+    if (!std::isfinite(c.constant) || !std::isfinite(c.period) || (factor && !std::isfinite(c.factor)))
+        return InputRefusedOutcome("constants", kNotANumber);
+    if (c.period < 0.0f) return InputRefusedOutcome("period", kNegativePeriod);
+
+    const Outcome message = SendConstants(s, c, askRepeat);
+    if (!message.done() || !factor) return message;
+    const Outcome block = SendFactor(s, c.factor, c.useFactor, askRepeat);
+    if (!block.done()) return PartialOutcome(block, 1, kSteps, kFactorLeft);
+
+    BuildConfirmParameterBlock(s, kConfirmDensityConstants);
+    const int exchange = RunWritePattern(s, "Переопрос параметров. Попытка ");
+    if (exchange != ExchangeOk) return PartialOutcome(ExchangeOutcome(s, exchange), 2, kSteps, kNotRecheckedLeft);
+    if (AnswerDataCount(s.buffer) >= 1 && s.buffer.response[AnswerDataIndex(s.buffer)] == 1) return DoneOutcome();
+    Outcome refused = RefusedOutcome(kNoResponseCode);
+    refused.reason = kNotAccepted;
+    return refused;
+}
+
+Report DensityConstantsWriteReport(const DeviceIdentity& id, const Outcome& o) {
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {InfoText(id.densityMeterKind == 2 ? kWritten : kSent)};
+        case OutcomeKind::NotPossible: return {InfoText(o.reason)};
+        case OutcomeKind::InputRefused: return {ErrorText(o.reason)};
+        case OutcomeKind::Refused: {
+            if (o.reason == kNotAccepted) return {ErrorText(kNotAccepted)};
+            // The write lock's text came with its question; what a declined
+            // repeat leaves after earlier steps has not been said.
+            if (o.writeLocked())
+                return o.kind == OutcomeKind::Partial ? Report{ErrorText(WithEffect(kWriteFailed, o))} : Report{};
+            const std::string text =
+                o.responseCode == kNoResponseCode ? "Неизвестная ошибка!" : ResponseCodeMessageText(o.responseCode);
+            return {ErrorText(WithEffect(text, o), MessageButtons::Yes)};
+        }
+        default:
+            if (o.kind == OutcomeKind::Partial && o.stepsDone == 2) return {ErrorText(WithEffect(kNotRechecked, o))};
+            return {ErrorText(WithEffect(kWriteFailed, o))};
+    }
+}
+
 void DensityMeterConstantsCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
-    if (!s.identity.densityMeter) {
-        InfoBox(s, "Данное устройство не является плотномером!");
+    if (auto no = RequireDensityMeter(s.identity)) {
+        ShowReport(s.ui, {InfoText(no->reason)});
         return;
     }
     switch (s.identity.densityMeterKind) {
         case 0: WriteKind0(s); break;
-        case 1: EditKind1(s); break;
-        case 2: EditKind2(s); break;
+        case 1:
+        case 2: EditKind1or2(s); break;
         default: break;
     }
 }

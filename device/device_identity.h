@@ -19,6 +19,9 @@ struct DeviceIdentity : LinkTarget {
     // Whether a command 0 answer said the above; until one did, the device is
     // taken for one of this maker's, as the tool always has.
     bool makeKnown = false;
+    // The engineer's settings file names this identity as one of this
+    // maker's (a device the built-in identities do not know).
+    bool listedOwnMake = false;
     std::uint8_t responsePreambles = 0;
     std::uint8_t deviceRevision = 0;
     std::uint8_t softwareRevision = 255;

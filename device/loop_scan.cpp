@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "device/device_make.h"
 #include "device/hex_text.h"
 #include "device/identification.h"
 #include "device/polling_answer.h"
@@ -61,7 +62,8 @@ int Attempts(DeviceState& s, const std::function<void()>& build, int attempts) {
 
 bool AnswerComplete(const ExchangeBuffer& b) { return AnswerWithinReceived(b) && AnswerByteCount(b) >= 2; }
 
-std::optional<LoopScanRow> RowFromIdentityAnswer(const ExchangeBuffer& b, std::uint8_t polled) {
+std::optional<LoopScanRow> RowFromIdentityAnswer(const ExchangeBuffer& b, std::uint8_t polled,
+                                                  const std::string& ownDevices) {
     if (b.response[0] != kShortAnswerDelimiter || !AnswerComplete(b)) return std::nullopt;
     // A device that answers under another address is listed when its own is polled.
     if ((b.response[1] & 0x3F) != polled) return std::nullopt;
@@ -74,21 +76,24 @@ std::optional<LoopScanRow> RowFromIdentityAnswer(const ExchangeBuffer& b, std::u
     row.deviceRevision = d[5];
     row.softwareRevision = d[6];
     row.hardwareRevision = d[7];
+    const DeviceMake make = MakeFromIdentityAnswer(d, AnswerDataCount(b));
+    row.manufacturerId = make.manufacturerId;
+    row.deviceType = make.deviceType;
     DeviceIdentity id;
     id.longAddress = row.longAddress;
     id.softwareRevision = row.softwareRevision;
     id.hardwareRevision = row.hardwareRevision;
     id.deviceRevision = row.deviceRevision;
+    id.manufacturerId = make.manufacturerId;
+    id.deviceType = make.deviceType;
+    id.universalRevision = make.universalRevision;
+    id.makeKnown = true;
+    id.listedOwnMake = ListedOwnMake(ownDevices, make.manufacturerId, make.deviceType);
+    row.ownMake = isOwnMake(id);
+    // A device of another maker says who made it in its variant text already.
     row.variant = DerivedVariantText(id);
+    if (row.ownMake) row.variant += "; " + MakeText(make);
     return row;
-}
-
-void SetProgress(LoopScanDialog& d, std::uint8_t address, int done, int total) {
-    d.progressDone = done;
-    d.progressTotal = total;
-    d.progressText = "Адрес " + std::to_string(address) + " (" + std::to_string(done + 1) + " из " +
-                     std::to_string(total) + "), найдено устройств: " + std::to_string(d.rows.size());
-    if (d.changed) d.changed();
 }
 
 }  // namespace
@@ -96,27 +101,6 @@ void SetProgress(LoopScanDialog& d, std::uint8_t address, int done, int total) {
 int LoopScanFirstByteWait(const LinkSettings& settings) {
     if (settings.linkType != kLinkDirect) return settings.firstByteWait;
     return std::min(settings.firstByteWait, kSlaveTimeOutMs + kScanLatencyMarginMs);
-}
-
-std::string DerivedVariantText(const DeviceIdentity& source) {
-    DeviceIdentity id = source;
-    id.calibrationPointCount = derivedCalibrationPointCount(id);
-    std::string text;
-    switch (id.softwareRevision) {
-        case 14: text = "T версии 911 " + std::to_string(id.calibrationPointCount) + " точек калибровки"; break;
-        case 15: text = "T версии 911 с многотемпературной калибровкой"; break;
-        case 16: text = "T версии 16 с работой АЦП и датчика I2C"; break;
-        default:
-            text = "ПО " + std::to_string(id.softwareRevision) + ", точек калибровки " +
-                   std::to_string(id.calibrationPointCount);
-            break;
-    }
-    if (isVelkor(id))
-        text += "; Velkor, имитирующий плотномер";
-    else if (id.longAddress[1] == 4 && id.longAddress[0] == 35)
-        text += "; плотномер";
-    text += isStandardCommandFamily(id) ? "; стандартные команды" : "; свои команды";
-    return text;
 }
 
 std::string LoopScanLongAddressText(const LoopScanRow& row) {
@@ -128,24 +112,25 @@ std::string LoopScanRevisionsText(const LoopScanRow& row) {
            std::to_string(row.hardwareRevision) + ", униф. " + std::to_string(row.universalRevision);
 }
 
-void RunLoopScan(DeviceState& s, LoopScanDialog& d) {
+Result<std::vector<LoopScanRow>> ScanLoop(DeviceState& s, bool wideRange, const LoopScanProgressSink& progress) {
     Borrowed borrowed(s);
     s.settings.firstByteWait = LoopScanFirstByteWait(s.settings);
-    d.rows.clear();
-    d.stopped = false;
-    d.running = true;
-    const int total = d.wideRange ? 64 : 16;
+    Result<std::vector<LoopScanRow>> out;
+    const int total = wideRange ? 64 : 16;
+    const auto report = [&](int address, int done) {
+        if (progress) progress({address, done, total, &out.value});
+    };
     for (int address = 0; address < total; ++address) {
-        SetProgress(d, static_cast<std::uint8_t>(address), address, total);
+        report(address, address);
         s.settings.shortAddress = static_cast<std::uint8_t>(address);
         const int result = Attempts(
             s, [&] { BuildShortRequest(s.buffer, kIdentifyCommand); }, kLoopScanAttempts);
         if (result == ExchangeAborted) {
-            d.stopped = true;
-            break;
+            out.outcome = ExchangeOutcome(s, result);
+            return out;
         }
         if (result != ExchangeOk) continue;
-        auto row = RowFromIdentityAnswer(s.buffer, static_cast<std::uint8_t>(address));
+        auto row = RowFromIdentityAnswer(s.buffer, static_cast<std::uint8_t>(address), s.settings.ownDevices);
         if (!row) continue;
 
         // The tag needs a long frame to this very device.
@@ -155,15 +140,33 @@ void RunLoopScan(DeviceState& s, LoopScanDialog& d) {
         if (tagResult == ExchangeOk && AnswerComplete(s.buffer) && ResponseCode(s.buffer) == 0 &&
             AnswerDataCount(s.buffer) > 0)
             row->tag = TagText(s.buffer.response.data() + AnswerDataIndex(s.buffer), AnswerDataCount(s.buffer));
-        d.rows.push_back(std::move(*row));
-        if (d.changed) d.changed();
+        out.value.push_back(std::move(*row));
+        report(address, address);
         if (tagResult == ExchangeAborted) {
-            d.stopped = true;
-            break;
+            out.outcome = ExchangeOutcome(s, tagResult);
+            return out;
         }
     }
+    return out;
+}
+
+void RunLoopScan(DeviceState& s, LoopScanDialog& d) {
+    d.rows.clear();
+    d.stopped = false;
+    d.running = true;
+    const auto show = [&d](const LoopScanProgress& p) {
+        d.rows = *p.rows;
+        d.progressDone = p.done;
+        d.progressTotal = p.total;
+        d.progressText = "Адрес " + std::to_string(p.address) + " (" + std::to_string(p.done + 1) + " из " +
+                         std::to_string(p.total) + "), найдено устройств: " + std::to_string(d.rows.size());
+        if (d.changed) d.changed();
+    };
+    const Result<std::vector<LoopScanRow>> r = ScanLoop(s, d.wideRange, show);
+    d.rows = r.value;
+    d.stopped = !r.done();
     d.running = false;
-    d.progressDone = d.stopped ? d.progressDone : total;
+    if (!d.stopped) d.progressDone = d.progressTotal;
     d.progressText = (d.stopped ? "Поиск прерван, найдено устройств: " : "Поиск завершён, найдено устройств: ") +
                      std::to_string(d.rows.size());
     if (d.changed) d.changed();

@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "device/device_state.h"
 #include "device/device_identity.h"
+#include "device/device_state.h"
+#include "device/variant.h"
+#include "link/outcome.h"
 
 namespace quillon {
 
@@ -20,7 +22,13 @@ struct LoopScanRow {
     std::uint8_t deviceRevision = 0;
     std::uint8_t softwareRevision = 0;
     std::uint8_t hardwareRevision = 0;
-    std::string variant;             // as identification would derive it
+    // Who made it and what it is (expanded for HART 7), and whether this
+    // tool's maker-specific commands may go to it.
+    std::uint16_t manufacturerId = 0;
+    std::uint16_t deviceType = 0;
+    bool ownMake = true;
+    // As identification would derive it, with the maker and device type.
+    std::string variant;
     std::optional<std::string> tag;  // when the device answered command 20
 };
 
@@ -62,16 +70,28 @@ inline constexpr int kScanLatencyMarginMs = 43;
 // answer comes from the computer, after its own wait, so the user's stays.
 int LoopScanFirstByteWait(const LinkSettings& settings);
 
+// Called before each address is tried, and after each device found.
+struct LoopScanProgress {
+    int address = 0;
+    int done = 0;
+    int total = 0;
+    const std::vector<LoopScanRow>* rows = nullptr;  // found so far
+};
+using LoopScanProgressSink = std::function<void(const LoopScanProgress&)>;
+
 // Addresses 0-15 (0-63 with `wideRange`), command 0 to each, command 20 to
-// each that answers. Ends early on Enter, Esc or Stop (result 4 of an
-// exchange). The link settings and the identity are left as they were.
+// each that answers. Done: every address was tried. Interrupted (Enter, Esc,
+// Stop) or NoAnswer (the link was lost, its words in `reason`): the rows are
+// those found until then. The link settings and the identity are left as
+// they were.
+Result<std::vector<LoopScanRow>> ScanLoop(DeviceState& s, bool wideRange, const LoopScanProgressSink& progress = {});
+
+// The window's scan: ScanLoop with its rows and progress in the dialog.
 void RunLoopScan(DeviceState& s, LoopScanDialog& dialog);
 
 // Row texts as the window lists them.
 std::string LoopScanLongAddressText(const LoopScanRow& row);
 std::string LoopScanRevisionsText(const LoopScanRow& row);
-// What identification would make of a device with these revisions and address.
-std::string DerivedVariantText(const DeviceIdentity& id);
 
 // Makes the chosen device the current one: its short address, a fresh
 // identification next time, the caption.

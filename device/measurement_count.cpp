@@ -1,77 +1,37 @@
-#include <optional>
-
 #include "device/measurement_parameter_sets.h"
 #include "device/measurement_parameters.h"
-#include "device/response_codes.h"
-#include "device/variant.h"
-#include "link/attempt_loop.h"
-#include "link/exchange.h"
-#include "link/frame_codec.h"
-#include "link/message_boxes.h"
+#include "device/write_lock.h"
 
 namespace quillon {
 
-namespace {
-
-constexpr std::uint8_t kReadCountCommand = 118;
-constexpr std::uint8_t kWriteCountCommand = 117;
-constexpr int kDefaultCount = 40;
-
-constexpr const char* kUnavailable = "Эта функция недоступна для текущей версии датчика!";
-constexpr const char* kReadFailed = "Не удалось сосчитать параметры измерений!";
-
-bool CountAvailable(const DeviceIdentity& id) {
-    if (id.densityMeter && (id.densityMeterKind == 1 || id.densityMeterKind == 2)) return false;
-    if (id.softwareRevision == 3) return false;
-    return hasMeasurementCount(id);
+// Reads, asks and writes through the measurement-parameter operations; every
+// set's flow has this shape, with its own dialog.
+bool ReadForDialog(DeviceState& s, MeasurementParameters& p) {
+    Report notes;
+    const Result<MeasurementParameters> read = ReadMeasurementParameters(s, &notes);
+    ShowReport(s.ui, notes);
+    ShowReport(s.ui, MeasurementReadReport(s.identity, read.outcome));
+    if (!read.done()) return false;
+    p = read.value;
+    return true;
 }
 
-// The device's count, or nothing when the command ends.
-std::optional<int> ReadCount(DeviceState& s) {
-    BuildLongRequest(s.buffer, kReadCountCommand);
-    if (RunReadPattern(s, "Узнаю параметры измерений") != ExchangeOk || !AnswerHasStatus(s.buffer)) {
-        ErrorBox(s, kReadFailed);
-        return std::nullopt;
-    }
-    if (ResponseCode(s.buffer) != 0) {
-        InfoBox(s, "В датчике используются параметры по умолчанию!");
-        return kDefaultCount;
-    }
-    if (AnswerDataCount(s.buffer) < 1) {
-        ErrorBox(s, kReadFailed);
-        return std::nullopt;
-    }
-    return s.buffer.response[AnswerDataIndex(s.buffer)];
+void WriteFromDialog(DeviceState& s, const MeasurementParameters& p) {
+    const Outcome o = WriteMeasurementParameters(s, p, AskLockQuestion(s.ui));
+    ShowReport(s.ui, MeasurementWriteReport(s.identity, p, o));
 }
-
-}  // namespace
 
 void EditMeasurementCount(DeviceState& s) {
-    if (!CountAvailable(s.identity)) {
-        ErrorBox(s, kUnavailable);
-        return;
-    }
-    const std::optional<int> count = ReadCount(s);
-    if (!count) return;
+    MeasurementParameters p;
+    if (!ReadForDialog(s, p)) return;
 
     ChangeMeasParamsDialog dialog;
-    dialog.count = *count;
+    dialog.count = p.measurementCount;
     do {
         if (!s.ui.show(dialog)) return;
     } while (dialog.count < kMinMeasurementCount || dialog.count > kMaxMeasurementCount);
-
-    BuildLongRequest(s.buffer, kWriteCountCommand, {static_cast<std::uint8_t>(dialog.count), 1});
-    if (RunWritePattern(s, "Пишу кол-во измерений. Попытка ") != ExchangeOk) {
-        ErrorBox(s, "Не удалось записать количество измерений!");
-        return;
-    }
-    const int code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : -1;
-    if (code == 6)
-        ErrorBox(s, "Ошибка flash-памяти при записи!");
-    else if (code != 0)
-        ErrorBox(s, "Неизвестная ошибка записи!");
-    else
-        InfoBox(s, "Параметры были успешно записаны!");
+    p.measurementCount = dialog.count;
+    WriteFromDialog(s, p);
 }
 
 }  // namespace quillon

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/device_state.h"
+#include "device/measurement_parameters.h"
 
 namespace quillon {
 
@@ -13,5 +14,10 @@ void EditMeasurementSetB(DeviceState& s);
 void EditCathodicSensorParameters(DeviceState& s);
 // Older devices: measurements between self-calibrations (commands 118/117).
 void EditMeasurementCount(DeviceState& s);
+
+// The shared steps of the editors: the read with its boxes (false: the
+// command ends), and the write with the write-lock question and its report.
+bool ReadForDialog(DeviceState& s, MeasurementParameters& p);
+void WriteFromDialog(DeviceState& s, const MeasurementParameters& p);
 
 }  // namespace quillon

@@ -6,7 +6,6 @@
 #include "device/measurement_parameter_sets.h"
 #include "device/measuring_channel.h"
 #include "device/variant.h"
-#include "link/message_boxes.h"
 
 namespace quillon {
 
@@ -40,21 +39,19 @@ int ShuntItemFor(float shunt) {
 
 void MeasurementParametersCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
+    // Not even the channel question goes to a device of another maker.
+    if (auto foreign = RequireOwnMake(s.identity)) {
+        ShowReport(s.ui, MeasurementReadReport(s.identity, *foreign));
+        return;
+    }
     if (!AskMeasuringChannel(s)) return;
-    const DeviceIdentity& id = s.identity;
-    if (SoftwareIn(id, {10, 13}) || isRev16I2cChannel(id)) {
-        if (isRev16I2cChannel(id))
-            EditMeasurementSetA(s, true);
-        else
-            InfoBox(s, "В этой версии датчика настройка параметров измерений не предусмотрена!");
-    } else if (isRev15(id)) {
-        EditMeasurementSetB(s);
-    } else if (isStandardFamilyExcept7_10_13(id)) {
-        EditMeasurementSetA(s, false);
-    } else if (isRev7(id)) {
-        EditCathodicSensorParameters(s);
-    } else {
-        EditMeasurementCount(s);
+    switch (MeasurementSetOf(s.identity)) {
+        case MeasurementSet::A: EditMeasurementSetA(s, false); break;
+        case MeasurementSet::AI2c: EditMeasurementSetA(s, true); break;
+        case MeasurementSet::B: EditMeasurementSetB(s); break;
+        case MeasurementSet::Cathodic: EditCathodicSensorParameters(s); break;
+        case MeasurementSet::Count: EditMeasurementCount(s); break;
+        case MeasurementSet::None: ShowReport(s.ui, MeasurementReadReport(s.identity, ReadMeasurementParameters(s).outcome)); break;
     }
 }
 

@@ -1,13 +1,55 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "device/device_state.h"
+#include "link/outcome.h"
+#include "link/report.h"
 
 namespace quillon {
 
 // Menu command "Параметры измерений ..." (inside the port bracket).
 void MeasurementParametersCommand(DeviceState& s);
+
+// Which values the command edits on a device, by its variant and the
+// selected channel.
+enum class MeasurementSet {
+    None,      // revisions 10 and 13: nothing to edit
+    A,         // settings 12, 14 (damping), 13 or 11
+    AI2c,      // the I2C channel of revision 16: set A without damping
+    B,         // revision 15: settings 14, 12, 11, 4
+    Cathodic,  // revision 7: settings 2 and 8 of the cathodic-potential sensor
+    Count,     // older devices: measurements between self-calibrations (118/117)
+};
+MeasurementSet MeasurementSetOf(const DeviceIdentity& id);
+
+// The values of every set; each set uses its own fields.
+struct MeasurementParameters {
+    int mainPeriod = 0;          // A, B: setting 12, seconds
+    std::optional<int> damping;  // A, B: setting 14, points averaged (absent on the I2C channel)
+    int thirdPeriod = 0;         // A: setting 13 (feedback) or 11 (ambient); B: setting 11
+    int ambientCalibration = 0;  // B: setting 4
+    bool currentOutput = false;  // Cathodic: setting 2
+    float shunt = 0.001f;        // Cathodic: setting 8, ohms (written as read for a voltage output)
+    int measurementCount = 40;   // Count
+};
+
+// Reads the values of the device's set (defaults where the device has none;
+// what it is told of those goes to `notes`). NotPossible: set None, an older
+// device without the count, or a device of another maker, before any request.
+Result<MeasurementParameters> ReadMeasurementParameters(DeviceState& s, Report* notes = nullptr);
+// The boxes of a read that did not end done.
+Report MeasurementReadReport(const DeviceIdentity& id, const Outcome& o);
+
+// Checks and writes the values of the device's set. InputRefused, before any
+// request, with the refusal's text as `reason`: a negative period, damping
+// out of range, a shunt not above zero, a count outside 1-255. On the write
+// lock `askRepeat` decides whether the refused setting goes out again;
+// Partial when some settings were written and the rest not.
+Outcome WriteMeasurementParameters(DeviceState& s, const MeasurementParameters& p, const AskRepeatOnLock& askRepeat);
+// The boxes of a write; the success text only when done.
+Report MeasurementWriteReport(const DeviceIdentity& id, const MeasurementParameters& p, const Outcome& o);
 
 // TMeasParamsForm: damping and the self-calibration periods.
 struct MeasParamsDialog {

@@ -4,6 +4,7 @@
 
 #include "device/outcome_text.h"
 #include "device/response_codes.h"
+#include "device/variant.h"
 #include "device/write_lock.h"
 #include "link/exchange.h"
 #include "link/attempt_loop.h"
@@ -44,6 +45,7 @@ void AppendXorCheck(std::uint8_t* buf, std::size_t n) {
 }
 
 Result<std::uint32_t> ReadSetting(DeviceState& s, std::uint8_t number, const std::string& caption) {
+    if (auto foreign = RequireOwnMake(s.identity)) return {*foreign};
     BuildLongRequest(s.buffer, kReadSettingCommand, {number});
     ProgressWindow window(s.ui);
     const int exchange = ExchangeWithAttempts(s, caption + ". Попытка ", kNoAttemptLimit);
@@ -64,12 +66,14 @@ Report SettingReadReport(const std::string& caption, const Outcome& o) {
             if (o.responseCode == 1)
                 return {ErrorText(caption + ". Настройка не была введена, используется значение по умолчанию")};
             return {ErrorText(caption + ". Неизвестная ошибка при чтении!")};
+        case OutcomeKind::NotPossible: return {ErrorText(o.reason)};
         default: return {ErrorText(caption + ". Не могу прочитать!")};
     }
 }
 
 Outcome WriteSetting(DeviceState& s, std::uint8_t number, std::uint32_t value, const std::string& caption,
                      const AskRepeatOnLock& askRepeat) {
+    if (auto foreign = RequireOwnMake(s.identity)) return *foreign;
     for (;;) {
         BuildLongRequest(s.buffer, kWriteSettingCommand,
                          {number, static_cast<std::uint8_t>(value >> 24), static_cast<std::uint8_t>(value >> 16),
@@ -109,6 +113,7 @@ Report SettingWriteReport(std::uint8_t number, const Outcome& o) {
                 case 16: return {};
                 default: return {ErrorText("Неизвестная ошибка при записи параметра " + n + " !")};
             }
+        case OutcomeKind::NotPossible: return {ErrorText(o.reason)};
         default: return {ErrorText(WithEffect("Не удалось записать параметр " + n + " !", o))};
     }
 }
@@ -140,6 +145,11 @@ int writeSetting(DeviceState& s, std::uint8_t number, std::uint32_t value, const
 
 SettingListResult readSettingList(DeviceState& s) {
     SettingListResult out{false, {}, {}};
+    if (auto foreign = RequireOwnMake(s.identity)) {
+        ErrorBox(s, foreign->reason);
+        out.stopped = true;
+        return out;
+    }
     ProgressWindow window(s.ui);
     for (std::size_t i = 0; i < kSettingListNumbers.size(); ++i) {
         const std::uint8_t number = kSettingListNumbers[i];

@@ -23,7 +23,9 @@ void AppendXorCheck(std::uint8_t* buf, std::size_t n);
 // an answer comes or the engineer stops; the progress text is caption +
 // ". Попытка " + attempt. Done: the value. Refused: the response code (1: the
 // setting was never entered and the device uses its default), or
-// kNoResponseCode for an answer too short to carry a value.
+// kNoResponseCode for an answer too short to carry a value. NotPossible,
+// before any request, on a device of another maker (as for every setting
+// command below).
 Result<std::uint32_t> ReadSetting(DeviceState& s, std::uint8_t number, const std::string& caption);
 // The boxes of a setting read that did not end done; none when it did.
 Report SettingReadReport(const std::string& caption, const Outcome& o);

@@ -31,9 +31,10 @@ constexpr std::array<const char*, 4> kDefaultGroups{
 
 class ExtendedPoll {
 public:
-    ExtendedPoll(DeviceState& s, LiveView& view) : s_(s), view_(view) {}
+    ExtendedPoll(DeviceState& s, LiveView& view, const PollRunOptions& options)
+        : s_(s), view_(view), options_(options), judge_(options.unansweredLimit) {}
 
-    void run() {
+    Outcome run() {
         s_.flags.stopRequested = false;
         view_.setCaption(kShowAllCaption);
         view_.setText(v::kHint, kShowAllHint);
@@ -43,6 +44,7 @@ public:
         view_.show();
         while (cycle()) {
         }
+        return judge_.verdict();
     }
 
 private:
@@ -53,11 +55,16 @@ private:
         BuildLongRequest(s_.buffer, 3);
         const int result = Exchange(s_);
         ++requests_;
+        PollSample sample;
+        sample.outcome = judge_.record(s_, result);
         if (result == ExchangeAborted) return false;
         if (result == ExchangeOk) {
             ++answers_;
             if (AnswerHasStatus(s_.buffer)) NoteDeviceStatus(s_, DeviceStatus(s_.buffer));
             const auto values = ReadExtendedAnswer(s_.buffer);
+            sample.values = values;
+            sample.responseCode = PollResponseCode(s_.buffer);
+            sample.deviceStatus = PollDeviceStatus(s_.buffer);
             // An answer without the four values must not leave the old ones
             // on screen as if they were current.
             if (values)
@@ -67,6 +74,7 @@ private:
         } else {
             clearValues();
         }
+        if (options_.onSample) options_.onSample(sample);
 
         // The counts include this request before the window reports the cycle.
         showCounts();
@@ -112,6 +120,8 @@ private:
 
     DeviceState& s_;
     LiveView& view_;
+    const PollRunOptions& options_;
+    PollRunJudge judge_;
     long requests_ = 0;
     long answers_ = 0;
     std::array<long, 4> correct_{};
@@ -120,10 +130,10 @@ private:
 
 }  // namespace
 
-void RunExtendedPoll(DeviceState& s) {
+Outcome RunExtendedPoll(DeviceState& s, const PollRunOptions& options) {
     const MainMenuRemoved menuRemoved(s.ui);
     const std::unique_ptr<LiveView> view = s.ui.openLiveView(live_view::ShowAll);
-    ExtendedPoll(s, *view).run();
+    return ExtendedPoll(s, *view, options).run();
 }
 
 }  // namespace quillon

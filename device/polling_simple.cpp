@@ -32,20 +32,24 @@ constexpr const char* kExitCaption = "Выход";
 
 class SimplePoll {
 public:
-    SimplePoll(DeviceState& s, PollRequest request, const WallClock& wallClock, LiveView& view)
+    SimplePoll(DeviceState& s, PollRequest request, const WallClock& wallClock, LiveView& view,
+               const PollRunOptions& options)
         : s_(s),
           request_(request),
+          options_(options),
+          judge_(options.unansweredLimit),
           file_(s.settings.resultFileName, wallClock),
           view_(view),
           startTick_(s.clock.tickMs()) {}
 
-    void run() {
+    Outcome run() {
         prepareFile();
         prepareWindow();
         while (cycle()) {
         }
         view_.setText(v::kButton, kExitCaption);
         view_.waitForClose();
+        return judge_.verdict();
     }
 
 private:
@@ -81,6 +85,8 @@ private:
         const int result = Exchange(s_);
         ++stats_.requests;
         showRawAnswer(result);
+        PollSample sample;
+        sample.outcome = judge_.record(s_, result);
         // A stop ends the poll even when the line also reported receive
         // errors in that exchange: the user's key must not be lost.
         if (result == ExchangeAborted) return false;
@@ -92,8 +98,11 @@ private:
             view_.setText(v::kValue, kNoValueText);
             view_.setText(v::kStatus, kNoValueText);
         } else {
-            showAnswer();
+            sample.reading = showAnswer();
+            sample.responseCode = PollResponseCode(s_.buffer);
+            sample.deviceStatus = PollDeviceStatus(s_.buffer);
         }
+        if (options_.onSample) options_.onSample(sample);
 
         // The counts include this request before the window reports the cycle.
         showCounts();
@@ -126,7 +135,7 @@ private:
         view_.setText(v::kMemo, HexDump(s_.buffer.rawAnswer.data(), static_cast<std::size_t>(count)));
     }
 
-    void showAnswer() {
+    std::optional<PollReading> showAnswer() {
         // Both counters advance on every intact answer, as users of the tool
         // have always read them; the status line tells a wrong shape apart.
         ++stats_.answers;
@@ -142,6 +151,7 @@ private:
         }
         view_.setText(v::kStatus, ComposeStatusLine(0, reading.has_value(), PollResponseCode(s_.buffer),
                                                     PollDeviceStatus(s_.buffer)));
+        return reading;
     }
 
     void showReading(const PollReading& r) {
@@ -210,6 +220,8 @@ private:
 
     DeviceState& s_;
     const PollRequest request_;
+    const PollRunOptions& options_;
+    PollRunJudge judge_;
     const ResultFile file_;
     LiveView& view_;
     const std::uint32_t startTick_;
@@ -220,13 +232,15 @@ private:
 
 }  // namespace
 
-void RunSimplePoll(DeviceState& s, PollRequest request, const WallClock& wallClock) {
+Outcome RunSimplePoll(DeviceState& s, PollRequest request, const WallClock& wallClock,
+                      const PollRunOptions& options) {
     const MainMenuRemoved menuRemoved(s.ui);
-    if (s.identity.densityMeter &&
+    // The period output (command 110) is this maker's own.
+    if (s.identity.densityMeter && isOwnMake(s.identity) &&
         s.ui.message(MessageIcon::Confirmation, kDensityMeterQuestion, MessageButtons::YesNo) == MessageAnswer::Yes)
         request = PollRequest::Period;
     const std::unique_ptr<LiveView> view = s.ui.openLiveView(live_view::Statistics);
-    SimplePoll(s, request, wallClock, *view).run();
+    return SimplePoll(s, request, wallClock, *view, options).run();
 }
 
 }  // namespace quillon

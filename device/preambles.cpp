@@ -9,6 +9,7 @@
 #include "link/attempt_loop.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
+#include "device/write_lock.h"
 #include "link/message_boxes.h"
 
 namespace quillon {
@@ -33,26 +34,11 @@ constexpr const char* kNonVolatileError = "Ошибка энергонезави
 constexpr const char* kWriteUnknown = "Неизвестная ошибка при записи параметра !";
 constexpr const char* kParameterWritten = "Параметр успешно записан!";
 
-// Learns the device's count from setting 22; false when the command must stop.
-bool ReadCurrentCount(DeviceState& s) {
-    const RawSettingRead r = ReadSettingLowByte(s, kPreambleSetting, kReadProgress);
-    if (r.exchange != ExchangeOk) {
-        ErrorBox(s, kReadStopped);
-        return false;
-    }
-    if (r.hasStatus && (r.responseCode == 3 || r.responseCode == 4)) {
-        ErrorBox(s, kNotSupported);
-        return false;
-    }
-    if (r.lowByte) {
-        s.identity.responsePreambles = *r.lowByte;
-        return true;
-    }
-    // Code 1 (never entered), any other code, or a code 0 answer too short to
-    // carry the value: the device's default is the best guess.
-    ErrorBox(s, r.hasStatus && r.responseCode == 1 ? kNotEntered : kReadUnknown);
-    s.identity.responsePreambles = kDefaultPreambles;
-    return true;
+std::optional<Outcome> NotPossibleFor(const DeviceIdentity& id) {
+    if (auto foreign = RequireOwnMake(id)) return foreign;
+    // The firmware families whose preamble count may be changed at all.
+    if (!isStandardFamilyExcept7_10_13(id)) return NotPossibleOutcome(kNotAllowed);
+    return std::nullopt;
 }
 
 // The count the user chose, or nothing when the command ends.
@@ -70,49 +56,110 @@ std::optional<int> AskCount(DeviceState& s) {
     }
 }
 
-void WriteWithCommand59(DeviceState& s, std::uint8_t count) {
-    BuildLongRequest(s.buffer, kWritePreamblesCommand, {count});
-    if (RunAttemptLoop(s, kWriteProgress, kNoAttemptLimit) != ExchangeOk) return;
-    const int code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : -1;
-    switch (code) {
-        case 0:
-            s.ui.message(MessageIcon::Information, kParameterWritten, MessageButtons::Ok);
+Outcome WriteWithCommand59(DeviceState& s, std::uint8_t count, const AskRepeatOnLock& askRepeat) {
+    for (;;) {
+        BuildLongRequest(s.buffer, kWritePreamblesCommand, {count});
+        const std::uint64_t sentBefore = s.requestsSent;
+        const int exchange = RunAttemptLoop(s, kWriteProgress, kNoAttemptLimit);
+        if (exchange != ExchangeOk) {
+            const Outcome o = ExchangeOutcome(s, exchange);
+            return s.requestsSent != sentBefore ? WithUnknownEffect(o) : o;
+        }
+        const std::uint8_t code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : kNoResponseCode;
+        if (code == 0) {
             s.identity.responsePreambles = count;
-            return;
-        case 24: ErrorBox(s, kNonVolatileError); return;
-        case 7:
-        case 16: ErrorBox(s, kWriteProtectedText); return;
-        default: ErrorBox(s, kWriteUnknown); return;
+            return DoneOutcome();
+        }
+        const Outcome refusal = RefusedOutcome(code);
+        if (refusal.writeLocked() && askRepeat && askRepeat(refusal)) continue;
+        return refusal;
     }
 }
 
 }  // namespace
 
+Result<int> ReadPreambleCount(DeviceState& s, Report* notes) {
+    if (auto refused = NotPossibleFor(s.identity)) return {*refused};
+    if (!isPreambleFamily(s.identity)) return {DoneOutcome(), s.identity.responsePreambles};
+    const RawSettingRead r = ReadSettingLowByte(s, kPreambleSetting, kReadProgress);
+    if (r.exchange != ExchangeOk) return {ExchangeOutcome(s, r.exchange)};
+    if (r.hasStatus && (r.responseCode == 3 || r.responseCode == 4)) return {RefusedOutcome(r.responseCode)};
+    if (!r.lowByte) {
+        // Code 1 (never entered), any other code, or a code 0 answer too short
+        // to carry the value: the device's default is the best guess.
+        if (notes) notes->push_back(ErrorText(r.hasStatus && r.responseCode == 1 ? kNotEntered : kReadUnknown));
+        s.identity.responsePreambles = kDefaultPreambles;
+    } else {
+        s.identity.responsePreambles = *r.lowByte;
+    }
+    return {DoneOutcome(), s.identity.responsePreambles};
+}
+
+Report PreambleReadReport(const Outcome& o) {
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {};
+        case OutcomeKind::NotPossible: return {o.reason == kNotAllowed ? InfoText(o.reason) : ErrorText(o.reason)};
+        case OutcomeKind::Refused: return {ErrorText(kNotSupported)};
+        default: return {ErrorText(kReadStopped)};
+    }
+}
+
+Outcome WritePreambleCount(DeviceState& s, int count, const AskRepeatOnLock& askRepeat) {
+    if (auto refused = NotPossibleFor(s.identity)) return *refused;
+    if (count < kMinPreambles || count > kMaxPreambles)
+        return InputRefusedOutcome("preambles", "Количество преамбул " + std::to_string(count) + " вне диапазона 3-50");
+    const auto value = static_cast<std::uint8_t>(count);
+    if (!isPreambleFamily(s.identity)) return WriteWithCommand59(s, value, askRepeat);
+    return WriteSetting(s, kPreambleSetting, value, kWriteCaption, askRepeat);
+}
+
+Report PreambleWriteReport(const DeviceIdentity& id, const Outcome& o) {
+    const OutcomeKind cause = o.cause();
+    if (cause == OutcomeKind::NotPossible) return PreambleReadReport(o);
+    if (cause == OutcomeKind::InputRefused) return {ErrorText(o.reason)};
+    if (isPreambleFamily(id)) {
+        if (o.done()) return {InfoText(kWritten)};
+        Outcome stop = o;
+        stop.effect = DeviceEffect::None;
+        Report report = SettingWriteReport(kPreambleSetting, stop);
+        report.push_back(ErrorText(WithEffect(kNotWritten, o)));
+        return report;
+    }
+    switch (cause) {
+        case OutcomeKind::Done: return {InfoText(kParameterWritten)};
+        case OutcomeKind::Refused:
+            if (o.responseCode == 24) return {ErrorText(kNonVolatileError)};
+            // The write lock's text came with its question.
+            if (o.writeLocked()) return {};
+            return {ErrorText(kWriteUnknown)};
+        // A stop by the engineer that left nothing unknown needs no words.
+        case OutcomeKind::Interrupted:
+            if (o.effect == DeviceEffect::None) return {};
+            return {ErrorText(WithEffect(kNotWritten, o))};
+        default: return {ErrorText(WithEffect(kNotWritten, o))};
+    }
+}
+
 void PreamblesCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
-    // The firmware families whose preamble count may be changed at all.
-    if (!isStandardFamilyExcept7_10_13(s.identity)) {
-        s.ui.message(MessageIcon::Information, kNotAllowed, MessageButtons::Ok);
+    if (auto refused = NotPossibleFor(s.identity)) {
+        ShowReport(s.ui, PreambleReadReport(*refused));
         return;
     }
     if (s.identity.responsePreambles == 0) {
         invalidateIdentity(s);
         if (!ensureIdentified(s)) return;
     }
-    const bool family = isPreambleFamily(s.identity);
-    if (family && !ReadCurrentCount(s)) return;
+    Report notes;
+    const Result<int> read = ReadPreambleCount(s, &notes);
+    ShowReport(s.ui, notes);
+    ShowReport(s.ui, PreambleReadReport(read.outcome));
+    if (!read.done()) return;
 
     const auto count = AskCount(s);
     if (!count) return;
-    const auto value = static_cast<std::uint8_t>(*count);
-    if (!family) {
-        WriteWithCommand59(s, value);
-        return;
-    }
-    if (writeSetting(s, kPreambleSetting, value, kWriteCaption) == kSettingWritten)
-        s.ui.message(MessageIcon::Information, kWritten, MessageButtons::Ok);
-    else
-        ErrorBox(s, kNotWritten);
+    const Outcome o = WritePreambleCount(s, *count, AskLockQuestion(s.ui));
+    ShowReport(s.ui, PreambleWriteReport(s.identity, o));
 }
 
 }  // namespace quillon

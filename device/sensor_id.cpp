@@ -6,11 +6,13 @@
 
 #include "device/dialogs.h"
 #include "device/identification.h"
+#include "device/parameter_access.h"
 #include "device/response_codes.h"
 #include "device/variant.h"
 #include "link/attempt_loop.h"
 #include "link/cp1251.h"
 #include "link/crc16.h"
+#include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/message_boxes.h"
 
@@ -26,90 +28,116 @@ constexpr std::uint8_t kBlockAddressHigh = 0x00;
 constexpr std::uint8_t kBlockAddressLow = 0x54;
 constexpr std::size_t kShownTextBytes = 15;
 
-// Reads the sensor EEPROM block; false (after its message) when it could not.
-bool ReadSensorBlock(DeviceState& s, SensorBlock& block) {
-    BuildLongRequest(s.buffer, kReadBlockCommand,
-                     {kBlockAddressHigh, kBlockAddressLow, static_cast<std::uint8_t>(kSensorBlockSize)});
-    if (RunAttemptLoop(s, "Читаю ID датчика. Попытка: ", kNoAttemptLimit) != 0) {
-        ErrorBox(s, "Не удалось прочитать ID датчика!");
-        return false;
-    }
-    if (!AnswerHasStatus(s.buffer)) {
-        ErrorBox(s, "Ошибка в длине данных ответа при чтении EEPROM!");
-        return false;
-    }
-    switch (ResponseCode(s.buffer)) {
-        case 0: break;
-        case 8:
-            ErrorBox(s, "Датчик не смог прочитать ID датчика из EEPROM! Проверьте подключение сенсора!");
-            return false;
-        case 64: ErrorBox(s, "Датчик не поддерживает запрос чтения ID датчика из EEPROM!"); return false;
-        default: ErrorBox(s, "Неизвестная ошибка в байте статуса!"); return false;
-    }
-    if (AnswerByteCount(s.buffer) != kSensorBlockSize + 2) {
-        ErrorBox(s, "Ошибка в длине данных ответа при чтении EEPROM!");
-        return false;
-    }
+constexpr std::uint8_t kSensorLockCode = 7;
+constexpr const char* kLockQuestion =
+    "Запрещена запись в датчик. Для разрешения необходимо нажать кнопку на корпусе датчика. Повторить попытку?";
+
+std::uint8_t CodeOf(const ExchangeBuffer& b) { return AnswerHasStatus(b) ? ResponseCode(b) : kNoResponseCode; }
+
+}  // namespace
+
+Result<SensorId> ReadSensorId(DeviceState& s) {
+    if (auto foreign = RequireOwnMake(s.identity)) return {*foreign};
+    BuildLongRequest(s.buffer, kReadSensorIdCommand);
+    const int exchange = RunAttemptLoop(s, "Читаю ID сенсора. Попытка: ", kNoAttemptLimit);
+    if (exchange != ExchangeOk) return {ExchangeOutcome(s, exchange)};
+    const std::uint8_t code = CodeOf(s.buffer);
+    if (code != 0) return {RefusedOutcome(code)};
+    if (AnswerByteCount(s.buffer) != 10) return {RefusedOutcome(kNoResponseCode)};
+    Result<SensorId> r;
     const auto data = s.buffer.response.begin() + static_cast<std::ptrdiff_t>(AnswerDataIndex(s.buffer));
-    std::copy(data, data + kSensorBlockSize, block.begin());
-    return true;
+    std::copy(data, data + 8, r.value.begin());
+    s.identity.sensorId = r.value;
+    s.identity.sensorIdKnown = true;
+    return r;
 }
 
-// Writes the block, repeating on request while the sensor is write-locked.
-bool WriteSensorBlock(DeviceState& s, const SensorBlock& block) {
+Report SensorIdReport(const Result<SensorId>& r) {
+    const Outcome& o = r.outcome;
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {InfoText("ID сенсора подключенного датчика = " + HexBytesText(r.value))};
+        case OutcomeKind::Refused:
+            switch (o.responseCode) {
+                case kNoResponseCode: return {ErrorText("Ошибка в длине данных ответа!")};
+                case 8: return {ErrorText("Датчик не смог прочитать ID сенсора! Проверьте подключение сенсора!")};
+                case 64: return {ErrorText("Датчик не поддерживает запрос чтения ID сенсора!")};
+                default: return {ErrorText("Неизвестная ошибка в байте статуса!")};
+            }
+        case OutcomeKind::NotPossible: return {ErrorText(o.reason)};
+        default: return {ErrorText("Не удалось прочитать ID сенсора!")};
+    }
+}
+
+Result<SensorBlock> ReadSensorBlock(DeviceState& s) {
+    if (auto foreign = RequireOwnMake(s.identity)) return {*foreign};
+    BuildLongRequest(s.buffer, kReadBlockCommand,
+                     {kBlockAddressHigh, kBlockAddressLow, static_cast<std::uint8_t>(kSensorBlockSize)});
+    const int exchange = RunAttemptLoop(s, "Читаю ID датчика. Попытка: ", kNoAttemptLimit);
+    if (exchange != ExchangeOk) return {ExchangeOutcome(s, exchange)};
+    const std::uint8_t code = CodeOf(s.buffer);
+    if (code != 0) return {RefusedOutcome(code)};
+    if (AnswerByteCount(s.buffer) != kSensorBlockSize + 2) return {RefusedOutcome(kNoResponseCode)};
+    Result<SensorBlock> r;
+    const auto data = s.buffer.response.begin() + static_cast<std::ptrdiff_t>(AnswerDataIndex(s.buffer));
+    std::copy(data, data + kSensorBlockSize, r.value.begin());
+    return r;
+}
+
+Report SensorBlockReadReport(const Outcome& o) {
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {};
+        case OutcomeKind::Refused:
+            switch (o.responseCode) {
+                case kNoResponseCode: return {ErrorText("Ошибка в длине данных ответа при чтении EEPROM!")};
+                case 8:
+                    return {ErrorText("Датчик не смог прочитать ID датчика из EEPROM! Проверьте подключение сенсора!")};
+                case 64: return {ErrorText("Датчик не поддерживает запрос чтения ID датчика из EEPROM!")};
+                default: return {ErrorText("Неизвестная ошибка в байте статуса!")};
+            }
+        case OutcomeKind::NotPossible: return {ErrorText(o.reason)};
+        default: return {ErrorText("Не удалось прочитать ID датчика!")};
+    }
+}
+
+Outcome WriteSensorBlock(DeviceState& s, const SensorBlock& block, const AskRepeatOnLock& askRepeat) {
+    if (auto foreign = RequireOwnMake(s.identity)) return *foreign;
     std::vector<std::uint8_t> data{kBlockAddressHigh, kBlockAddressLow, static_cast<std::uint8_t>(kSensorBlockSize)};
     data.insert(data.end(), block.begin(), block.end());
     for (;;) {
         BuildLongRequest(s.buffer, kWriteBlockCommand, data.data(), data.size());
-        if (RunAttemptLoop(s, "Запись в EEPROM. Попытка: ", kNoAttemptLimit) != 0) {
-            ErrorBox(s, "Не удалось получить ответ на запрос записи EEPROM!");
-            return false;
+        const std::uint64_t sentBefore = s.requestsSent;
+        const int exchange = RunAttemptLoop(s, "Запись в EEPROM. Попытка: ", kNoAttemptLimit);
+        if (exchange != ExchangeOk) {
+            const Outcome o = ExchangeOutcome(s, exchange);
+            return s.requestsSent != sentBefore ? WithUnknownEffect(o) : o;
         }
-        const int code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : -1;
-        switch (code) {
-            case 0: return true;
-            case 7:
-                if (s.ui.message(MessageIcon::Warning,
-                                 "Запрещена запись в датчик. Для разрешения необходимо нажать кнопку на корпусе "
-                                 "датчика. Повторить попытку?",
-                                 MessageButtons::YesNo) == MessageAnswer::Yes)
-                    continue;
-                return false;
-            case 8: ErrorBox(s, "Ошибка записи EEPROM!"); return false;
-            default: ErrorBox(s, "Неизвестная ошибка записи EEPROM!"); return false;
-        }
+        const std::uint8_t code = CodeOf(s.buffer);
+        if (code == 0) return DoneOutcome();
+        const Outcome refusal = RefusedOutcome(code);
+        // The sensor knows only code 7 as its lock; 16 means something else here.
+        if (code == kSensorLockCode && askRepeat && askRepeat(refusal)) continue;
+        return refusal;
     }
 }
 
-}  // namespace
+Report SensorBlockWriteReport(const Outcome& o) {
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {};
+        case OutcomeKind::Refused:
+            // The write lock's text came with its question.
+            if (o.responseCode == kSensorLockCode) return {};
+            return {ErrorText(o.responseCode == 8 ? "Ошибка записи EEPROM!" : "Неизвестная ошибка записи EEPROM!")};
+        case OutcomeKind::NotPossible: return {ErrorText(o.reason)};
+        default: return {ErrorText(WithEffect("Не удалось получить ответ на запрос записи EEPROM!", o))};
+    }
+}
 
 bool readSensorId(DeviceState& s) {
-    DeviceIdentity& id = s.identity;
+    const DeviceIdentity& id = s.identity;
     if (id.sensorIdKnown || !hasSensorId(id)) return true;
-    BuildLongRequest(s.buffer, kReadSensorIdCommand);
-    if (RunAttemptLoop(s, "Читаю ID сенсора. Попытка: ", kNoAttemptLimit) != 0) {
-        ErrorBox(s, "Не удалось прочитать ID сенсора!");
-        return false;
-    }
-    if (!AnswerHasStatus(s.buffer)) {
-        ErrorBox(s, "Ошибка в длине данных ответа!");
-        return false;
-    }
-    switch (ResponseCode(s.buffer)) {
-        case 0: break;
-        case 8: ErrorBox(s, "Датчик не смог прочитать ID сенсора! Проверьте подключение сенсора!"); return false;
-        case 64: ErrorBox(s, "Датчик не поддерживает запрос чтения ID сенсора!"); return false;
-        default: ErrorBox(s, "Неизвестная ошибка в байте статуса!"); return false;
-    }
-    if (AnswerByteCount(s.buffer) != 10) {
-        ErrorBox(s, "Ошибка в длине данных ответа!");
-        return false;
-    }
-    const auto data = s.buffer.response.begin() + static_cast<std::ptrdiff_t>(AnswerDataIndex(s.buffer));
-    std::copy(data, data + 8, id.sensorId.begin());
-    id.sensorIdKnown = true;
-    InfoBox(s, "ID сенсора подключенного датчика = " + HexBytesText(id.sensorId));
-    return true;
+    const Result<SensorId> r = ReadSensorId(s);
+    ShowReport(s.ui, SensorIdReport(r));
+    return r.done();
 }
 
 std::string SensorBlockText(const SensorBlock& block) {
@@ -128,11 +156,18 @@ bool writeSensorIdString(DeviceState& s) {
     if (!ensureIdentified(s)) return false;
     const DeviceIdentity& id = s.identity;
     if (!canWriteI2cSensorId(id, false)) return true;
+
+    if (auto foreign = RequireOwnMake(id)) {
+        ShowReport(s.ui, SensorBlockReadReport(*foreign));
+        return false;
+    }
     if (isRev16(id) && id.channelConfig[0] == 0)
         s.ui.message(MessageIcon::Warning, "Сейчас канал с датчиком на I2C не основной!", MessageButtons::Ok);
 
-    SensorBlock block{};
-    if (!ReadSensorBlock(s, block)) return false;
+    const Result<SensorBlock> read = ReadSensorBlock(s);
+    ShowReport(s.ui, SensorBlockReadReport(read.outcome));
+    if (!read.done()) return false;
+    SensorBlock block = read.value;
     bool forceRewrite = false;
     if (!CrcResidueCheck(block.data(), block.size())) {
         ErrorBox(s, "Строка с идентификатором прибора не была записана!");
@@ -145,7 +180,12 @@ bool writeSensorIdString(DeviceState& s) {
     const std::string shown = dialog.text;
     if (!s.ui.show(dialog)) return !forceRewrite;
     if (dialog.text == shown && !forceRewrite) return true;
-    return WriteSensorBlock(s, SensorBlockFor(Utf8ToCp1251(dialog.text)));
+    const AskRepeatOnLock ask = [&s](const Outcome&) {
+        return s.ui.message(MessageIcon::Warning, kLockQuestion, MessageButtons::YesNo) == MessageAnswer::Yes;
+    };
+    const Outcome o = WriteSensorBlock(s, SensorBlockFor(Utf8ToCp1251(dialog.text)), ask);
+    ShowReport(s.ui, SensorBlockWriteReport(o));
+    return o.done();
 }
 
 void SaveIdCommand(DeviceState& s) { writeSensorIdString(s); }

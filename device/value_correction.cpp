@@ -1,6 +1,7 @@
 #include "device/value_correction.h"
 
 #include <bit>
+#include <cmath>
 
 #include "device/correction_fit_dialog.h"
 #include "device/decimal_field.h"
@@ -9,7 +10,7 @@
 #include "device/polling_format.h"
 #include "device/settings_sequence.h"
 #include "device/variant.h"
-#include "link/message_boxes.h"
+#include "device/write_lock.h"
 
 namespace quillon {
 
@@ -34,27 +35,73 @@ void FitIntoDialog(DeviceState& s, PopravkaDialog& d) {
 
 }  // namespace
 
+namespace {
+
+constexpr const char* kNoCorrection = "Данное устройство не допускает корректировку значения!";
+
+std::optional<Outcome> NotPossibleFor(const DeviceIdentity& id) {
+    if (auto foreign = RequireOwnMake(id)) return foreign;
+    if (!hasValueCorrection(id)) return NotPossibleOutcome(kNoCorrection);
+    return std::nullopt;
+}
+
+SettingValues ValuesOf(const DeviceIdentity& id, const ValueCorrection& c) {
+    const CorrectionSettings numbers = SettingsFor(id);
+    return {{numbers.offset, std::bit_cast<std::uint32_t>(c.offset)},
+            {numbers.factor, std::bit_cast<std::uint32_t>(c.factor)}};
+}
+
+}  // namespace
+
+Result<ValueCorrection> ReadValueCorrection(DeviceState& s, Report* notes) {
+    if (auto refused = NotPossibleFor(s.identity)) return {*refused};
+    const CorrectionSettings numbers = SettingsFor(s.identity);
+    const Result<SequenceValues> read = ReadSettingValues(
+        s, {{numbers.offset, std::bit_cast<std::uint32_t>(0.0f), "Добавка к значению не была введена!",
+             "корректирующей добавки !"},
+            {numbers.factor, std::bit_cast<std::uint32_t>(1.0f), "Множитель для коррекции не был введен!",
+             "корректирующего множителя !"}});
+    if (notes) notes->insert(notes->end(), read.value.notes.begin(), read.value.notes.end());
+    if (!read.done()) return {read.outcome};
+    return {DoneOutcome(), {std::bit_cast<float>(read.value.values[0]), std::bit_cast<float>(read.value.values[1])}};
+}
+
+Report ValueCorrectionReadReport(const Outcome& o) {
+    if (o.cause() == OutcomeKind::NotPossible)
+        return {o.reason == kNoCorrection ? InfoText(o.reason) : ErrorText(o.reason)};
+    // A stopped read ends the command without a word.
+    return SequenceReadReport(o, {});
+}
+
+Outcome WriteValueCorrection(DeviceState& s, const ValueCorrection& c, const AskRepeatOnLock& askRepeat) {
+    if (auto refused = NotPossibleFor(s.identity)) return *refused;
+    if (!std::isfinite(c.offset)) return InputRefusedOutcome("offset", "Поправка (добавка) должна быть числом!");
+    if (!std::isfinite(c.factor)) return InputRefusedOutcome("factor", "Поправочный множитель должен быть числом!");
+    return WriteSettingValues(s, ValuesOf(s.identity, c), askRepeat);
+}
+
+Report ValueCorrectionWriteReport(const DeviceIdentity& id, const ValueCorrection& c, const Outcome& o) {
+    if (o.cause() == OutcomeKind::NotPossible) return ValueCorrectionReadReport(o);
+    return SequenceWriteReport(ValuesOf(id, c), o);
+}
+
 void ValueCorrectionCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
-    if (!hasValueCorrection(s.identity)) {
-        InfoBox(s, "Данное устройство не допускает корректировку значения!");
+    if (auto refused = NotPossibleFor(s.identity)) {
+        ShowReport(s.ui, ValueCorrectionReadReport(*refused));
         return;
     }
     if (!AskMeasuringChannel(s)) return;
 
-    const CorrectionSettings numbers = SettingsFor(s.identity);
-    const SequenceReadResult read =
-        ReadSettingSequence(s,
-                            {{numbers.offset, std::bit_cast<std::uint32_t>(0.0f), "Добавка к значению не была введена!",
-                              "корректирующей добавки !"},
-                             {numbers.factor, std::bit_cast<std::uint32_t>(1.0f),
-                              "Множитель для коррекции не был введен!", "корректирующего множителя !"}},
-                            {});
-    if (read.outcome != SequenceRead::Complete) return;
+    Report notes;
+    const Result<ValueCorrection> read = ReadValueCorrection(s, &notes);
+    ShowReport(s.ui, notes);
+    ShowReport(s.ui, ValueCorrectionReadReport(read.outcome));
+    if (!read.done()) return;
 
     PopravkaDialog dialog;
-    dialog.currentOffset = std::bit_cast<float>(read.values[0]);
-    dialog.currentFactor = std::bit_cast<float>(read.values[1]);
+    dialog.currentOffset = read.value.offset;
+    dialog.currentFactor = read.value.factor;
     dialog.offsetText = FormatFixed(dialog.currentOffset, 7, 6, s.decimalSeparator);
     dialog.factorText = FormatFixed(dialog.currentFactor, 7, 6, s.decimalSeparator);
     dialog.fit = [&s](PopravkaDialog& d) { FitIntoDialog(s, d); };
@@ -64,8 +111,9 @@ void ValueCorrectionCommand(DeviceState& s) {
     if (!offset) return;
     const std::optional<float> factor = ConvertSingleField(s, dialog.factorText);
     if (!factor) return;
-    WriteSettingSequence(s, {{numbers.offset, std::bit_cast<std::uint32_t>(*offset)},
-                             {numbers.factor, std::bit_cast<std::uint32_t>(*factor)}});
+    const ValueCorrection c{*offset, *factor};
+    const Outcome o = WriteValueCorrection(s, c, AskLockQuestion(s.ui));
+    ShowReport(s.ui, ValueCorrectionWriteReport(s.identity, c, o));
 }
 
 }  // namespace quillon

@@ -1,6 +1,6 @@
 #include "device/variant.h"
 
-#include <cstdio>
+#include "device/device_make.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -87,21 +87,56 @@ int derivedCalibrationPointCount(const DeviceIdentity& id) {
     return 8;
 }
 
+bool hasAmbientChannel(const DeviceIdentity& id) { return In(S(id), {8, 9, 11, 14, 15, 16}); }
+bool isDacBySettings(const DeviceIdentity& id) { return In(S(id), {8, 9, 11, 14, 15, 16}); }
+
 bool isOwnMake(const DeviceIdentity& id) {
     if (!id.makeKnown) return true;
-    // This maker's transmitters, and the density meters of the family.
-    if (id.manufacturerId == 0x26) return true;
-    return id.manufacturerId == 35 && id.deviceType == 4;
+    return id.listedOwnMake || BuiltInOwnMake(id.manufacturerId, id.deviceType);
 }
+
+namespace {
+
+DeviceMake MakeOf(const DeviceIdentity& id) { return {id.manufacturerId, id.deviceType, id.universalRevision}; }
+
+// The firmware versions that carry a name of their own.
+std::string NamedVersionText(const DeviceIdentity& id) {
+    switch (S(id)) {
+        case 14: return "T версии 911 " + std::to_string(id.calibrationPointCount) + " точек калибровки";
+        case 15: return "T версии 911 с многотемпературной калибровкой";
+        case 16: return "T версии 16 с работой АЦП и датчика I2C";
+        default: return {};
+    }
+}
+
+}  // namespace
 
 std::optional<Outcome> RequireOwnMake(const DeviceIdentity& id) {
     if (isOwnMake(id)) return std::nullopt;
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "Команда производителя недоступна: устройство другого производителя "
-                  "(код производителя %02Xh, тип устройства %02Xh).",
-                  static_cast<unsigned>(id.manufacturerId), static_cast<unsigned>(id.deviceType));
-    return NotPossibleOutcome(text);
+    return NotPossibleOutcome("Команда производителя недоступна: устройство другого производителя (" +
+                              MakeText(MakeOf(id)) + ").");
+}
+
+std::string IdentityVariantLine(const DeviceIdentity& id) {
+    if (!isOwnMake(id)) return "Устройство другого производителя: " + MakeText(MakeOf(id));
+    return NamedVersionText(id);
+}
+
+std::string DerivedVariantText(const DeviceIdentity& source) {
+    // Revisions, firmware and command sets of another maker mean nothing here.
+    if (!isOwnMake(source)) return IdentityVariantLine(source);
+    DeviceIdentity id = source;
+    id.calibrationPointCount = derivedCalibrationPointCount(id);
+    std::string text = NamedVersionText(id);
+    if (text.empty())
+        text = "ПО " + std::to_string(id.softwareRevision) + ", точек калибровки " +
+               std::to_string(id.calibrationPointCount);
+    if (isVelkor(id))
+        text += "; Velkor, имитирующий плотномер";
+    else if (id.longAddress[1] == 4 && id.longAddress[0] == 35)
+        text += "; плотномер";
+    text += isStandardCommandFamily(id) ? "; стандартные команды" : "; свои команды";
+    return text;
 }
 
 }  // namespace quillon

@@ -5,6 +5,7 @@
 #include "link/outcome.h"
 
 #include <optional>
+#include <string>
 
 namespace quillon {
 
@@ -58,9 +59,16 @@ bool hasTemperatureReadings(const DeviceIdentity& id, int loadedCalibrationKind 
 // (the code view, the calibration's measuring loop) reads it this way.
 bool hasFloatAmbientReading(const DeviceIdentity& id);
 
+// S in {8, 9, 11, 14, 15, 16}: a channel for the ambient temperature
+// instead of the current feedback channel.
+bool hasAmbientChannel(const DeviceIdentity& id);
+// S in {8, 9, 11, 14, 15, 16}: the DAC scaling is kept as numbered settings.
+bool isDacBySettings(const DeviceIdentity& id);
+
 // A device of this maker, whose commands 128-253 mean what this tool sends:
-// its manufacturer and device type are among the known ones. Before any
-// device was identified nothing is known against it.
+// its manufacturer and device type are among the built-in ones or listed in
+// the settings file. Before any device was identified nothing is known
+// against it.
 bool isOwnMake(const DeviceIdentity& id);
 // Nothing, or the outcome of a maker-specific command refused before any
 // request because the device is of another maker.
@@ -71,5 +79,14 @@ bool newerFirmwareHint(const DeviceIdentity& id);
 
 // Calibration points of the device as derived at identification.
 int derivedCalibrationPointCount(const DeviceIdentity& id);
+
+// The line of the identity window under the revisions: the firmware version's
+// own name for revisions 14-16, the maker and type of a device of another
+// maker; empty for the rest.
+std::string IdentityVariantLine(const DeviceIdentity& id);
+// What identification makes of a device, as the loop scan and the command
+// line list it: its firmware, calibration points and command set, or the
+// maker and type of a device of another maker.
+std::string DerivedVariantText(const DeviceIdentity& id);
 
 }  // namespace quillon

@@ -1,6 +1,7 @@
 #include "frontend/adc_settings.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "device/identification.h"
@@ -8,6 +9,7 @@
 #include "device/parameter_access.h"
 #include "device/response_codes.h"
 #include "device/variant.h"
+#include "device/write_lock.h"
 #include "frontend/adc_wire.h"
 #include "link/attempt_loop.h"
 #include "link/exchange.h"
@@ -26,8 +28,6 @@ constexpr std::uint16_t kUnitCodeIndex = 109;
 constexpr std::uint8_t kConversionAnswerByteCount = 19;
 constexpr float kMinCurrent = 4.0f;
 constexpr float kMaxCurrent = 20.0f;
-// Not a response code a device sends: stands for an answer without status bytes.
-constexpr int kNoStatus = -1;
 
 constexpr const char* kNotVelkor =
     "В этой версии программы для верхнего уровня настройка параметров АЦП не предусмотрена!";
@@ -62,78 +62,63 @@ constexpr const char* kConversionWritten = "Параметры преобраз�
 // The imitated density meter reports a period, in microseconds.
 constexpr const char* kPeriodUnit = "мкс";
 
-// Each step: false when the whole command ends.
+constexpr const char* kGainRefused = "Коэффициент усиления АЦП должен быть одним из 1, 2, 32, 128!";
+constexpr const char* kPointsRefused = "Число точек усреднения должно быть в диапазоне 1-9!";
+constexpr const char* kNotNumber = "Параметры преобразования должны быть числами!";
+constexpr const char* kNoConversion = "В этой версии датчика нет преобразования Ток-Значение!";
 
-bool ConverterSettingsStep(AppState& s) {
-    BuildLongRequest(s.buffer, kReadConverterCommand, {0x00});
-    if (RunReadPattern(s, kReadConverterText) != ExchangeOk) {
-        ErrorBox(s, kConverterNotRead);
-        return false;
-    }
-    const std::optional<VelkorConverterSettings> read = ConverterSettingsFromAnswer(s.buffer);
-    if (!read) {
-        ErrorBox(s, kBadAnswer);
-        return false;
-    }
-    VelkorConverterSettings settings = *read;
-    if (ResponseCode(s.buffer) != 0) {
-        InfoBox(s, kConverterDefaults);
-        settings = kDefaultConverterSettings;
-    }
-
-    VelkorAdcDialog dialog;
-    dialog.gainIndex = settings.gainCode;
-    // The spin edit holds 1..9 only; showing one value and sending another would mislead.
-    dialog.averagingPoints = std::clamp<int>(settings.averagingPoints, kMinAveragingPoints, kMaxAveragingPoints);
-    if (!s.ui.show(dialog)) return true;
-
-    const auto gain = static_cast<std::uint8_t>(std::clamp(dialog.gainIndex, 0, 3));
-    const auto points =
-        static_cast<std::uint8_t>(std::clamp<int>(dialog.averagingPoints, kMinAveragingPoints, kMaxAveragingPoints));
-    BuildLongRequest(s.buffer, kWriteConverterCommand, {0x00, gain, points});
-    if (RunWritePattern(s, kWriteConverterText) != ExchangeOk) {
-        ErrorBox(s, kConverterNotWritten);
-        return false;
-    }
-    // An answer without status bytes (byte count 0) confirms nothing.
-    switch (AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : kNoStatus) {
-        case 0: InfoBox(s, kConverterWritten); break;
-        case 64: ErrorBox(s, kConverterRefused); break;
-        case 6: ErrorBox(s, kConverterWriteError); break;
-        default: ErrorBox(s, kUnknownError); break;
-    }
-    return true;
+std::optional<Outcome> RequireVelkor(const DeviceIdentity& id) {
+    if (auto foreign = RequireOwnMake(id)) return foreign;
+    if (!isVelkor(id)) return NotPossibleOutcome(kNotVelkor);
+    return std::nullopt;
 }
 
-bool UnitCodeStep(AppState& s) {
-    BuildReadParameterBlock(s, kUnitCodeIndex, 2);
-    if (RunReadPattern(s, kReadUnitText) != ExchangeOk) {
-        ErrorBox(s, kUnitNotRead);
-        return false;
+// A write the request in the buffer makes, sent until answered; the write
+// lock's refusal goes out again when `askRepeat` says so. `build` puts the
+// request in the buffer again for a repeat.
+template <typename Build>
+Outcome SendWrite(DeviceState& s, Build build, const char* progress, const AskRepeatOnLock& askRepeat) {
+    for (;;) {
+        build();
+        const std::uint64_t sentBefore = s.requestsSent;
+        const int exchange = RunWritePattern(s, progress);
+        if (exchange != ExchangeOk) {
+            const Outcome o = ExchangeOutcome(s, exchange);
+            return s.requestsSent != sentBefore ? WithUnknownEffect(o) : o;
+        }
+        // An answer without status bytes (byte count 0) confirms nothing.
+        if (!AnswerHasStatus(s.buffer)) return RefusedOutcome(kNoResponseCode);
+        const std::uint8_t code = ResponseCode(s.buffer);
+        if (code == 0) return DoneOutcome();
+        const Outcome refusal = RefusedOutcome(code);
+        if (refusal.writeLocked() && askRepeat && askRepeat(refusal)) continue;
+        return refusal;
     }
-    UnitsMeasureDialog dialog;
-    if (const std::optional<std::uint8_t> code = UnitCodeFromAnswer(s.buffer)) {
-        dialog.unitCode = *code;
-    } else {
-        ErrorBox(s, kUnitNotEntered);
-        dialog.unitCode = 0;
-    }
-    if (!s.ui.show(dialog)) return true;
-
-    const auto code = static_cast<std::uint8_t>(dialog.unitCode & 0xFF);
-    BuildWriteParameterBlock(s, kUnitCodeIndex, &code, 1);
-    if (RunWritePattern(s, kWriteUnitText) != ExchangeOk) {
-        ErrorBox(s, kUnitNotWritten);
-        return false;
-    }
-    if (!AnswerHasStatus(s.buffer) || ResponseCode(s.buffer) != 0)
-        ErrorBox(s, kUnitWriteError);
-    else
-        InfoBox(s, kUnitWritten);
-    return true;
 }
 
-void PresetConversionDialog(const AppState& s, const CurrentToValueConversion& c, CurrentToValueDialog& dialog) {
+Outcome BadAnswer() {
+    Outcome o = RefusedOutcome(kNoResponseCode);
+    o.reason = kBadAnswer;
+    return o;
+}
+
+// The failure text of a write: its own words, and what the device may hold.
+Box WriteFailure(const char* text, const Outcome& o) { return ErrorText(WithEffect(text, o)); }
+
+// Boxes of an outcome that is not the device's answer to this write.
+std::optional<Report> CommonReport(const Outcome& o) {
+    switch (o.cause()) {
+        case OutcomeKind::InputRefused: return Report{ErrorText(o.reason)};
+        case OutcomeKind::NotPossible: return Report{InfoText(o.reason)};
+        // The write lock's text came with its question.
+        case OutcomeKind::Refused:
+            if (o.writeLocked()) return Report{};
+            return std::nullopt;
+        default: return std::nullopt;
+    }
+}
+
+void PresetConversionDialog(const DeviceState& s, const CurrentToValueConversion& c, CurrentToValueDialog& dialog) {
     const char sep = s.decimalSeparator;
     dialog.useConversion = c.enabled != 0;
     dialog.current1 = FormatGeneral(c.current1, 7, sep);
@@ -146,8 +131,10 @@ void PresetConversionDialog(const AppState& s, const CurrentToValueConversion& c
     }
 }
 
+bool InCurrentRange(float mA) { return mA >= kMinCurrent && mA <= kMaxCurrent; }
+
 // The conversion the user confirmed, or nothing when the dialog was cancelled.
-std::optional<CurrentToValueConversion> AskConversion(AppState& s, CurrentToValueDialog& dialog) {
+std::optional<CurrentToValueConversion> AskConversion(DeviceState& s, CurrentToValueDialog& dialog) {
     for (;;) {
         if (!s.ui.show(dialog)) return std::nullopt;
         std::optional<float> fields[4];
@@ -158,8 +145,7 @@ std::optional<CurrentToValueConversion> AskConversion(AppState& s, CurrentToValu
             converted = fields[i].has_value();
         }
         if (!converted) continue;
-        const auto inRange = [](float mA) { return mA >= kMinCurrent && mA <= kMaxCurrent; };
-        if (!inRange(*fields[0]) || !inRange(*fields[2])) {
+        if (!InCurrentRange(*fields[0]) || !InCurrentRange(*fields[2])) {
             ErrorBox(s, kCurrentOutOfRange);
             continue;
         }
@@ -168,43 +154,178 @@ std::optional<CurrentToValueConversion> AskConversion(AppState& s, CurrentToValu
     }
 }
 
-void ConversionStep(AppState& s) {
-    BuildLongRequest(s.buffer, kReadConversionCommand);
-    if (RunReadPattern(s, kReadConversionText) != ExchangeOk) {
-        ErrorBox(s, kConversionNotRead);
-        return;
-    }
-    if (AnswerByteCount(s.buffer) != kConversionAnswerByteCount) {
-        ErrorBox(s, kBadAnswer);
-        return;
-    }
-    CurrentToValueConversion conversion;
-    if (ResponseCode(s.buffer) != 0)
-        InfoBox(s, kConversionUnused);
-    else
-        conversion = UnpackConversion(&s.buffer.response[AnswerDataIndex(s.buffer)]);
+// Each step: false when the whole command ends.
 
+bool ConverterSettingsStep(DeviceState& s) {
+    const Result<ConverterSettingsRead> read = ReadConverterSettings(s);
+    ShowReport(s.ui, ConverterSettingsReadReport(read));
+    if (!read.done()) return false;
+    const VelkorConverterSettings settings = read.value.settings;
+
+    VelkorAdcDialog dialog;
+    dialog.gainIndex = settings.gainCode;
+    // The spin edit holds 1..9 only; showing one value and sending another would mislead.
+    dialog.averagingPoints = std::clamp<int>(settings.averagingPoints, kMinAveragingPoints, kMaxAveragingPoints);
+    if (!s.ui.show(dialog)) return true;
+
+    const auto gain = static_cast<std::uint8_t>(std::clamp(dialog.gainIndex, 0, 3));
+    const auto points =
+        static_cast<std::uint8_t>(std::clamp<int>(dialog.averagingPoints, kMinAveragingPoints, kMaxAveragingPoints));
+    const Outcome o = WriteConverterSettings(s, {gain, points}, AskLockQuestion(s.ui));
+    ShowReport(s.ui, ConverterSettingsWriteReport(o));
+    return o.done() || o.cause() == OutcomeKind::Refused;
+}
+
+bool UnitCodeStep(DeviceState& s) {
+    const Result<std::optional<std::uint8_t>> read = ReadUnitCode(s);
+    ShowReport(s.ui, UnitCodeReadReport(read));
+    if (!read.done()) return false;
+    UnitsMeasureDialog dialog;
+    dialog.unitCode = read.value.value_or(0);
+    if (!s.ui.show(dialog)) return true;
+
+    const Outcome o = WriteUnitCode(s, static_cast<std::uint8_t>(dialog.unitCode & 0xFF), AskLockQuestion(s.ui));
+    ShowReport(s.ui, UnitCodeWriteReport(o));
+    return o.done() || o.cause() == OutcomeKind::Refused;
+}
+
+void ConversionStep(DeviceState& s) {
+    const Result<ConversionRead> read = ReadConversion(s);
+    ShowReport(s.ui, ConversionReadReport(read));
+    if (!read.done()) return;
     CurrentToValueDialog dialog;
-    PresetConversionDialog(s, conversion, dialog);
+    PresetConversionDialog(s, read.value.conversion, dialog);
     const std::optional<CurrentToValueConversion> typed = AskConversion(s, dialog);
     if (!typed) return;
-
-    const ConversionBytes bytes = PackConversion(*typed);
-    BuildLongRequest(s.buffer, kWriteConversionCommand, bytes.data(), bytes.size());
-    if (RunWritePattern(s, kWriteConversionText) != ExchangeOk)
-        ErrorBox(s, kConversionNotWritten);
-    else if (!AnswerHasStatus(s.buffer) || ResponseCode(s.buffer) != 0)
-        ErrorBox(s, kConversionRefused);
-    else
-        InfoBox(s, kConversionWritten);
+    ShowReport(s.ui, ConversionWriteReport(WriteConversion(s, *typed, AskLockQuestion(s.ui))));
 }
 
 }  // namespace
 
-void AdcSettingsCommand(AppState& s) {
+Result<ConverterSettingsRead> ReadConverterSettings(DeviceState& s) {
+    if (auto no = RequireVelkor(s.identity)) return {*no};
+    BuildLongRequest(s.buffer, kReadConverterCommand, {0x00});
+    const int exchange = RunReadPattern(s, kReadConverterText);
+    if (exchange != ExchangeOk) return {ExchangeOutcome(s, exchange)};
+    const std::optional<VelkorConverterSettings> read = ConverterSettingsFromAnswer(s.buffer);
+    if (!read) return {BadAnswer()};
+    if (ResponseCode(s.buffer) != 0) return {DoneOutcome(), {kDefaultConverterSettings, true}};
+    return {DoneOutcome(), {*read, false}};
+}
+
+Report ConverterSettingsReadReport(const Result<ConverterSettingsRead>& r) {
+    switch (r.outcome.cause()) {
+        case OutcomeKind::Done: return r.value.defaults ? Report{InfoText(kConverterDefaults)} : Report{};
+        case OutcomeKind::NotPossible: return {InfoText(r.outcome.reason)};
+        case OutcomeKind::Refused: return {ErrorText(kBadAnswer)};
+        default: return {ErrorText(kConverterNotRead)};
+    }
+}
+
+Outcome WriteConverterSettings(DeviceState& s, const VelkorConverterSettings& settings,
+                               const AskRepeatOnLock& askRepeat) {
+    if (auto no = RequireVelkor(s.identity)) return *no;
+    if (settings.gainCode > 3) return InputRefusedOutcome("gain", kGainRefused);
+    if (settings.averagingPoints < kMinAveragingPoints || settings.averagingPoints > kMaxAveragingPoints)
+        return InputRefusedOutcome("averaging points", kPointsRefused);
+    return SendWrite(
+        s,
+        [&] {
+            BuildLongRequest(s.buffer, kWriteConverterCommand, {0x00, settings.gainCode, settings.averagingPoints});
+        },
+        kWriteConverterText, askRepeat);
+}
+
+Report ConverterSettingsWriteReport(const Outcome& o) {
+    if (auto common = CommonReport(o)) return *common;
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {InfoText(kConverterWritten)};
+        case OutcomeKind::Refused:
+            switch (o.responseCode) {
+                case 64: return {ErrorText(kConverterRefused)};
+                case 6: return {ErrorText(kConverterWriteError)};
+                default: return {ErrorText(kUnknownError)};
+            }
+        default: return {WriteFailure(kConverterNotWritten, o)};
+    }
+}
+
+Result<std::optional<std::uint8_t>> ReadUnitCode(DeviceState& s) {
+    if (auto no = RequireVelkor(s.identity)) return {*no};
+    BuildReadParameterBlock(s, kUnitCodeIndex, 2);
+    const int exchange = RunReadPattern(s, kReadUnitText);
+    if (exchange != ExchangeOk) return {ExchangeOutcome(s, exchange)};
+    return {DoneOutcome(), UnitCodeFromAnswer(s.buffer)};
+}
+
+Report UnitCodeReadReport(const Result<std::optional<std::uint8_t>>& r) {
+    switch (r.outcome.cause()) {
+        case OutcomeKind::Done: return r.value ? Report{} : Report{ErrorText(kUnitNotEntered)};
+        case OutcomeKind::NotPossible: return {InfoText(r.outcome.reason)};
+        default: return {ErrorText(kUnitNotRead)};
+    }
+}
+
+Outcome WriteUnitCode(DeviceState& s, std::uint8_t code, const AskRepeatOnLock& askRepeat) {
+    if (auto no = RequireVelkor(s.identity)) return *no;
+    return SendWrite(s, [&] { BuildWriteParameterBlock(s, kUnitCodeIndex, &code, 1); }, kWriteUnitText, askRepeat);
+}
+
+Report UnitCodeWriteReport(const Outcome& o) {
+    if (auto common = CommonReport(o)) return *common;
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {InfoText(kUnitWritten)};
+        case OutcomeKind::Refused: return {ErrorText(kUnitWriteError)};
+        default: return {WriteFailure(kUnitNotWritten, o)};
+    }
+}
+
+Result<ConversionRead> ReadConversion(DeviceState& s) {
+    if (auto no = RequireVelkor(s.identity)) return {*no};
+    if (s.identity.deviceRevision == 0) return {NotPossibleOutcome(kNoConversion)};
+    BuildLongRequest(s.buffer, kReadConversionCommand);
+    const int exchange = RunReadPattern(s, kReadConversionText);
+    if (exchange != ExchangeOk) return {ExchangeOutcome(s, exchange)};
+    if (AnswerByteCount(s.buffer) != kConversionAnswerByteCount) return {BadAnswer()};
+    if (ResponseCode(s.buffer) != 0) return {DoneOutcome(), {CurrentToValueConversion{}, false}};
+    return {DoneOutcome(), {UnpackConversion(&s.buffer.response[AnswerDataIndex(s.buffer)]), true}};
+}
+
+Report ConversionReadReport(const Result<ConversionRead>& r) {
+    switch (r.outcome.cause()) {
+        case OutcomeKind::Done: return r.value.used ? Report{} : Report{InfoText(kConversionUnused)};
+        case OutcomeKind::NotPossible: return {InfoText(r.outcome.reason)};
+        case OutcomeKind::Refused: return {ErrorText(kBadAnswer)};
+        default: return {ErrorText(kConversionNotRead)};
+    }
+}
+
+Outcome WriteConversion(DeviceState& s, const CurrentToValueConversion& c, const AskRepeatOnLock& askRepeat) {
+    if (auto no = RequireVelkor(s.identity)) return *no;
+    if (s.identity.deviceRevision == 0) return NotPossibleOutcome(kNoConversion);
+    for (const float v : {c.current1, c.value1, c.current2, c.value2})
+        if (!std::isfinite(v)) return InputRefusedOutcome("conversion", kNotNumber);
+    if (!InCurrentRange(c.current1) || !InCurrentRange(c.current2))
+        return InputRefusedOutcome("current", kCurrentOutOfRange);
+    const ConversionBytes bytes = PackConversion(c);
+    return SendWrite(
+        s, [&] { BuildLongRequest(s.buffer, kWriteConversionCommand, bytes.data(), bytes.size()); },
+        kWriteConversionText, askRepeat);
+}
+
+Report ConversionWriteReport(const Outcome& o) {
+    if (auto common = CommonReport(o)) return *common;
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {InfoText(kConversionWritten)};
+        case OutcomeKind::Refused: return {ErrorText(kConversionRefused)};
+        default: return {WriteFailure(kConversionNotWritten, o)};
+    }
+}
+
+void AdcSettingsCommand(DeviceState& s) {
     if (!ensureIdentified(s)) return;
-    if (!isVelkor(s.identity)) {
-        InfoBox(s, kNotVelkor);
+    if (auto no = RequireVelkor(s.identity)) {
+        ShowReport(s.ui, {InfoText(no->reason)});
         return;
     }
     if (!ConverterSettingsStep(s)) return;

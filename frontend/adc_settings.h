@@ -4,7 +4,12 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_state.h"
+#include <optional>
+
+#include "device/device_state.h"
+#include "frontend/adc_wire.h"
+#include "link/outcome.h"
+#include "link/report.h"
 
 namespace quillon {
 
@@ -46,6 +51,42 @@ inline constexpr std::array<const char*, 15> kCommonUnitCodeLines{
 // Menu command "Параметры АЦП ..." (inside the port bracket): the converter
 // settings, the unit code and, where the device has it, the current-to-value
 // conversion of the current-output device, each read, edited and written back.
-void AdcSettingsCommand(AppState& s);
+void AdcSettingsCommand(DeviceState& s);
+
+// The operations of the command, each on the current-output device that
+// imitates a density meter (NotPossible on any other, before any request).
+// Writes repeat on the write lock when `askRepeat` says so.
+
+// The converter's gain and averaging (command 193). Done with `defaults` set
+// when the device answered with an error code: it works with its defaults.
+struct ConverterSettingsRead {
+    VelkorConverterSettings settings;
+    bool defaults = false;
+};
+Result<ConverterSettingsRead> ReadConverterSettings(DeviceState& s);
+Report ConverterSettingsReadReport(const Result<ConverterSettingsRead>& r);
+// Command 194; InputRefused for a gain code beyond 3 or averaging beyond 1-9.
+Outcome WriteConverterSettings(DeviceState& s, const VelkorConverterSettings& settings,
+                               const AskRepeatOnLock& askRepeat);
+Report ConverterSettingsWriteReport(const Outcome& o);
+
+// The unit code (parameter block index 109): nothing when never entered.
+Result<std::optional<std::uint8_t>> ReadUnitCode(DeviceState& s);
+Report UnitCodeReadReport(const Result<std::optional<std::uint8_t>>& r);
+Outcome WriteUnitCode(DeviceState& s, std::uint8_t code, const AskRepeatOnLock& askRepeat);
+Report UnitCodeWriteReport(const Outcome& o);
+
+// The current-to-value conversion (commands 195, 196); NotPossible on the
+// device's oldest firmware (device revision 0), which has none. Done with
+// `used` clear when the device does not use it (the defaults then).
+struct ConversionRead {
+    CurrentToValueConversion conversion;
+    bool used = true;
+};
+Result<ConversionRead> ReadConversion(DeviceState& s);
+Report ConversionReadReport(const Result<ConversionRead>& r);
+// InputRefused for a current outside 4-20 mA or a value that is not a finite number.
+Outcome WriteConversion(DeviceState& s, const CurrentToValueConversion& c, const AskRepeatOnLock& askRepeat);
+Report ConversionWriteReport(const Outcome& o);
 
 }  // namespace quillon

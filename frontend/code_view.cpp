@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "device/identification.h"
+#include "device/outcome_text.h"
 #include "device/measuring_channel.h"
 #include "device/number_entry.h"
 #include "device/polling_format.h"
@@ -27,16 +28,23 @@ constexpr int kAverageDecimals = 4;
 
 class CodeView {
 public:
-    CodeView(AppState& s, LiveView& view, int channelCount) : s_(s), view_(view), count_(channelCount) {
-        for (int k = 0; k < count_; ++k)
-            isFloat_[k] = IsFloatCodeChannel(s.identity, k, s.calibration.calibrationFileKind);
+    CodeView(DeviceState& s, LiveView& view, int channelCount, int loadedCalibrationKind)
+        : s_(s), view_(view), count_(channelCount) {
+        for (int k = 0; k < count_; ++k) isFloat_[k] = IsFloatCodeChannel(s.identity, k, loadedCalibrationKind);
     }
 
-    void run() {
+    // The last exchange result of the run.
+    int run() {
         prepareWindow();
         for (int k = 0;; k = (k + 1) % count_)
             if (!pass(k)) break;
+        return last_;
     }
+
+    // Statistics as they stand (since the last reset), and whether any
+    // request of the whole run was answered.
+    std::vector<CodeViewChannel> channels() const { return {channels_, channels_ + count_}; }
+    bool everAnswered() const { return everAnswered_; }
 
 private:
     void prepareWindow() {
@@ -70,7 +78,9 @@ private:
 
         BuildCodeRequest(s_, k);
         const int result = Exchange(s_);
+        last_ = result;
         ++c.requests;
+        if (result == ExchangeOk) everAnswered_ = true;
         if (result != ExchangeOk) {
             view_.setText(v::kValue[k], kNoValueText);
             if (result == ExchangeAborted) return false;
@@ -125,9 +135,11 @@ private:
         view_.setText(v::kAverage[k], FormatDecimals(static_cast<double>(mean), kAverageDecimals, sep));
     }
 
-    AppState& s_;
+    DeviceState& s_;
     LiveView& view_;
     const int count_;
+    int last_ = ExchangeOk;
+    bool everAnswered_ = false;
     bool isFloat_[v::kMaxChannels] = {};
     CodeViewChannel channels_[v::kMaxChannels];
     bool shown_ = false;
@@ -135,21 +147,50 @@ private:
 
 }  // namespace
 
-void AdcCodeViewCommand(AppState& s) {
+Result<std::vector<CodeViewChannel>> RunCodeView(DeviceState& s, LiveView& view, int loadedCalibrationKind) {
+    if (auto foreign = RequireOwnMake(s.identity)) return {*foreign};
+    if (!isNotRev10or13(s.identity)) return {NotPossibleOutcome(kNotAvailable)};
+    CodeView run(s, view, CodeViewChannelCount(s.identity), loadedCalibrationKind);
+    const int last = run.run();
+    Result<std::vector<CodeViewChannel>> r{DoneOutcome(), run.channels()};
+    // The engineer's stop ends a run as asked; the link's own end does not.
+    if (last == ExchangeAborted && !s.linkFailure.empty())
+        r.outcome = ExchangeOutcome(s, last);
+    else if (!run.everAnswered())
+        r.outcome = ExchangeOutcome(s, last == ExchangeOk || last == ExchangeAborted ? ExchangeNoAnswer : last);
+    return r;
+}
+
+Report CodeViewReport(const Outcome& o) {
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {};
+        case OutcomeKind::NotPossible: return {InfoText(o.reason)};
+        case OutcomeKind::NoAnswer:
+            if (!o.reason.empty()) return {ErrorText(NoAnswerText(o))};
+            return {};
+        default: return {};
+    }
+}
+
+void AdcCodeViewCommand(DeviceState& s, int loadedCalibrationKind) {
     if (!ensureIdentified(s)) return;
+    if (auto foreign = RequireOwnMake(s.identity)) {
+        ShowReport(s.ui, CodeViewReport(*foreign));
+        return;
+    }
     if (!isNotRev10or13(s.identity)) {
         InfoBox(s, kNotAvailable);
         return;
     }
     if (!AskMeasuringChannel(s)) return;
-    const int count = CodeViewChannelCount(s.identity);
     const MainMenuRemoved menuRemoved(s.ui);
     const std::unique_ptr<LiveView> view = s.ui.openLiveView(live_view::CodeView);
     if (!view) return;
-    CodeView(s, *view, count).run();
+    const Result<std::vector<CodeViewChannel>> r = RunCodeView(s, *view, loadedCalibrationKind);
     // A Stop or Enter of the view's end must not reach the next command.
     s.flags.stopRequested = false;
     s.flags.enterPressed = false;
+    ShowReport(s.ui, CodeViewReport(r.outcome));
 }
 
 }  // namespace quillon

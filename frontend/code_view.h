@@ -5,7 +5,12 @@
 #include <optional>
 #include <string>
 
-#include "app/app_state.h"
+#include <vector>
+
+#include "device/device_state.h"
+#include "link/live_view.h"
+#include "link/outcome.h"
+#include "link/report.h"
 
 namespace quillon {
 
@@ -32,12 +37,24 @@ std::array<std::string, 3> CodeViewGroupCaptions(const DeviceIdentity& id);
 
 // Puts the request of `channel` into the exchange buffer: setting 19/30, 20
 // or 10 on the standard command family, else command 113.
-void BuildCodeRequest(AppState& s, int channel);
+void BuildCodeRequest(DeviceState& s, int channel);
 
 // The 32-bit value of the answer in the buffer, when it carries one.
-std::optional<std::uint32_t> CodeValueFromAnswer(const AppState& s);
+std::optional<std::uint32_t> CodeValueFromAnswer(const DeviceState& s);
+
+// Polls the converter codes of the identified device into `view` until the
+// engineer stops it (Enter, Esc, Stop) or the link is lost; the channel to
+// measure was chosen before. `loadedCalibrationKind` decides, before any
+// device was identified, which channels carry singles. The value: each shown
+// channel's statistics. Done when the engineer ended a run in which the
+// device answered; NoAnswer when the link was lost or no request was
+// answered; NotPossible on a variant without the view or another maker's device.
+Result<std::vector<CodeViewChannel>> RunCodeView(DeviceState& s, LiveView& view, int loadedCalibrationKind);
+// Nothing for a run that ended as the engineer wanted or found no answer (the
+// view showed it); the link's words when it was lost; the refusal's text.
+Report CodeViewReport(const Outcome& o);
 
 // Menu command "Просмотр кода АЦП" (inside the port bracket).
-void AdcCodeViewCommand(AppState& s);
+void AdcCodeViewCommand(DeviceState& s, int loadedCalibrationKind);
 
 }  // namespace quillon

@@ -66,14 +66,14 @@ std::array<std::string, 3> CodeViewGroupCaptions(const DeviceIdentity& id) {
     return captions;
 }
 
-void BuildCodeRequest(AppState& s, int channel) {
+void BuildCodeRequest(DeviceState& s, int channel) {
     if (isStandardCommandFamily(s.identity))
         BuildLongRequest(s.buffer, kReadSettingCommand, {SettingOfChannel(s.identity, channel)});
     else
         BuildLongRequest(s.buffer, kLiveCodeCommand);
 }
 
-std::optional<std::uint32_t> CodeValueFromAnswer(const AppState& s) {
+std::optional<std::uint32_t> CodeValueFromAnswer(const DeviceState& s) {
     const ExchangeBuffer& b = s.buffer;
     const std::size_t d = AnswerDataIndex(b);
     if (isStandardCommandFamily(s.identity)) {

@@ -2,9 +2,11 @@
 
 #include <array>
 #include <bit>
+#include <cmath>
 
 #include "device/identification.h"
 #include "device/variant.h"
+#include "device/write_lock.h"
 #include "frontend/dac_dialogs.h"
 #include "frontend/dac_setting_io.h"
 #include "frontend/output_fields.h"
@@ -15,6 +17,7 @@ namespace quillon {
 
 namespace {
 
+constexpr const char* kNotSupported = "В этой версии датчика настройка параметров ЦАП не предусмотрена!";
 constexpr const char* kOffsetFieldError = "Введены неправильные цифры в поле смещения!";
 constexpr const char* kSlopeFieldError = "Введены неправильные цифры в поле наклона!";
 constexpr const char* kLowFieldError = "Введены неправильные цифры в поле значения для 4мА!";
@@ -41,14 +44,6 @@ DacSettingField OffsetField(std::uint8_t number, std::int32_t value) {
             static_cast<std::uint32_t>(value)};
 }
 
-// What the user confirmed in TDACKatPotForm.
-struct ScalingEntry {
-    std::int64_t offset = 0;
-    std::uint32_t slope = 0;
-    float lowValue = 0.0f;
-    float highValue = 0.0f;
-};
-
 struct ScalingRules {
     std::int64_t offsetMin, offsetMax;
     bool floatSlope;
@@ -56,14 +51,31 @@ struct ScalingRules {
     bool slopeBounded;
 };
 
+ScalingRules RulesFor(const DeviceIdentity& id) {
+    if (isRev7(id)) return {-16383, 30000, true, false};
+    return DacDefaultsBySettings(id).floatSlope ? ScalingRules{0, 131071, true, true}
+                                                : ScalingRules{-32768, 32767, false, true};
+}
+
+std::optional<std::string> OffsetRefusal(const ScalingRules& rules, std::int64_t offset) {
+    if (offset < rules.offsetMin || offset > rules.offsetMax) return kOffsetRange;
+    return std::nullopt;
+}
+
+std::optional<std::string> SlopeRefusal(const ScalingRules& rules, double slope) {
+    if (!rules.slopeBounded && !(slope >= 0.0)) return kSlopeNegative;
+    if (rules.slopeBounded && !(slope >= 0.0 && slope <= 65535.0)) return kSlopeRange;
+    return std::nullopt;
+}
+
 // Shows the dialog until every field is accepted; false on Cancel.
-bool EnterScaling(AppState& s, DacScalingDialog& d, const ScalingRules& rules, ScalingEntry& out) {
+bool EnterScaling(DeviceState& s, DacScalingDialog& d, const ScalingRules& rules, DacScalingEntry& out) {
     for (;;) {
         if (!s.ui.show(d)) return false;
         const auto offset = TakeWholeField(s, d.offset, kOffsetFieldError);
         if (!offset) continue;
-        if (*offset < rules.offsetMin || *offset > rules.offsetMax) {
-            ErrorBox(s, kOffsetRange);
+        if (const auto refusal = OffsetRefusal(rules, *offset)) {
+            ErrorBox(s, *refusal);
             continue;
         }
         double slope = 0.0;
@@ -71,45 +83,38 @@ bool EnterScaling(AppState& s, DacScalingDialog& d, const ScalingRules& rules, S
             const auto v = TakeSingleField(s, d.slope, kSlopeFieldError);
             if (!v) continue;
             slope = *v;
-            out.slope = Bits(*v);
         } else {
             const auto v = TakeWholeField(s, d.slope, kSlopeFieldError);
             if (!v) continue;
             slope = static_cast<double>(*v);
-            out.slope = Word(*v);
         }
-        if (!rules.slopeBounded && slope < 0.0) {
-            ErrorBox(s, kSlopeNegative);
-            continue;
-        }
-        if (rules.slopeBounded && (slope < 0.0 || slope > 65535.0)) {
-            ErrorBox(s, kSlopeRange);
+        if (const auto refusal = SlopeRefusal(rules, slope)) {
+            ErrorBox(s, *refusal);
             continue;
         }
         const auto low = TakeSingleField(s, d.lowValue, kLowFieldError);
         if (!low) continue;
         const auto high = TakeSingleField(s, d.highValue, kHighFieldError);
         if (!high) continue;
-        out.offset = *offset;
-        out.lowValue = *low;
-        out.highValue = *high;
+        out = {*offset, slope, *low, *high};
         return true;
     }
 }
 
-}  // namespace
-
-bool isDacBySettings(const DeviceIdentity& id) {
-    switch (id.softwareRevision) {
-        case 8:
-        case 9:
-        case 11:
-        case 14:
-        case 15:
-        case 16: return true;
-        default: return false;
-    }
+// The settings the entry goes to, in the order they are written.
+std::array<DacSettingValue, 4> ScalingValues(const DeviceIdentity& id, const DacScalingEntry& e) {
+    const ScalingRules rules = RulesFor(id);
+    const std::uint32_t slope =
+        rules.floatSlope ? Bits(static_cast<float>(e.slope)) : Word(static_cast<std::int64_t>(e.slope));
+    if (isRev7(id)) return {{{0, Bits(e.lowValue)}, {1, Bits(e.highValue)}, {6, slope}, {7, Word(e.offset)}}};
+    return {{{17, Bits(e.lowValue)}, {18, Bits(e.highValue)}, {5, slope}, {13, Word(e.offset)}}};
 }
+
+void WriteAndReport(DeviceState& s, const DacScalingEntry& e) {
+    ShowReport(s.ui, DacScalingReport(s.identity, e, WriteDacScaling(s, e, AskLockQuestion(s.ui))));
+}
+
+}  // namespace
 
 bool supportsDacSettings(const DeviceIdentity& id) {
     if (id.softwareRevision == 3) return id.hardwareRevision != 1 && id.hardwareRevision != 2;
@@ -123,27 +128,55 @@ DacDefaults DacDefaultsBySettings(const DeviceIdentity& id) {
     return {-40.0f, 60.0f, false, 65535u, 0};
 }
 
-void DacScalingBySettings0167(AppState& s) {
+Outcome WriteDacScaling(DeviceState& s, const DacScalingEntry& e, const AskRepeatOnLock& askRepeat) {
+    const DeviceIdentity& id = s.identity;
+    if (auto foreign = RequireOwnMake(id)) return *foreign;
+    if (!supportsDacSettings(id) || !(isRev7(id) || isDacBySettings(id))) return NotPossibleOutcome(kNotSupported);
+    const ScalingRules rules = RulesFor(id);
+    if (const auto refusal = OffsetRefusal(rules, e.offset)) return InputRefusedOutcome("offset", *refusal);
+    if (const auto refusal = SlopeRefusal(rules, e.slope)) return InputRefusedOutcome("slope", *refusal);
+    // An integer slope goes as it is; a single must carry the value typed.
+    if (!rules.floatSlope && e.slope != std::floor(e.slope)) return InputRefusedOutcome("slope", kSlopeFieldError);
+    if (!std::isfinite(e.lowValue)) return InputRefusedOutcome("low value", kLowFieldError);
+    if (!std::isfinite(e.highValue)) return InputRefusedOutcome("high value", kHighFieldError);
+    const auto values = ScalingValues(id, e);
+    return WriteDacSettings(s, values, askRepeat);
+}
+
+Report DacScalingReport(const DeviceIdentity& id, const DacScalingEntry& e, const Outcome& o) {
+    switch (o.cause()) {
+        case OutcomeKind::InputRefused: return {ErrorText(o.reason)};
+        case OutcomeKind::NotPossible: return {InfoText(o.reason)};
+        default: {
+            const auto values = ScalingValues(id, e);
+            return DacSettingsWriteReport(values, o);
+        }
+    }
+}
+
+void DacScalingBySettings0167(DeviceState& s) {
     std::array<DacSettingField, 4> f{LowValueField(0, 0.0f), HighValueField(1, 100.0f), SlopeField(6, Bits(4096.0f)),
                                      OffsetField(7, 0)};
-    if (!ReadDacSettings(s, f)) return;
+    const Outcome read = ReadDacSettings(s, f);
+    ShowReport(s.ui, DacSettingsReadReport(f, read));
+    if (!read.done()) return;
     DacScalingDialog d;
     d.offset = std::to_string(static_cast<std::int32_t>(f[3].value));
     d.slope = SingleText(s, Single(f[2].value));
     d.lowValue = SingleText(s, Single(f[0].value));
     d.highValue = SingleText(s, Single(f[1].value));
-    ScalingEntry e;
-    if (!EnterScaling(s, d, {-16383, 30000, true, false}, e)) return;
-    const std::array<DacSettingValue, 4> values{
-        {{0, Bits(e.lowValue)}, {1, Bits(e.highValue)}, {6, e.slope}, {7, Word(e.offset)}}};
-    WriteDacSettings(s, values);
+    DacScalingEntry e;
+    if (!EnterScaling(s, d, RulesFor(s.identity), e)) return;
+    WriteAndReport(s, e);
 }
 
-void DacScalingBySettings17_18_5_13(AppState& s) {
+void DacScalingBySettings17_18_5_13(DeviceState& s) {
     const DacDefaults def = DacDefaultsBySettings(s.identity);
     std::array<DacSettingField, 4> f{LowValueField(17, def.lowValue), HighValueField(18, def.highValue),
                                      SlopeField(5, def.slope), OffsetField(13, def.offset)};
-    if (!ReadDacSettings(s, f)) return;
+    const Outcome read = ReadDacSettings(s, f);
+    ShowReport(s.ui, DacSettingsReadReport(f, read));
+    if (!read.done()) return;
     if (isAdcFamilyA(s.identity))
         s.ui.message(MessageIcon::Warning,
                      "Сейчас работа не через HART-канал! Настройки ЦАП действуют только для HART-интерфейса!",
@@ -161,26 +194,26 @@ void DacScalingBySettings17_18_5_13(AppState& s) {
     d.slopeLabel = "Наклон (1-65535), по умолч.65535:";
     d.lowValue = SingleText(s, Single(f[0].value));
     d.highValue = SingleText(s, Single(f[1].value));
-    const ScalingRules rules =
-        def.floatSlope ? ScalingRules{0, 131071, true, true} : ScalingRules{-32768, 32767, false, true};
-    ScalingEntry e;
-    if (!EnterScaling(s, d, rules, e)) return;
-    const std::array<DacSettingValue, 4> values{
-        {{17, Bits(e.lowValue)}, {18, Bits(e.highValue)}, {5, e.slope}, {13, Word(e.offset)}}};
-    WriteDacSettings(s, values);
+    DacScalingEntry e;
+    if (!EnterScaling(s, d, RulesFor(s.identity), e)) return;
+    WriteAndReport(s, e);
 }
 
-void DacSettingsCommand(AppState& s) {
+void DacSettingsCommand(DeviceState& s, FrontendState& f) {
     if (!ensureIdentified(s)) return;
     const DeviceIdentity& id = s.identity;
     if (!supportsDacSettings(id)) {
-        InfoBox(s, "В этой версии датчика настройка параметров ЦАП не предусмотрена!");
+        InfoBox(s, kNotSupported);
+        return;
+    }
+    if (const auto foreign = RequireOwnMake(id)) {
+        InfoBox(s, foreign->reason);
         return;
     }
     if (isRev7(id))
         DacScalingBySettings0167(s);
     else if (isRev6(id))
-        PwmDeviceMenu(s);
+        PwmDeviceMenu(s, f);
     else if (isDacBySettings(id))
         DacScalingBySettings17_18_5_13(s);
     else

@@ -4,7 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "device/device_state.h"
+#include "frontend/frontend_state.h"
+#include "link/outcome.h"
+#include "link/report.h"
 
 namespace quillon {
 
@@ -20,10 +23,10 @@ struct FixTokDialog {
 };
 
 // Menu command "Фиксировать ток ..." (inside the port bracket).
-void FixCurrentMenuCommand(AppState& s);
+void FixCurrentMenuCommand(DeviceState& s, FrontendState& f);
 
 // The dialog and command 40; also the PWM device menu's entry.
-void FixedOutputDialog(AppState& s);
+void FixedOutputDialog(DeviceState& s, FrontendState& f);
 
 // The value the fixed-output dialog offers: the last one sent to this
 // identification of the device, else the start of the range.
@@ -37,15 +40,23 @@ inline constexpr const char* kFixedOutputProgressText = "Пишу режим т�
 
 // Sends command 40 with `value` (0.0 leaves the mode) to the device the long
 // frame addresses, in up to 5 attempts, without a box; the exchange result.
-int ExchangeFixedOutput(AppState& s, float value);
+int ExchangeFixedOutput(DeviceState& s, float value);
 // Whether the answer in the buffer says the device took command 40: it has
 // its status bytes and a response code of 0.
 bool FixedOutputAccepted(const ExchangeBuffer& b);
 
-// Sends command 40 to the identified device and judges its answer: a refusal
-// is shown with its response-code text (the write lock offers a repeat) and
-// nothing is held; no answer shows "Не могу выполнить запрос!". On success
-// updates `lastFixedOutput` and what the tool holds.
-bool SendFixedOutput(AppState& s, float value);
+// Makes the identified device hold its loop output at `typed` (mA; V on the
+// voltage variant), sent as FixedOutputRequestValue(typed). NotPossible on a
+// variant without the mode; InputRefused for a value out of 4-20 mA or one a
+// single cannot carry. Done: held, and the hold recorded. A request whose
+// answer was lost leaves the device possibly holding: the hold is recorded
+// all the same and the outcome's effect is Unknown.
+Outcome FixLoopOutput(DeviceState& s, FrontendState& f, double typed, const AskRepeatOnLock& askRepeat);
+// Ends the identified device's fixed mode (command 40 with 0.0). A lost
+// answer keeps the recorded hold: the device may still hold.
+Outcome LeaveFixedLoopOutput(DeviceState& s, FrontendState& f, const AskRepeatOnLock& askRepeat);
+// The boxes of either: none when done; the response code with a Yes button
+// for a refusal (none for the write lock, whose question said it).
+Report FixedOutputReport(const Outcome& o);
 
 }  // namespace quillon

@@ -23,7 +23,7 @@ constexpr const char* kReleaseFailed = "Не удалось снять фикс�
 // carry the holding device's, whatever has been identified since.
 class AddressedTo {
 public:
-    AddressedTo(AppState& s, const std::array<std::uint8_t, 5>& longAddress) : s_(s), saved_(s.target.longAddress) {
+    AddressedTo(DeviceState& s, const std::array<std::uint8_t, 5>& longAddress) : s_(s), saved_(s.target.longAddress) {
         s.target.longAddress = longAddress;
     }
     ~AddressedTo() { s_.target.longAddress = saved_; }
@@ -31,87 +31,93 @@ public:
     AddressedTo& operator=(const AddressedTo&) = delete;
 
 private:
-    AppState& s_;
+    DeviceState& s_;
     std::array<std::uint8_t, 5> saved_;
 };
 
-ReleaseOutcome Judged(int exchange, bool accepted, const ExchangeBuffer& b, HoldRelease& r) {
-    if (exchange == ExchangeAborted) return ReleaseOutcome::Aborted;
-    if (exchange != ExchangeOk) return ReleaseOutcome::NoAnswer;
-    if (accepted) return ReleaseOutcome::Released;
-    r.responseCode = AnswerHasStatus(b) ? ResponseCode(b) : 0;
-    return ReleaseOutcome::Refused;
+// Judges one release exchange; a request that went out and lost its answer
+// may or may not have released the device.
+Outcome Judged(const DeviceState& s, int exchange, std::uint64_t sentBefore, bool accepted) {
+    if (exchange != ExchangeOk) {
+        const Outcome o = ExchangeOutcome(s, exchange);
+        return s.requestsSent != sentBefore ? WithUnknownEffect(o) : o;
+    }
+    if (accepted) return DoneOutcome();
+    // An answer of the right device whose code says nothing wrong but that
+    // does not have the shape of a confirmation.
+    const std::uint8_t code = AnswerHasStatus(s.buffer) ? ResponseCode(s.buffer) : 0;
+    return RefusedOutcome(code == 0 ? kNoResponseCode : code);
 }
 
-ReleaseOutcome ReleaseLoop(AppState& s, HoldRelease& r) {
+Outcome ReleaseLoop(DeviceState& s, const HeldDevice& held) {
+    const std::uint64_t sentBefore = s.requestsSent;
     const int exchange = ExchangeFixedOutput(s, 0.0f);
-    if (exchange == ExchangeOk && AnswerHasStatus(s.buffer)) NoteDeviceStatus(s, r.longAddress, DeviceStatus(s.buffer));
-    return Judged(exchange, FixedOutputAccepted(s.buffer), s.buffer, r);
+    if (exchange == ExchangeOk && AnswerHasStatus(s.buffer))
+        NoteDeviceStatus(s, held.longAddress, DeviceStatus(s.buffer));
+    return Judged(s, exchange, sentBefore, FixedOutputAccepted(s.buffer));
 }
 
-ReleaseOutcome ReleaseDuty(AppState& s, HoldRelease& r) {
+Outcome ReleaseDutyOf(DeviceState& s) {
     constexpr std::uint32_t v = kNoFixedDuty;
     BuildLongRequest(s.buffer, kWriteSettingCommand,
                      {kFixedDutySetting, static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
                       static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)});
+    const std::uint64_t sentBefore = s.requestsSent;
     const int exchange = RunAttemptLoop(s, "Отмена фикс. скважности . ", kReleaseAttempts);
     const bool accepted = AnswerHasStatus(s.buffer) && ResponseCode(s.buffer) == 0 && AnswerByteCount(s.buffer) == 7;
-    return Judged(exchange, accepted, s.buffer, r);
+    return Judged(s, exchange, sentBefore, accepted);
 }
 
 // The route requests would take now. A port deselected because it vanished
 // is still the one chosen: a device fixed through it is not on another route,
 // it does not answer.
-LinkRoute ChosenRoute(const AppState& s) {
+LinkRoute ChosenRoute(const DeviceState& s) {
     LinkRoute route = CurrentRoute(s);
     if (s.settings.portIndex == 0) route.portName = s.settings.storedPortName;
     return route;
 }
 
-HoldRelease Release(AppState& s, const HeldDevice& held, bool portOpen) {
-    HoldRelease r{held.longAddress};
+HoldRelease Release(DeviceState& s, const HeldDevice& held, bool portOpen) {
+    HoldRelease r{held.longAddress, DoneOutcome()};
     if (held.route != ChosenRoute(s)) {
-        r.outcome = ReleaseOutcome::Unreachable;
+        r.outcome = NotPossibleOutcome("датчик " + HexBytesText(r.longAddress) +
+                                       " был подключен через другой порт или линию связи.");
         return r;
     }
     if (!portOpen) {
-        r.outcome = ReleaseOutcome::NoAnswer;
+        r.outcome = ExchangeOutcome(s, ExchangeNoAnswer);
         return r;
     }
     AddressedTo addressed(s, held.longAddress);
     if (held.loopValue) {
-        r.outcome = ReleaseLoop(s, r);
-        if (r.outcome != ReleaseOutcome::Released) return r;
+        r.outcome = ReleaseLoop(s, held);
+        if (!r.outcome.done()) return r;
         NoteLoopReleased(s, held.longAddress);
     }
     if (held.duty) {
-        r.outcome = ReleaseDuty(s, r);
-        if (r.outcome != ReleaseOutcome::Released) return r;
+        r.outcome = ReleaseDutyOf(s);
+        if (!r.outcome.done()) return r;
         NoteDutyReleased(s, held.longAddress);
     }
     return r;
 }
 
 std::string FailureLine(const HoldRelease& r) {
-    switch (r.outcome) {
-        case ReleaseOutcome::Released: return {};
-        case ReleaseOutcome::Unreachable:
-            return std::string(kReleaseFailed) + "датчик " + HexBytesText(r.longAddress) +
-                   " был подключен через другой порт или линию связи.";
-        case ReleaseOutcome::NoAnswer: return std::string(kReleaseFailed) + "устройство не отвечает.";
-        case ReleaseOutcome::Aborted: return std::string(kReleaseFailed) + "запрос прерван.";
-        case ReleaseOutcome::Refused:
-            // An answer of the right device whose code says nothing wrong but
-            // that does not have the shape of a confirmation.
-            if (r.responseCode == 0) return std::string(kReleaseFailed) + "датчик не подтвердил запрос.";
-            return kReleaseFailed + ResponseCodeMessageText(r.responseCode);
+    const Outcome& o = r.outcome;
+    switch (o.cause()) {
+        case OutcomeKind::Done: return {};
+        case OutcomeKind::NotPossible: return kReleaseFailed + o.reason;
+        case OutcomeKind::Interrupted: return std::string(kReleaseFailed) + "запрос прерван.";
+        case OutcomeKind::Refused:
+            if (o.responseCode == kNoResponseCode) return std::string(kReleaseFailed) + "датчик не подтвердил запрос.";
+            return kReleaseFailed + ResponseCodeMessageText(o.responseCode);
+        default: return std::string(kReleaseFailed) + "устройство не отвечает.";
     }
-    return {};
 }
 
 }  // namespace
 
-std::vector<HoldRelease> ReleaseHeldOutputs(AppState& s) {
+std::vector<HoldRelease> ReleaseHeldOutputs(DeviceState& s) {
     // The record changes as devices are released; work from a copy.
     const std::vector<HeldDevice> held = s.heldOutput.devices;
     std::vector<HoldRelease> results;
@@ -138,11 +144,22 @@ std::string ReleaseFailureText(const std::vector<HoldRelease>& results) {
     return text;
 }
 
-bool ReleaseHeldOutput(AppState& s) {
-    const std::string failure = ReleaseFailureText(ReleaseHeldOutputs(s));
-    if (failure.empty()) return true;
-    ErrorBox(s, failure);
-    return false;
+Outcome ReleaseOutcomeOf(const std::vector<HoldRelease>& results) {
+    for (const HoldRelease& r : results)
+        if (!r.outcome.done()) return r.outcome;
+    return DoneOutcome();
+}
+
+Report ReleaseReport(const std::vector<HoldRelease>& results) {
+    const std::string failure = ReleaseFailureText(results);
+    if (failure.empty()) return {};
+    return {ErrorText(failure)};
+}
+
+bool ReleaseHeldOutput(DeviceState& s) {
+    const std::vector<HoldRelease> results = ReleaseHeldOutputs(s);
+    ShowReport(s.ui, ReleaseReport(results));
+    return ReleaseOutcomeOf(results).done();
 }
 
 }  // namespace quillon

@@ -1,10 +1,14 @@
 #include <bit>
+#include <cmath>
 #include <optional>
+#include <vector>
 
 #include "device/held_output.h"
 #include "device/number_entry.h"
 #include "device/parameter_access.h"
 #include "device/variant.h"
+#include "device/write_lock.h"
+#include "frontend/dac_setting_io.h"
 #include "frontend/output_fields.h"
 #include "frontend/pwm_calibration.h"
 #include "frontend/pwm_coefficients.h"
@@ -19,20 +23,19 @@ constexpr std::int64_t kCodeLimit = 4294967295;
 
 std::uint32_t Bits(float v) { return std::bit_cast<std::uint32_t>(v); }
 
-// What the window's edits hold once every field converts.
-struct EnteredCalibration {
-    float duty1, output1, duty2, output2, feedback;
-    std::int64_t code1, code2;
-};
+constexpr const char* kNotFinite =
+    "По введённым точкам коэффициенты ШИМ не вычисляются: проверьте значения тока и кода АЦП!";
+constexpr const char* kNotFiniteVoltage =
+    "По введённым точкам коэффициенты ШИМ не вычисляются: проверьте значения напряжения и кода АЦП!";
 
-std::string ValueText(AppState& s, const PwmCalibration& c, std::size_t i, const char* absent) {
+std::string ValueText(DeviceState& s, const PwmCalibration& c, std::size_t i, const char* absent) {
     if (!c.present[i]) return absent;
     if (i == kCode1 || i == kCode2) return FormatDecimals(c.values[i], 0, s.decimalSeparator);
     return FormatDecimals(c.values[i], 5, s.decimalSeparator);
 }
 
-std::optional<EnteredCalibration> ConvertFields(AppState& s, PwmCalibrationDialog& d, bool voltage) {
-    EnteredCalibration e{};
+std::optional<PwmCalibrationEntry> ConvertFields(DeviceState& s, PwmCalibrationDialog& d, bool voltage) {
+    PwmCalibrationEntry e{};
     const auto duty1 = TakeSingleField(s, d.duty1, "Введены неправильные цифры в поле скважности 1!");
     if (!duty1) return std::nullopt;
     const auto duty2 = TakeSingleField(s, d.duty2, "Введены неправильные цифры в поле скважности 2!");
@@ -56,9 +59,34 @@ std::optional<EnteredCalibration> ConvertFields(AppState& s, PwmCalibrationDialo
     return e;
 }
 
-// The first rule the entry breaks, or nothing.
-std::optional<std::string> FirstBrokenRule(AppState& s, const EnteredCalibration& e, bool voltage) {
-    const char sep = s.decimalSeparator;
+std::vector<DacSettingValue> WriteOrder(const PwmCalibrationEntry& e) {
+    const PwmCoefficients k = ComputePwmCoefficients(e.duty1, e.output1, static_cast<std::uint32_t>(e.code1), e.duty2,
+                                                     e.output2, static_cast<std::uint32_t>(e.code2), e.feedback);
+    const std::uint32_t values[] = {Bits(e.duty1),
+                                    Bits(e.output1),
+                                    static_cast<std::uint32_t>(e.code1),
+                                    Bits(e.duty2),
+                                    Bits(e.output2),
+                                    static_cast<std::uint32_t>(e.code2),
+                                    Bits(e.feedback),
+                                    kNoFixedDuty,
+                                    Bits(k.k26),
+                                    Bits(k.k27),
+                                    Bits(k.k28)};
+    std::vector<DacSettingValue> order;
+    for (std::size_t i = 0; i < std::size(kPwmWriteOrder); ++i) order.push_back({kPwmWriteOrder[i], values[i]});
+    return order;
+}
+
+// The points' own group and the coefficients' group: captions count within each.
+constexpr std::size_t kPointSettings = 7;
+
+}  // namespace
+
+std::optional<std::string> PwmCalibrationRefusal(const PwmCalibrationEntry& e, bool voltage, char sep) {
+    // The window's fields convert to finite singles; other callers may not.
+    for (const float v : {e.duty1, e.duty2, e.output1, e.output2, e.feedback})
+        if (!std::isfinite(v)) return voltage ? kNotFiniteVoltage : kNotFinite;
     if (e.duty1 < 0.0f || e.duty1 > kDuty1Limit)
         return "Скважность 1 должна быть в диапазоне [0-" + FormatGeneral(kDuty1Limit, 15, sep) + "]!";
     if (e.duty2 < 0.0f || e.duty2 > 1.0f)
@@ -80,24 +108,45 @@ std::optional<std::string> FirstBrokenRule(AppState& s, const EnteredCalibration
         if (e.output1 <= e.output2) return "Значение тока в точке 1 должно быть больше значения в точке 2!";
     }
     if (e.feedback < 0.0f || e.feedback > 1.0f) return "Коэффициент обратной связи должен быть в диапазоне [0-1]!";
+    // Outputs or codes far apart in the wrong proportion give coefficients no
+    // single can hold; the device would work with infinity or NaN.
+    const PwmCoefficients k = ComputePwmCoefficients(e.duty1, e.output1, static_cast<std::uint32_t>(e.code1), e.duty2,
+                                                     e.output2, static_cast<std::uint32_t>(e.code2), e.feedback);
+    if (!std::isfinite(k.k26) || !std::isfinite(k.k27) || !std::isfinite(k.k28))
+        return voltage ? kNotFiniteVoltage : kNotFinite;
     return std::nullopt;
 }
 
-bool WriteAll(AppState& s, const std::uint8_t* numbers, const std::uint32_t* values, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) {
-        const int result = writeSetting(s, numbers[i], values[i], "Запись параметра " + std::to_string(i));
-        if (numbers[i] == kFixedDutySetting && result == kSettingWritten) NoteFixedDuty(s, std::nullopt);
-        if (result != kSettingWritten) {
-            ErrorBox(s, "Не удалось записать параметры!");
-            return false;
-        }
+
+Outcome WritePwmCalibration(DeviceState& s, const PwmCalibrationEntry& e, const AskRepeatOnLock& askRepeat) {
+    if (auto foreign = RequireOwnMake(s.identity)) return *foreign;
+    if (!isRev6(s.identity)) return NotPossibleOutcome("В этой версии датчика нет выхода ШИМ!");
+    if (const auto refusal = PwmCalibrationRefusal(e, isRev6Hw1(s.identity), s.decimalSeparator))
+        return InputRefusedOutcome("calibration", *refusal);
+    const std::vector<DacSettingValue> order = WriteOrder(e);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const std::size_t position = i < kPointSettings ? i : i - kPointSettings;
+        const Outcome o = WriteSetting(s, order[i].number, order[i].value, "Запись параметра " + std::to_string(position),
+                                       askRepeat);
+        if (!o.done())
+            return PartialOutcome(o, static_cast<int>(i), static_cast<int>(order.size()),
+                                  SettingsLeftText(order, static_cast<int>(i)));
+        // The release of a fixed duty went through with the coefficients.
+        if (order[i].number == kFixedDutySetting) NoteFixedDuty(s, std::nullopt);
     }
-    return true;
+    return DoneOutcome();
 }
 
-}  // namespace
+Report PwmCalibrationWriteReport(const Outcome& o) {
+    if (o.done()) return {};
+    if (o.cause() == OutcomeKind::InputRefused) return {ErrorText(o.reason)};
+    if (o.cause() == OutcomeKind::NotPossible) return {InfoText(o.reason)};
+    std::vector<DacSettingValue> order;
+    for (const std::uint8_t n : kPwmWriteOrder) order.push_back({n, 0});
+    return SettingsWriteFailureReport(order, o);
+}
 
-void PwmCalibrationWindow(AppState& s, const PwmCalibration& c) {
+void PwmCalibrationWindow(DeviceState& s, const PwmCalibration& c) {
     const bool voltage = isRev6Hw1(s.identity);
     PwmCalibrationDialog d;
     d.duty1 = ValueText(s, c, kDuty1, "Не задана");
@@ -110,30 +159,19 @@ void PwmCalibrationWindow(AppState& s, const PwmCalibration& c) {
     d.feedbackVisible = true;
     if (voltage) d.output1Label = d.output2Label = "Напряжение, В";
 
-    EnteredCalibration e{};
+    PwmCalibrationEntry e{};
     for (;;) {
         if (!s.ui.show(d)) return;
         const auto entered = ConvertFields(s, d, voltage);
         if (!entered) continue;
-        if (const auto broken = FirstBrokenRule(s, *entered, voltage)) {
+        if (const auto broken = PwmCalibrationRefusal(*entered, voltage, s.decimalSeparator)) {
             ErrorBox(s, *broken);
             continue;
         }
         e = *entered;
         break;
     }
-
-    const auto code1 = static_cast<std::uint32_t>(e.code1);
-    const auto code2 = static_cast<std::uint32_t>(e.code2);
-    const std::uint8_t points[] = {0, 1, 2, 3, 4, 5, 25};
-    const std::uint32_t pointValues[] = {Bits(e.duty1),   Bits(e.output1), code1,           Bits(e.duty2),
-                                         Bits(e.output2), code2,           Bits(e.feedback)};
-    if (!WriteAll(s, points, pointValues, 7)) return;
-
-    const PwmCoefficients k = ComputePwmCoefficients(e.duty1, e.output1, code1, e.duty2, e.output2, code2, e.feedback);
-    const std::uint8_t coefficients[] = {kFixedDutySetting, 26, 27, 28};
-    const std::uint32_t coefficientValues[] = {kNoFixedDuty, Bits(k.k26), Bits(k.k27), Bits(k.k28)};
-    WriteAll(s, coefficients, coefficientValues, 4);
+    ShowReport(s.ui, PwmCalibrationWriteReport(WritePwmCalibration(s, e, AskLockQuestion(s.ui))));
 }
 
 }  // namespace quillon

@@ -23,7 +23,7 @@ struct Counters {
 
 }  // namespace
 
-std::uint32_t MeasureFeedbackCode(AppState& s) {
+std::uint32_t MeasureFeedbackCode(DeviceState& s) {
     const std::unique_ptr<LiveView> view = s.ui.openLiveView(live_view::PwmMeasurement);
     view->setCaption("Калибровка");
     view->setText("Hint", "F4 - Reset, Enter - Stop");

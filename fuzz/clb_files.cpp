@@ -66,12 +66,12 @@ struct Tool {
     }
     bool load(const std::string& path) {
         choose(path);
-        return LoadCalibrationFile(s);
+        return LoadCalibrationFile(s, s.calibration);
     }
     bool save(const std::string& path) {
         std::filesystem::remove(path);
         choose(path);
-        return SaveCalibrationFile(s, "");
+        return SaveCalibrationFile(s, s.calibration, "");
     }
 };
 

@@ -277,14 +277,14 @@ void EnterAndSendPoints(AppState& s, Stream& in) {
     set.clearLists();
     const int points = 2 + in.byte() % 3;
     for (int i = 0; i < points; ++i)
-        if (EnterCalibrationPoint(s, "0", "0", false) == kPointStop) break;
+        if (EnterCalibrationPoint(s, s.calibration, "0", "0", false) == kPointStop) break;
     if (!s.identity.extendedCalibration) {
         SegmentsFromPoints(set, s.identity.calibrationPointCount);
-        WriteSegments(s, (in.byte() & 1) != 0);
+        WriteSegments(s, s.calibration, (in.byte() & 1) != 0);
     } else if (!set.temperaturePairs.empty()) {
-        WriteTemperaturePairs(s);
+        WriteTemperaturePairs(s, s.calibration);
     } else {
-        WriteCodePoints(s);
+        WriteCodePoints(s, s.calibration);
     }
 }
 
@@ -323,7 +323,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case Measurement: MeasurementParametersCommand(s); break;
             case Adc: AdcSettingsCommand(s); break;
             case EnterAndSend: EnterAndSendPoints(s, dialogs); break;
-            case ReadAndSend: ReadCalibration(s); break;
+            case ReadAndSend: ReadCalibration(s, s.calibration); break;
             case Pwm: EditPwmCalibration(s); break;
             default: break;
         }

@@ -143,6 +143,9 @@ operations = {
     "read-send-codes": operation(REV6, 5, b"\x00" + OK + b"\x00\x00" + OK + b"\x02\x00" + OK),
     "pwm-window": operation(REV6, 6, text("0.1") + text("0") + text("4") + text("0.9") + text("4294967295") +
                             text("20") + text("0.5") + OK),
+    # Points whose coefficients 27 and 28 come out as infinity and NaN.
+    "pwm-coefficients-not-finite": operation(REV6, 6, text("0.1") + text("0") + text("0") + text("0.9") +
+                                             text("4294967295") + text("1e-30") + text("0.5") + OK),
     "own-replies": operation(REV8, 0, text("1") + text("1") + b"\x00" + OK,
                              answers=bytes([4, 0, 6, 0x7F, 0xC0, 0, 0, 0, 0, 4, 7, 0, 4, 16, 0])),
 }

@@ -1,6 +1,7 @@
 #include "link/exchange.h"
 
 #include <array>
+#include <utility>
 
 #include "link/frame_codec.h"
 #include "link/hart_ip_link.h"
@@ -77,6 +78,13 @@ int ExchangeOnce(LinkState& s) {
 }  // namespace
 
 int Exchange(LinkState& s) {
+    if (s.tap) {
+        if (std::string reason = s.tap->refusesNextRequest(); !reason.empty()) {
+            // Ended by the link's side, not by the engineer: the outcome is "no answer".
+            s.linkFailure = std::move(reason);
+            return ExchangeAborted;
+        }
+    }
     const int result = ExchangeOnce(s);
     if (s.tap) s.tap->exchangeEnded(result, s.buffer);
     return result;

@@ -33,6 +33,9 @@ public:
     virtual void exchangeEnded(int result, const ExchangeBuffer& buffer) = 0;
     // A link event, reported when it happens (before the frames it causes).
     virtual void linkEvent(LinkEvent /*event*/, const std::string& /*text*/) {}
+    // Asked before each request: why it must not go out (an observer that has
+    // given up on a silent line sends nothing more), or empty.
+    virtual std::string refusesNextRequest() const { return {}; }
 };
 
 }  // namespace quillon

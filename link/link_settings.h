@@ -45,6 +45,10 @@ struct LinkSettings {
     int hartIpTransport = kHartIpTcp;
     int hartIpResponseTimeout = 3000;  // ms
     int hartIpInactivityTimer = 60000;  // ms, asked of the server at session initiate
+
+    // Further device identities the engineer counts as this maker's, as the
+    // settings file lists them (the device layer reads the list); never written.
+    std::string ownDevices;
 };
 
 }  // namespace quillon

@@ -110,6 +110,7 @@ void LoadSettings(LinkState& s, const std::string& path, const std::string& prog
     st.hartIpTransport = integer("hart_ip_transport", kHartIpTcp);
     st.hartIpResponseTimeout = integer("hart_ip_timeout", 3000);
     st.hartIpInactivityTimer = integer("hart_ip_inactivity", 60000);
+    st.ownDevices = ini.ReadString(kSettingsSection, "own_devices", "");
     CorrectLoaded(st);
     if (hartIpLink) st.linkType = kLinkHartIp;
 

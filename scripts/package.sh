@@ -47,6 +47,13 @@ check "no test or benchmark programs in the package" \
   bash -c "! dpkg-deb -c '$deb' | grep -E '(_tests|bench_|fuzz_)'"
 check desktop-file-validate desktop-file-validate "$contents"/usr/share/applications/*.desktop
 check "appstreamcli validate --no-net" appstreamcli validate --no-net "$contents"/usr/share/metainfo/*.metainfo.xml
+# What the package offers must be said where users look for it: apt's description and software centres.
+for word in quillon-cli HART-IP; do
+  check "$word in the package description" bash -c "dpkg-deb -f '$deb' Description | grep -q -- '$word'"
+  check "$word in the metainfo" grep -q -- "$word" "$contents"/usr/share/metainfo/org.quillon.Quillon.metainfo.xml
+done
+check "quillon-cli manual page and bash completion" \
+  test -f "$contents"/usr/share/man/man1/quillon-cli.1.gz -a -f "$contents"/usr/share/bash-completion/completions/quillon-cli
 # Warnings are printed (and explained in the README); errors fail.
 check lintian lintian --fail-on error --info "$deb"
 dpkg-deb -f "$deb" Package Version Architecture Depends | sed 's/^/  /'

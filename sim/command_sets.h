@@ -1,6 +1,8 @@
 #pragma once
 
 #include <map>
+#include <string_view>
+#include <vector>
 
 #include "sim/sim_device.h"
 
@@ -8,7 +10,11 @@ namespace quillon::sim {
 
 using CommandTable = std::map<std::uint8_t, SimDevice::Handler>;
 
-void InstallUniversalCommands(CommandTable& table);         // 0, 1, 3, 6, 19, 20, 59, 110, 119
+// HART packed ASCII of `characters` characters (a multiple of 4): upper case,
+// six bits each, padded with spaces.
+std::vector<std::uint8_t> PackedAscii(std::string_view text, std::size_t characters);
+
+void InstallUniversalCommands(CommandTable& table);         // 0, 1, 3, 6, 13, 19, 20, 22, 59, 110, 119
 void InstallStoreCommands(CommandTable& table);             // 176, 177, 190, 191, 192
 void InstallSensorCommands(CommandTable& table);            // 220, 221, 222
 void InstallLiveReadingCommands(CommandTable& table);       // 113

@@ -19,6 +19,7 @@ bool IsWriteCommand(std::uint8_t command) {
     switch (command) {
         case 6:
         case 19:
+        case 22:
         case 59:
         case 82:
         case 114:

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <cctype>
 
 #include "sim/byte_order.h"
 #include "sim/command_sets.h"
@@ -7,23 +6,6 @@
 namespace quillon::sim {
 
 namespace {
-
-// HART packed ASCII: characters 0x20-0x5F as their low 6 bits, four to three
-// bytes, most significant bit first; short texts are padded with spaces.
-std::vector<std::uint8_t> Packed(std::string_view text, std::size_t characters) {
-    std::vector<std::uint8_t> out(characters * 3 / 4, 0);
-    for (std::size_t i = 0; i < characters; ++i) {
-        auto c = static_cast<unsigned char>(i < text.size() ? std::toupper(static_cast<unsigned char>(text[i])) : ' ');
-        if (c < 0x20 || c > 0x5F) c = '?';
-        const unsigned value = c & 0x3Fu;
-        for (unsigned bit = 0; bit < 6; ++bit) {
-            if (!(value & (0x20u >> bit))) continue;
-            const std::size_t at = i * 6 + bit;
-            out[at / 8] = static_cast<std::uint8_t>(out[at / 8] | (0x80u >> (at % 8)));
-        }
-    }
-    return out;
-}
 
 // Command 0 of universal revision 7: the expanded device type in bytes 1-2
 // (its first byte is where older revisions have the manufacturer id), and the
@@ -54,23 +36,14 @@ HartReply CurrentAndPercent(SimDevice& d, const HartRequest&) {
 
 // Command 11 goes to every device; only the one with that tag answers.
 HartReply IdentityByTag(SimDevice& d, const HartRequest& q, const SimDevice::Handler& identity) {
-    if (q.data.size() < 6 || !std::equal(q.data.begin(), q.data.begin() + 6, Packed(d.profile().tag, 8).begin())) {
+    if (q.data.size() < 6 || !std::equal(q.data.begin(), q.data.begin() + 6, PackedAscii(d.profile().tag, 8).begin())) {
         d.nextAnswerSilent = true;
         return {};
     }
     return identity(d, q);
 }
 
-HartReply Message(SimDevice& d, const HartRequest&) { return {0, Packed(d.profile().message, 32)}; }
-
-HartReply TagDescriptorDate(SimDevice& d, const HartRequest&) {
-    const auto& p = d.profile();
-    HartReply r{0, Packed(p.tag, 8)};
-    const auto descriptor = Packed(p.descriptor, 16);
-    r.data.insert(r.data.end(), descriptor.begin(), descriptor.end());
-    r.data.insert(r.data.end(), p.date.begin(), p.date.end());
-    return r;
-}
+HartReply Message(SimDevice& d, const HartRequest&) { return {0, PackedAscii(d.profile().message, 32)}; }
 
 HartReply FinalAssemblyNumber(SimDevice& d, const HartRequest&) {
     const auto& n = d.profile().finalAssemblyNumber;
@@ -102,7 +75,6 @@ void InstallOtherMakerCommands(CommandTable& t) {
     t[2] = CurrentAndPercent;
     t[11] = [identity](SimDevice& d, const HartRequest& q) { return IdentityByTag(d, q, identity); };
     t[12] = Message;
-    t[13] = TagDescriptorDate;
     t[16] = FinalAssemblyNumber;
     t[19] = WriteFinalAssemblyNumber;
     t[48] = AdditionalStatus;

@@ -1,9 +1,26 @@
 #include <algorithm>
+#include <cctype>
+#include <string>
 
 #include "sim/byte_order.h"
 #include "sim/command_sets.h"
 
 namespace quillon::sim {
+
+std::vector<std::uint8_t> PackedAscii(std::string_view text, std::size_t characters) {
+    std::vector<std::uint8_t> out(characters * 3 / 4, 0);
+    for (std::size_t i = 0; i < characters; ++i) {
+        auto c = static_cast<unsigned char>(i < text.size() ? std::toupper(static_cast<unsigned char>(text[i])) : ' ');
+        if (c < 0x20 || c > 0x5F) c = '?';
+        const unsigned value = c & 0x3Fu;
+        for (unsigned bit = 0; bit < 6; ++bit) {
+            if (!(value & (0x20u >> bit))) continue;
+            const std::size_t at = i * 6 + bit;
+            out[at / 8] = static_cast<std::uint8_t>(out[at / 8] | (0x80u >> (at % 8)));
+        }
+    }
+    return out;
+}
 
 namespace {
 
@@ -65,6 +82,25 @@ HartReply Tag(SimDevice& d, const HartRequest&) {
     return r;
 }
 
+// Command 13: the short tag (the first 8 characters of the tag) and the
+// descriptor in packed ASCII, then the date.
+HartReply TagDescriptorDate(SimDevice& d, const HartRequest&) {
+    const auto& p = d.profile();
+    HartReply r{0, PackedAscii(p.tag, 8)};
+    const auto descriptor = PackedAscii(p.descriptor, 16);
+    r.data.insert(r.data.end(), descriptor.begin(), descriptor.end());
+    r.data.insert(r.data.end(), p.date.begin(), p.date.end());
+    return r;
+}
+
+// Command 22: the long tag, 32 bytes, echoed.
+HartReply WriteTag(SimDevice& d, const HartRequest& q) {
+    if (q.data.size() < 32) return Code(kCodeTooFewBytes);
+    const auto end = std::find(q.data.begin(), q.data.begin() + 32, std::uint8_t{0});
+    d.setTag(std::string(q.data.begin(), end));
+    return {0, {q.data.begin(), q.data.begin() + 32}};
+}
+
 HartReply Preambles(SimDevice& d, const HartRequest& q) {
     if (q.data.empty()) return Code(kCodeTooFewBytes);
     if (q.data[0] < 3) return Code(kCodeTooSmall);
@@ -81,7 +117,9 @@ void InstallUniversalCommands(CommandTable& t) {
     t[3] = AllVariables;
     t[6] = NewShortAddress;
     t[19] = NewDeviceId;
+    t[13] = TagDescriptorDate;
     t[20] = Tag;
+    t[22] = WriteTag;
     t[59] = Preambles;
     t[110] = PeriodAndValue;
     // The older firmware's own short-address change, sent in a short frame.

@@ -26,7 +26,7 @@ struct ProcessVariable {
 // The "button on the housing": while locked, writes answer `refusalCode`.
 struct WriteProtection {
     bool locked = false;
-    std::uint8_t refusalCode = 7;  // 7 or 16
+    std::uint8_t refusalCode = 7;  // 7 or 16 (the lock), or another error code
 };
 
 // Everything that makes one simulated field device what it is.

@@ -131,7 +131,9 @@ std::optional<DevsimOptions> ParseDevsimOptions(const std::vector<std::string>& 
          }},
         {"--refusal-code",
          [&](const std::string& v) {
-             return ParseNumber(v, 1, 255, o.refusalCode) && (o.refusalCode == 7 || o.refusalCode == 16);
+             // 7 and 16 are the write lock; any other code makes a device that refuses its writes
+             // with that error, for trying how the tool reports a refusal that is no lock.
+             return ParseNumber(v, 1, 127, o.refusalCode);
          }},
         {"--seed", [&](const std::string& v) { return ParseNumber(v, 0, 0xFFFFFFFFL, o.seed); }},
         {"--baud", [&](const std::string& v) { return ParseNumber(v, 50, 4'000'000, o.baud.emplace()); }},
@@ -270,7 +272,8 @@ std::string DevsimUsage() {
            "  --add-device PRESET,ADDR[,HEX10[,TAG]]  one more device on the same line\n"
            "                             at short address ADDR (repeatable)\n"
            "  --locked                   start write-protected (press the button to write)\n"
-           "  --refusal-code 7|16        code of a refused write\n"
+           "  --refusal-code N           code of a refused write: 7 or 16 (the lock), or\n"
+           "                             any other error code up to 127\n"
            "Calibration (each preset starts with a factory calibration of its form):\n" +
            CalibrationPresetTable() +
            "  --calibration FILE         put a .clb file into the device's memory\n"

@@ -52,7 +52,7 @@ TEST(CalibrationCommand, FileOfEachKindOpensItsView) {
                 d.result = action;
                 return true;
             });
-        CalibrationCommand(b.state);
+        CalibrationCommand(b.state, b.state.calibration);
         ASSERT_EQ(views.size(), 2u) << c.name << ": sending shows the view again";
         EXPECT_EQ(views[0].lines.size(), c.lines) << c.name;
         EXPECT_FALSE(views[0].saveEnabled) << c.name;
@@ -81,7 +81,7 @@ TEST(CalibrationCommand, RefusedFamiliesAndNoDevice) {
             d.choice = CalibrationTypeDialog::kRead;
             return true;
         });
-        CalibrationCommand(b.state);
+        CalibrationCommand(b.state, b.state.calibration);
         ASSERT_FALSE(b.ui.messages.empty()) << c.preset;
         EXPECT_EQ(b.ui.messages.back().text, c.message) << c.preset;
         EXPECT_EQ(b.ui.messages.back().icon, MessageIcon::Information) << c.preset;

@@ -65,7 +65,7 @@ TEST(LoadCalibrationFile, SevenRecordsGiveEightCodePoints) {
     FileBench b;
     b.identifyAs(4, 8, false);
     b.chooseFile(path);
-    ASSERT_TRUE(LoadCalibrationFile(b.state));
+    ASSERT_TRUE(LoadCalibrationFile(b.state, b.state.calibration));
     const auto& points = b.state.calibration.codePoints;
     ASSERT_EQ(points.size(), 8u);
     EXPECT_EQ(points[7].code, 6020u);  // 10 / 0.5 + 6000
@@ -103,7 +103,7 @@ TEST(LoadCalibrationFile, HostileBinaryFiles) {
         b.identifyAs(4, 8, false);
         b.state.calibration.segmentTable = {{1, 2.0f, 3.0f}};
         b.chooseFile(path);
-        EXPECT_FALSE(LoadCalibrationFile(b.state)) << c.name;
+        EXPECT_FALSE(LoadCalibrationFile(b.state, b.state.calibration)) << c.name;
         EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{c.message}) << c.name;
         EXPECT_TRUE(b.state.calibration.segmentTable.empty()) << c.name;
         EXPECT_TRUE(b.state.calibration.codePoints.empty()) << c.name;
@@ -119,7 +119,7 @@ TEST(LoadCalibrationFile, HugeSparseFileFolderAndMissingFileAreRefusedQuickly) {
         FileBench b;
         if (device) b.identifyAs(4, 8, false);
         b.chooseFile(huge);
-        EXPECT_FALSE(LoadCalibrationFile(b.state));
+        EXPECT_FALSE(LoadCalibrationFile(b.state, b.state.calibration));
         ASSERT_EQ(b.ui.messages.size(), 1u);
         EXPECT_EQ(b.ui.messages[0].icon, MessageIcon::Error);
         EXPECT_NE(b.ui.messages[0].text.find("Размер файла не соответствует"), std::string::npos);
@@ -127,7 +127,7 @@ TEST(LoadCalibrationFile, HugeSparseFileFolderAndMissingFileAreRefusedQuickly) {
     FileBench b;
     b.identifyAs(4, 8, false);
     b.chooseFile(dir.path());
-    EXPECT_FALSE(LoadCalibrationFile(b.state));
+    EXPECT_FALSE(LoadCalibrationFile(b.state, b.state.calibration));
     EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{"Не могу открыть файл " + dir.path() + " !"});
 }
 
@@ -229,7 +229,7 @@ TEST(LoadCalibrationFile, IniFiles) {
         FileBench b;
         if (c.device) b.identifyAs(6, 8, true);
         b.chooseFile(path);
-        EXPECT_EQ(LoadCalibrationFile(b.state), c.loaded) << c.name;
+        EXPECT_EQ(LoadCalibrationFile(b.state, b.state.calibration), c.loaded) << c.name;
         EXPECT_EQ(b.ui.messageTexts(), c.messages) << c.name;
         const auto& set = b.state.calibration;
         EXPECT_EQ(set.codePoints.size(), c.points) << c.name;
@@ -250,7 +250,7 @@ TEST(LoadCalibrationFile, CommaAndPointReadTheSameAndPairKinds) {
               "T_value1=100,5\n");
     FileBench b;
     b.chooseFile(path);  // no device: the file decides the form
-    ASSERT_TRUE(LoadCalibrationFile(b.state));
+    ASSERT_TRUE(LoadCalibrationFile(b.state, b.state.calibration));
     const auto& set = b.state.calibration;
     EXPECT_EQ(set.calibrationFileKind, kFileIniFloatPairs);
     ASSERT_EQ(set.temperaturePairs.size(), 2u);
@@ -263,7 +263,7 @@ TEST(LoadCalibrationFile, CommaAndPointReadTheSameAndPairKinds) {
               "[Type_Calibr]\nVer=2\n[Temperature_Calibration]\nT_code0=1500000\nT_value0=-20\nT_code1=2500000\n"
               "T_value1=80\n");
     b.chooseFile(path);
-    ASSERT_TRUE(LoadCalibrationFile(b.state));
+    ASSERT_TRUE(LoadCalibrationFile(b.state, b.state.calibration));
     EXPECT_EQ(set.calibrationFileKind, kFileIniCodePairs);
     EXPECT_TRUE(set.readingsAreCodes);
     EXPECT_EQ(PairReading(set, set.temperaturePairs[1]), 2500000.0);
@@ -281,13 +281,13 @@ TEST(SaveCalibrationFile, AFileForABiggerDeviceKeepsEveryPointThroughLoadAndSave
     FileBench small;
     small.identifyAs(6, 8, true);
     small.chooseFile(from);
-    ASSERT_TRUE(LoadCalibrationFile(small.state));
+    ASSERT_TRUE(LoadCalibrationFile(small.state, small.state.calibration));
     small.chooseFile(to);
-    ASSERT_TRUE(SaveCalibrationFile(small.state, CalibrationList::CodePoints, "copy.clb"));
+    ASSERT_TRUE(SaveCalibrationFile(small.state, small.state.calibration, CalibrationList::CodePoints, "copy.clb"));
 
     FileBench none;
     none.chooseFile(to);
-    ASSERT_TRUE(LoadCalibrationFile(none.state));
+    ASSERT_TRUE(LoadCalibrationFile(none.state, none.state.calibration));
     const auto& points = none.state.calibration.codePoints;
     ASSERT_EQ(points.size(), 12u);
     EXPECT_EQ(points.back().code, 6000u);
@@ -306,7 +306,7 @@ TEST(SaveCalibrationFile, IniKeepsForeignSectionsAndDropsStaleKeys) {
     b.state.calibration.codePoints = {{1000, 1.5f, 0}, {2000, 2.25f, 0}};
     b.chooseFile(path);
     b.ui.answerMessages({MessageAnswer::No});  // do not cancel the write
-    ASSERT_TRUE(SaveCalibrationFile(b.state, ""));
+    ASSERT_TRUE(SaveCalibrationFile(b.state, b.state.calibration, ""));
     EXPECT_EQ(ReadFile(path),
               "[Notes]\r\nwho=bench 3\r\n[Type_Calibr]\r\n[Temperature_Calibration]\r\nT_code0=1000\r\n"
               "T_value0=1,5\r\nT_code1=2000\r\nT_value1=2,25\r\n");
@@ -321,10 +321,11 @@ TEST(SaveCalibrationFile, PairsWithIdAndTheOverwriteQuestion) {
     b.identifyAs(16, 8, true);
     auto& set = b.state.calibration;
     set.temperaturePairs = {{-40.0f, -39.875f}, {0.1f, 0.125f}};
+    set.calibrationEnabled = 1;  // an enabled calibration writes the file as it has always been
     set.calibrationHasSensorId = true;
     set.calibrationSensorId = {1, 2, 3, 4, 5, 6, 7, 255};
     b.chooseFile(path);
-    ASSERT_TRUE(SaveCalibrationFile(b.state, ""));
+    ASSERT_TRUE(SaveCalibrationFile(b.state, b.state.calibration, ""));
     EXPECT_EQ(ReadFile(path),
               "[SensorIDSection]\r\nID1=1\r\nID2=2\r\nID3=3\r\nID4=4\r\nID5=5\r\nID6=6\r\nID7=7\r\nID8=255\r\n"
               "[Type_Calibr]\r\nVer=1\r\n[Temperature_Calibration]\r\nT_code0=-39.875\r\nT_value0=-40\r\n"
@@ -334,7 +335,7 @@ TEST(SaveCalibrationFile, PairsWithIdAndTheOverwriteQuestion) {
     const std::string before = ReadFile(path);
     b.chooseFile(path);
     b.ui.answerMessages({MessageAnswer::Yes});  // cancel the write
-    EXPECT_FALSE(SaveCalibrationFile(b.state, ""));
+    EXPECT_FALSE(SaveCalibrationFile(b.state, b.state.calibration, ""));
     EXPECT_EQ(ReadFile(path), before);
 }
 
@@ -347,7 +348,7 @@ TEST(SaveCalibrationFile, BinaryRecordsReplaceTheFileWhole) {
     b.state.calibration.segmentTable = {{1000, 1.0f, 0.5f}};
     b.chooseFile(path);
     b.ui.answerMessages({MessageAnswer::No});
-    ASSERT_TRUE(SaveCalibrationFile(b.state, ""));
+    ASSERT_TRUE(SaveCalibrationFile(b.state, b.state.calibration, ""));
     EXPECT_EQ(ReadFile(path), std::string("\xE8\x03\x00\x00\x00\x80\x3F\x00\x00\x00\x3F\x26", 12));
     EXPECT_EQ(b.ui.messageTexts().back(), "Данные были успешно записаны в файл " + path + " .");
     for (const auto& entry : fs::directory_iterator(dir.path()))
@@ -357,7 +358,7 @@ TEST(SaveCalibrationFile, BinaryRecordsReplaceTheFileWhole) {
     const std::string nowhere = dir.file("missing") + "/seg.clb";
     b.ui.clearRecord();
     b.chooseFile(nowhere);
-    EXPECT_FALSE(SaveCalibrationFile(b.state, ""));
+    EXPECT_FALSE(SaveCalibrationFile(b.state, b.state.calibration, ""));
     EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{"Не могу открыть файл " + nowhere + " !"});
 }
 

@@ -100,7 +100,7 @@ TEST(SendCalibration, OwnFormIsWrittenAndReadBackOtherFormsAreRefusedUnsent) {
             GuardBench g(device.preset);
             Fill(g.set(), list);
             const CalibrationSet sent = g.set();
-            SendCalibration(g.state(), list, false);
+            SendCalibration(g.state(), g.state().calibration, list, false);
             if (list != device.form) {
                 EXPECT_EQ(g.said(),
                           std::vector<std::string>{"Калибровка в форме «" + CalibrationFormName(list) +
@@ -116,7 +116,7 @@ TEST(SendCalibration, OwnFormIsWrittenAndReadBackOtherFormsAreRefusedUnsent) {
             EXPECT_EQ(said.back(), list == CalibrationList::Segments ? kAccepted : "Калибровка OK!");
 
             g.view(kViewExit);
-            ReadCalibration(g.state());
+            ReadCalibration(g.state(), g.state().calibration);
             ASSERT_EQ(g.shown.size(), 1u) << ::testing::PrintToString(g.said());
             const CalibrationSet& back = g.shown[0];
             switch (list) {
@@ -181,7 +181,7 @@ TEST(SendCalibration, DegenerateLongAndNonFiniteTablesAreRefusedUnsent) {
         GuardBench g(c.preset);
         Fill(g.set(), c.list);
         c.spoil(g.set());
-        SendCalibration(g.state(), c.list, false);
+        SendCalibration(g.state(), g.state().calibration, c.list, false);
         EXPECT_EQ(g.said(), std::vector<std::string>{c.message});
         EXPECT_EQ(g.traffic, 0) << "no request leaves the tool";
     }
@@ -213,7 +213,7 @@ TEST(ShowCalibration, NonFiniteSlopeIsNotOfferedForSending) {
             d.result = kViewSend;  // a form that claims the press is not believed
             return true;
         });
-        EXPECT_EQ(ShowCalibration(b.state, c.list, true, true).action, c.sendable ? kViewSend : kViewExit);
+        EXPECT_EQ(ShowCalibration(b.state, b.state.calibration, c.list, true, true).action, c.sendable ? kViewSend : kViewExit);
         EXPECT_EQ(offered, c.sendable);
     }
 }
@@ -251,7 +251,7 @@ TEST(EnterCalibrationPoint, SecondPointMustDifferFromTheFirst) {
             d.result = CalibrationPointDialog::kStop;
             return true;
         });
-        const int r = EnterCalibrationPoint(b->state, "0", "0", false);
+        const int r = EnterCalibrationPoint(b->state, b->state.calibration, "0", "0", false);
         EXPECT_EQ(r, c.message ? kPointStop : kPointAccepted);
         EXPECT_EQ(b->ui.messageTexts(), c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
     }
@@ -278,7 +278,7 @@ TEST(SaveCalibrationFile, DegenerateListsAreRefusedBeforeTheNameIsAsked) {
         SimBench b("rev6");
         Fill(b.state.calibration, c.list);
         c.spoil(b.state.calibration);
-        EXPECT_FALSE(SaveCalibrationFile(b.state, c.list, ""));
+        EXPECT_FALSE(SaveCalibrationFile(b.state, b.state.calibration, c.list, ""));
         EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{c.message});
         EXPECT_TRUE(b.ui.dialogsShown.empty());
     }
@@ -298,7 +298,7 @@ TEST(CalibrationTransfers, DeviceAnswersAndTheirTexts) {
         };
         auto seen = testing::CaptureRequests(*g.b, 115);
         g.b->ui.answerMessages({MessageAnswer::Yes, MessageAnswer::Yes});
-        WriteSegments(g.state(), false);
+        WriteSegments(g.state(), g.state().calibration, false);
         EXPECT_EQ(g.said(), (std::vector<std::string>{kProtected, kProtected, kAccepted}));
         ASSERT_EQ(seen->size(), 9u) << "the first segment twice more, then the other six";
         EXPECT_EQ((*seen)[0], (*seen)[2]);
@@ -309,7 +309,7 @@ TEST(CalibrationTransfers, DeviceAnswersAndTheirTexts) {
         Fill(g.set(), CalibrationList::Segments);
         testing::ReplyWith(*g.b, 115, {HartReply{7, {}}});
         auto seen = testing::CountRequests(*g.b, 115);
-        WriteSegments(g.state(), false);
+        WriteSegments(g.state(), g.state().calibration, false);
         EXPECT_EQ(g.said(), (std::vector<std::string>{kProtected, "Не удалось записать калибровку!"}));
         EXPECT_EQ(*seen, 1);
     }
@@ -318,7 +318,7 @@ TEST(CalibrationTransfers, DeviceAnswersAndTheirTexts) {
         GuardBench g("rev3-hw1");
         testing::ReplyWith(*g.b, 191, {refusal});
         g.view(kViewExit);
-        ReadCalibration(g.state());
+        ReadCalibration(g.state(), g.state().calibration);
         EXPECT_EQ(g.said(), std::vector<std::string>{"В датчик не была введена добавочная информация!"});
         ASSERT_EQ(g.views.size(), 1u) << "the good table is shown";
         EXPECT_EQ(g.views[0].lines.size(), 7u);
@@ -328,7 +328,7 @@ TEST(CalibrationTransfers, DeviceAnswersAndTheirTexts) {
         GuardBench g("rev3-hw1");
         testing::NeverAnswer(*g.b, 191);
         g.view(kViewExit);
-        ReadCalibration(g.state());
+        ReadCalibration(g.state(), g.state().calibration);
         EXPECT_EQ(g.said(), std::vector<std::string>{"Не удалось сосчитать дополнительную информацию!"});
         EXPECT_TRUE(g.views.empty());
     }
@@ -337,7 +337,7 @@ TEST(CalibrationTransfers, DeviceAnswersAndTheirTexts) {
         GuardBench g("rev14");
         Fill(g.set(), CalibrationList::TemperaturePairs);
         auto seen = testing::CaptureRequests(*g.b, 182);
-        WriteTemperaturePairs(g.state());
+        WriteTemperaturePairs(g.state(), g.state().calibration);
         ASSERT_EQ(seen->size(), 1u);
         EXPECT_EQ(seen->at(0).at(0), 0) << "the one-request form";
         EXPECT_EQ(g.said(), std::vector<std::string>{"Калибровка OK!"});
@@ -392,7 +392,7 @@ TEST(NewCalibration, PointsTakenBeforeABrokenRequestStayToBeSaved) {
             d.result = kViewExit;
             return true;
         });
-        ViewTakenCalibration(b->state, kMeasurementBroken, 4);
+        ViewTakenCalibration(b->state, b->state.calibration, kMeasurementBroken, 4);
         ASSERT_FALSE(b->ui.messages.empty());
         EXPECT_EQ(b->ui.messages[0].text, c.message);
         EXPECT_EQ(b->ui.messages[0].icon, MessageIcon::Warning);
@@ -434,7 +434,7 @@ TEST(CalibrationCommand, EditedPairFileStaysSaveableAfterASend) {
         d.result = CalibrationPointDialog::kOk;
         return true;
     });
-    CalibrationCommand(b.state);
+    CalibrationCommand(b.state, b.state.calibration);
     EXPECT_EQ(saveOffered, (std::vector<bool>{false, true, true}));
     const auto said = b.ui.messageTexts();
     EXPECT_NE(std::find(said.begin(), said.end(),

@@ -53,7 +53,7 @@ struct ReadBench : SimBench {
 TEST(ReadSegments, EightPointsAreSevenRequests) {
     ReadBench b("rev4");
     b.view();
-    ReadCalibration(b.state);
+    ReadCalibration(b.state, b.state.calibration);
     for (int i = 1; i <= 7; ++i) EXPECT_TRUE(b.progressShown("Читаю точку " + std::to_string(i) + ". Попытка 1")) << i;
     EXPECT_FALSE(b.progressShown("Читаю точку 8. Попытка 1"));
     ASSERT_EQ(b.views.size(), 1u);
@@ -71,7 +71,7 @@ TEST(ReadSegments, ExtraPointShownOrReportedMissing) {
     {
         ReadBench b("rev3-hw1");
         b.view();
-        ReadCalibration(b.state);
+        ReadCalibration(b.state, b.state.calibration);
         ASSERT_EQ(b.views.size(), 1u);
         ASSERT_EQ(b.views[0].lines.size(), 8u);
         EXPECT_EQ(b.views[0].lines[7], "8) Код: 61000       Тем-ра : 260.5      ");
@@ -83,7 +83,7 @@ TEST(ReadSegments, ExtraPointShownOrReportedMissing) {
     ReadBench b("rev3-hw1");
     for (std::uint16_t i = 111; i < 118; ++i) b.device().setBlockByte(i, 0);
     b.view();
-    ReadCalibration(b.state);
+    ReadCalibration(b.state, b.state.calibration);
     EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{"В датчик не была введена добавочная информация!"});
     ASSERT_EQ(b.views.size(), 1u) << "the segments are still shown";
     EXPECT_EQ(b.views[0].lines.size(), 7u);
@@ -93,7 +93,7 @@ TEST(ReadCodePoints, HighestFirstIsShownLowestFirstWithPositiveSlopes) {
     for (int channel : {0, 1}) {
         ReadBench b("rev9-d11", channel);
         b.view();
-        ReadCalibration(b.state);
+        ReadCalibration(b.state, b.state.calibration);
         ASSERT_EQ(b.views.size(), 1u) << channel;
         EXPECT_EQ(b.views[0].lines[0].rfind(channel ? "1) Код: 1300000" : "1) Код: 1200000", 0), 0u) << channel;
         const auto& points = b.inMemory[0].codePoints;
@@ -113,7 +113,7 @@ TEST(ReadCodePoints, TopSlotWithTheLastPointFlagIsNoCalibration) {
     ReadBench b("rev6");
     sim::SetCodePoints(b.store(), 0, {{1000, 1.0f}}, 8);
     b.view();
-    ReadCalibration(b.state);
+    ReadCalibration(b.state, b.state.calibration);
     EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{kReadFailed});
     EXPECT_TRUE(b.views.empty());
     EXPECT_TRUE(b.state.calibration.codePoints.empty());
@@ -135,7 +135,7 @@ TEST(ReadCalibration, DevicesWithoutCalibration) {
         ReadBench b(c.preset);
         sim::ClearCalibration(b.device().profile());
         b.view();
-        ReadCalibration(b.state);
+        ReadCalibration(b.state, b.state.calibration);
         EXPECT_EQ(b.ui.messageTexts(), c.messages) << c.preset;
         EXPECT_TRUE(b.views.empty()) << c.preset;
     }
@@ -145,7 +145,7 @@ TEST(ReadTemperaturePairs, SingleRequestUpToEightPointsHeaderAndPointsAbove) {
     {
         ReadBench b("rev14");
         b.view();
-        ReadCalibration(b.state);
+        ReadCalibration(b.state, b.state.calibration);
         EXPECT_TRUE(b.progressShown("Читаю калибровку. Попытка 1"));
         EXPECT_FALSE(b.progressShown("Читаю заголовок. Попытка 1"));
         ASSERT_EQ(b.views.size(), 1u);
@@ -154,7 +154,7 @@ TEST(ReadTemperaturePairs, SingleRequestUpToEightPointsHeaderAndPointsAbove) {
     }
     ReadBench b("rev14-d1");
     b.view();
-    ReadCalibration(b.state);
+    ReadCalibration(b.state, b.state.calibration);
     EXPECT_FALSE(b.progressShown("Читаю калибровку. Попытка 1"));
     EXPECT_TRUE(b.progressShown("Читаю заголовок. Попытка 1"));
     EXPECT_TRUE(b.progressShown("Читаю точку 25. Попытка 1"));
@@ -179,7 +179,7 @@ TEST(ReadTemperaturePairs, HeaderCountsOutsideTwoToPointCountAreRefused) {
         auto& pairs = b.store().pairs[0].pairs;
         pairs.resize(c.count, pairs.empty() ? sim::SimTemperaturePair{} : pairs.back());
         b.view();
-        ReadCalibration(b.state);
+        ReadCalibration(b.state, b.state.calibration);
         EXPECT_EQ(b.ui.messageTexts(), c.messages) << c.preset << " " << c.count;
         EXPECT_TRUE(b.views.empty());
     }
@@ -189,7 +189,7 @@ TEST(ReadTemperaturePairs, SensorIdOfTheCalibrationIsCheckedAgainstTheSensor) {
     {
         ReadBench b("rev16", 1);
         b.view();
-        ReadCalibration(b.state);
+        ReadCalibration(b.state, b.state.calibration);
         EXPECT_TRUE(b.progressShown("Читаю ID калибровки. Попытка 1"));
         EXPECT_TRUE(b.state.calibration.calibrationHasSensorId);
         EXPECT_EQ(b.views.size(), 1u);
@@ -199,7 +199,7 @@ TEST(ReadTemperaturePairs, SensorIdOfTheCalibrationIsCheckedAgainstTheSensor) {
     ReadBench b("rev16", 1);
     b.store().pairs[1].sensorId = std::array<std::uint8_t, 8>{1, 2, 3, 4, 5, 6, 7, 0xAB};
     b.view();
-    ReadCalibration(b.state);
+    ReadCalibration(b.state, b.state.calibration);
     ASSERT_EQ(b.ui.messages.size(), 2u);
     EXPECT_EQ(b.ui.messages[1].text,
               "Несовпадение серийных номеров сенсора и серийного номера калибровки! ID датчика= 28h FFh 4Ch 19h 63h "
@@ -223,7 +223,7 @@ TEST(CalibrationRoundTrip, DeviceViewFileLoad) {
             d.fileName = path;
             return true;
         });
-        ReadCalibration(b.state);
+        ReadCalibration(b.state, b.state.calibration);
         ASSERT_TRUE(std::filesystem::exists(path)) << preset;
 
         b.ui.onDialog<CalibrationFileDialog>([path](CalibrationFileDialog& d) {
@@ -232,7 +232,7 @@ TEST(CalibrationRoundTrip, DeviceViewFileLoad) {
             d.fileName = path;
             return true;
         });
-        ASSERT_TRUE(LoadCalibrationFile(b.state)) << preset;
+        ASSERT_TRUE(LoadCalibrationFile(b.state, b.state.calibration)) << preset;
         const CalibrationSet& read = b.inMemory.at(0);
         const CalibrationSet& loaded = b.state.calibration;
         const sim::CalibrationStore& device = b.store();

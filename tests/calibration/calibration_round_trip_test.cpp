@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <filesystem>
@@ -153,6 +154,9 @@ TEST(CalibrationFileRoundTrip, WhatSavesLoadsBackEqualAndWhatCannotSaveSaysSo) {
                         break;
                 }
                 set.calibrationHasSensorId = file.list != CalibrationList::Segments && round % 2 == 1;
+                // A disabled calibration, and the extra point a segment device keeps beside its table.
+                set.calibrationEnabled = round % 4 == 2 ? 0 : 1;
+                set.extraPoint = {round % 4 == 1, 61000, 260.5f};
                 set.calibrationSensorId = {1, 2, 3, 4, 5, 6, 7, static_cast<std::uint8_t>(round)};
                 const CalibrationSet saved = set;
                 std::ofstream(path, std::ios::binary | std::ios::trunc) << old;
@@ -160,7 +164,7 @@ TEST(CalibrationFileRoundTrip, WhatSavesLoadsBackEqualAndWhatCannotSaveSaysSo) {
                     d.fileName = path;
                     return true;
                 });
-                const bool ok = SaveCalibrationFile(b.state, file.list, "");
+                const bool ok = SaveCalibrationFile(b.state, b.state.calibration, file.list, "");
                 if (!ok) {
                     ++refused;
                     EXPECT_FALSE(b.ui.messages.empty()) << "a refusal says why";
@@ -168,13 +172,25 @@ TEST(CalibrationFileRoundTrip, WhatSavesLoadsBackEqualAndWhatCannotSaveSaysSo) {
                     continue;
                 }
                 ++written;
+                // The binary file has no place for the extra point, and the save says so.
+                const bool extraPointTold = std::any_of(b.ui.messages.begin(), b.ui.messages.end(), [](const auto& m) {
+                    return m.text.find("Добавочная точка (Код: 61000") != std::string::npos &&
+                           m.text.find("в файл не записана") != std::string::npos;
+                });
+                EXPECT_EQ(extraPointTold, file.list == CalibrationList::Segments && saved.extraPoint.present);
                 b.ui.clearRecord();
                 b.ui.onDialog<CalibrationFileDialog>([&](CalibrationFileDialog& d) {
                     d.fileName = path;
                     return true;
                 });
-                ASSERT_TRUE(LoadCalibrationFile(b.state)) << ::testing::PrintToString(b.ui.messageTexts());
+                ASSERT_TRUE(LoadCalibrationFile(b.state, b.state.calibration)) << ::testing::PrintToString(b.ui.messageTexts());
                 ExpectEqualList(saved, b.state.calibration, file.list);
+                EXPECT_FALSE(b.state.calibration.extraPoint.present) << "no file carries an extra point";
+                if (file.list == CalibrationList::TemperaturePairs) {
+                    EXPECT_EQ(b.state.calibration.calibrationEnabled, saved.calibrationEnabled);
+                    // An enabled calibration's file stays as files have always been.
+                    EXPECT_EQ(ReadFile(path).find("ClbEnabled") == std::string::npos, saved.calibrationEnabled != 0);
+                }
             }
         }
     }

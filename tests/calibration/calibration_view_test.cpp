@@ -69,7 +69,7 @@ TEST(CalibrationViewLines, IntegerCodePairsShowTheCodeAndTheChartFollowsTheList)
                             {80.0f, std::bit_cast<float>(std::int32_t{2500000})}};
     const auto lines = CalibrationViewLines(set, CalibrationList::TemperaturePairs, Revision(255), '.');
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], "01) Tдатч: 1500000.0 Тем-ра : -20.000000 Наклон : 0.00010000");
+    EXPECT_EQ(lines[0], "01) Tдатч: 1500000   Тем-ра : -20.000000 Наклон : 0.00010000");
     const CalibrationChart chart = CalibrationViewChart(set, CalibrationList::TemperaturePairs);
     ASSERT_EQ(chart.points.size(), 2u);
     EXPECT_EQ(chart.points[1], (std::pair<double, double>{80.0, 2500000.0}));
@@ -105,7 +105,7 @@ TEST(ShowCalibration, EditedPairReplacesTheOldOneAndAllowsSaving) {
         d.result = kViewSave;
         return true;
     });
-    const ViewChoice choice = ShowCalibration(b.state, CalibrationList::TemperaturePairs, false, true);
+    const ViewChoice choice = ShowCalibration(b.state, b.state.calibration, CalibrationList::TemperaturePairs, false, true);
     EXPECT_EQ(choice.action, kViewSave);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_FALSE(seen[0].saveEnabled);
@@ -144,7 +144,7 @@ TEST(ShowCalibration, RefusedOrCancelledEditRestoresTheList) {
         d.result = kViewSend;  // disabled: not believed
         return true;
     });
-    EXPECT_EQ(ShowCalibration(b.state, CalibrationList::TemperaturePairs, false, false).action, kViewExit);
+    EXPECT_EQ(ShowCalibration(b.state, b.state.calibration, CalibrationList::TemperaturePairs, false, false).action, kViewExit);
     EXPECT_EQ(
         b.ui.messageTexts(),
         std::vector<std::string>{"Большему значению величины должно соответствовать большее значение кода АЦП !"});
@@ -183,7 +183,7 @@ TEST(EnterCalibrationPoint, CodePointRules) {
             d.result = CalibrationPointDialog::kStop;
             return true;
         });
-        const int r = EnterCalibrationPoint(b.state, "0", "0", false);
+        const int r = EnterCalibrationPoint(b.state, b.state.calibration, "0", "0", false);
         EXPECT_EQ(r, c.accepted ? kPointAccepted : kPointStop) << c.code;
         EXPECT_EQ(b.ui.messageTexts(), c.messages) << c.code;
         EXPECT_EQ(b.state.calibration.codePoints.size(), c.accepted ? 3u : 2u) << c.code;

@@ -4,8 +4,10 @@
 
 #include "calibration/calibration_point_entry.h"
 #include "calibration/calibration_write.h"
+#include "calibration/calibration_write_op.h"
 #include "device/device_test_support.h"
 #include "device/measuring_channel.h"
+#include "device/outcome_text.h"
 #include "device/variant.h"
 #include "support/request_capture.h"
 
@@ -69,7 +71,7 @@ TEST(WriteCodePoints, SlotsFromTheTopWithTheLastFlagOnTheLowestPoint) {
             return true;
         });
         auto seen = t.record(115);
-        WriteCodePoints(t.b.state);
+        WriteCodePoints(t.b.state, t.b.state.calibration);
 
         ASSERT_EQ(seen->size(), 3u);
         // Highest code first, code and value most significant byte first.
@@ -100,7 +102,7 @@ TEST(WriteCodePoints, WriteProtectionResendsTheSamePointAfterTheButton) {
     };
     auto seen = t.record(115);
     t.b.ui.answerMessages({MessageAnswer::Yes});
-    WriteCodePoints(t.b.state);
+    WriteCodePoints(t.b.state, t.b.state.calibration);
     ASSERT_GE(t.b.ui.messages.size(), 1u);
     EXPECT_EQ(t.b.ui.messages[0].text,
               "Запрещена запись/корректировка калибровки. Для разрешения необходимо нажать кнопку на корпусе "
@@ -131,7 +133,7 @@ TEST(WriteCodePoints, DeviceRefusals) {
         t.b.state.calibration.codePoints = {{1000, 1.0f, 0}, {2000, 2.0f, 0}};
         testing::ReplyWith(t.b, 115, {HartReply{c.code, {}}});
         for (auto a : c.answers) t.b.ui.answerMessages({a});
-        WriteCodePoints(t.b.state);
+        WriteCodePoints(t.b.state, t.b.state.calibration);
         EXPECT_EQ(t.b.ui.messageTexts(), c.messages);
         EXPECT_FALSE(t.b.ui.progressOpen);
     }
@@ -143,9 +145,11 @@ TEST(WriteCodePoints, AbortAsksWhetherToCancelTheWrite) {
     testing::NeverAnswer(t.b, 115);
     testing::EscDuring(t.b, "Запись точки 1");
     t.b.ui.answerMessages({MessageAnswer::Yes});
-    WriteCodePoints(t.b.state);
+    WriteCodePoints(t.b.state, t.b.state.calibration);
+    // The point went out and its answer never came: the device may hold it.
     EXPECT_EQ(t.b.ui.messageTexts(),
-              (std::vector<std::string>{"Отменить запись калибровки?", "Не удалось записать калибровку!"}));
+              (std::vector<std::string>{"Отменить запись калибровки?",
+                                        std::string("Не удалось записать калибровку!\n") + kUnknownEffectText}));
     EXPECT_EQ(t.b.ui.messages[0].icon, MessageIcon::Warning);
     EXPECT_FALSE(t.b.ui.progressOpen);
 }
@@ -155,7 +159,7 @@ TEST(WriteSegments, SendsTheWholeTableLeastSignificantByteFirst) {
     auto& table = t.b.state.calibration.segmentTable;
     for (int i = 0; i < 7; ++i) table.push_back({std::uint32_t(0x010203 + i), float(i), 0.25f});
     auto seen = t.record(115);
-    WriteSegments(t.b.state, false);
+    WriteSegments(t.b.state, t.b.state.calibration, false);
     ASSERT_EQ(seen->size(), 7u);
     EXPECT_EQ((*seen)[0], Cat({{0, 0x03, 0x02, 0x01}, Le(0.0f), Le(0.25f)}));
     EXPECT_EQ((*seen)[6][0], 6);
@@ -172,7 +176,7 @@ TEST(WriteSegments, AlignedDeviceKindMovesTheStartToAMultipleOf256) {
     table.assign(7, {640, 10.0f, 0.5f});
     table[1] = {0x1050, 20.0f, 0.5f};  // low byte 0x50 < 128: moves down by 0x50
     auto seen = t.record(115);
-    WriteSegments(t.b.state, false);
+    WriteSegments(t.b.state, t.b.state.calibration, false);
     ASSERT_EQ(seen->size(), 7u);
     EXPECT_EQ((*seen)[0], Cat({{0, 0x00, 0x03, 0x00}, Le(10.0f + 64.0f), Le(0.5f)}));  // 640 -> 768
     EXPECT_EQ((*seen)[1], Cat({{1, 0x00, 0x10, 0x00}, Le(20.0f - 40.0f), Le(0.5f)}));
@@ -184,7 +188,7 @@ TEST(WriteSegments, ShortTableIsRefusedBeforeAnythingIsSent) {
     Known t("rev4");
     t.b.state.calibration.segmentTable.assign(3, {0, 0.0f, 1.0f});
     auto seen = t.record(115);
-    WriteSegments(t.b.state, false);
+    WriteSegments(t.b.state, t.b.state.calibration, false);
     EXPECT_TRUE(seen->empty());
     EXPECT_EQ(t.b.ui.messageTexts(),
               (std::vector<std::string>{"Калибровка не подходит для этого датчика: нужно 7 отрезков, а в ней 3. "
@@ -192,23 +196,30 @@ TEST(WriteSegments, ShortTableIsRefusedBeforeAnythingIsSent) {
 }
 
 TEST(WriteSegments, ExtraPointBlockOfTheHardware1Kind) {
+    constexpr const char* kAccepted = "Данные были успешно отправлены и приняты к исполнению!";
     struct Case {
         bool fromLastPoint;
         Bytes record;
+        std::vector<std::string> messages;
     } cases[] = {
-        {false, {0, 0, 0, 0, 0, 0, 0}},  // read back or loaded: no extra point
-        {true, Cat({{0x34, 0x12}, Le(150.0f), {Xor(Cat({{0x34, 0x12}, Le(150.0f)}))}})},
+        // Read back or loaded: no extra point, and the device's own is cleared only when the engineer agrees.
+        {false,
+         {0, 0, 0, 0, 0, 0, 0},
+         {"В датчике есть добавочная точка (Код: 61000 Тем-ра : 260.5), а в калибровке её нет. Запись калибровки "
+          "сотрёт её. Продолжить?",
+          kAccepted}},
+        {true, Cat({{0x34, 0x12}, Le(150.0f), {Xor(Cat({{0x34, 0x12}, Le(150.0f)}))}}), {kAccepted}},
     };
     for (const auto& c : cases) {
         Known t("rev3-hw1");
         t.b.state.calibration.segmentTable.assign(7, {0, 0.0f, 1.0f});
         t.b.state.calibration.codePoints = {{0, 0.0f, 0}, {0x10001234, 150.0f, 0}};
         auto seen = t.record(190);
-        WriteSegments(t.b.state, c.fromLastPoint);
+        t.b.ui.answerMessages({MessageAnswer::Yes});
+        WriteSegments(t.b.state, t.b.state.calibration, c.fromLastPoint);
         ASSERT_EQ(seen->size(), 1u);
         EXPECT_EQ((*seen)[0], Cat({{111, 0}, c.record}));
-        EXPECT_EQ(t.b.ui.messageTexts(),
-                  (std::vector<std::string>{"Данные были успешно отправлены и приняты к исполнению!"}));
+        EXPECT_EQ(t.b.ui.messageTexts(), c.messages);
     }
 }
 
@@ -220,7 +231,7 @@ TEST(WriteTemperaturePairs, EightInOneRequestNineAsHeaderAndPoints) {
         for (int i = 0; i < 8; ++i) t.b.state.calibration.temperaturePairs.push_back(Pair(i * 10.5f, i * 10.0f));
         t.b.state.calibration.calibrationEnabled = 1;
         auto seen = t.record(182);
-        WriteTemperaturePairs(t.b.state);
+        WriteTemperaturePairs(t.b.state, t.b.state.calibration);
         ASSERT_EQ(seen->size(), 1u);
         const Bytes& d = (*seen)[0];
         ASSERT_EQ(d.size(), 76u);  // byte count 9 * 8 + 4
@@ -235,7 +246,7 @@ TEST(WriteTemperaturePairs, EightInOneRequestNineAsHeaderAndPoints) {
         Known t("rev14-d1");  // 25 points
         for (int i = 0; i < 9; ++i) t.b.state.calibration.temperaturePairs.push_back(Pair(i * 1.0f, i * 2.0f));
         auto seen = t.record(182);
-        WriteTemperaturePairs(t.b.state);
+        WriteTemperaturePairs(t.b.state, t.b.state.calibration);
         ASSERT_EQ(seen->size(), 10u);
         EXPECT_EQ((*seen)[0], (Bytes{1, 0, 9, 0x4D ^ 9}));
         EXPECT_EQ((*seen)[9], Cat({{2, 8}, Le(8.0f), Le(16.0f), {Xor(Cat({Le(8.0f), Le(16.0f)}))}}));
@@ -266,7 +277,7 @@ TEST(WriteTemperaturePairs, SensorIdGuards) {
         t.b.state.calibration.calibrationHasSensorId = c.calibrationHasId;
         t.b.state.calibration.calibrationSensorId = other;
         auto seen = t.record(82);
-        WriteTemperaturePairs(t.b.state);
+        WriteTemperaturePairs(t.b.state, t.b.state.calibration);
         EXPECT_TRUE(seen->empty());
         // The fresh sensor-id read shows the connected id, then the guard refuses.
         ASSERT_EQ(t.b.ui.messages.size(), 2u);
@@ -277,7 +288,7 @@ TEST(WriteTemperaturePairs, SensorIdGuards) {
         Known t("rev14");  // no sensor id on this device
         t.b.state.calibration.temperaturePairs = {Pair(1, 1), Pair(2, 2)};
         t.b.state.calibration.calibrationHasSensorId = true;
-        WriteTemperaturePairs(t.b.state);
+        WriteTemperaturePairs(t.b.state, t.b.state.calibration);
         EXPECT_EQ(t.b.ui.messageTexts(),
                   (std::vector<std::string>{"Попытка записать в датчик без сенсора с идентификатором калибровку от "
                                             "датчика с сенсором с идентификатором!"}));
@@ -288,7 +299,7 @@ TEST(WriteTemperaturePairs, CapacityAndAnswerQuestions) {
     {
         Known t("rev14");
         for (int i = 0; i < 9; ++i) t.b.state.calibration.temperaturePairs.push_back(Pair(float(i), float(i)));
-        WriteTemperaturePairs(t.b.state);
+        WriteTemperaturePairs(t.b.state, t.b.state.calibration);
         EXPECT_EQ(t.b.ui.messageTexts(),
                   (std::vector<std::string>{"Максимальное количество точек калибровки в датчике 8, а данная "
                                             "калибровка содержит 9 точек!"}));
@@ -298,12 +309,12 @@ TEST(WriteTemperaturePairs, CapacityAndAnswerQuestions) {
         t.b.state.calibration.temperaturePairs = {Pair(1, 1), Pair(2, 2)};
         testing::ReplyWith(t.b, 182, {HartReply{7, {}}, HartReply{0, {1}}, HartReply{3, {}}});
         t.b.ui.answerMessages({MessageAnswer::Yes, MessageAnswer::Yes, MessageAnswer::No});
-        WriteTemperaturePairs(t.b.state);
+        WriteTemperaturePairs(t.b.state, t.b.state.calibration);
         EXPECT_EQ(
             t.b.ui.messageTexts(),
             (std::vector<std::string>{"Запись запрещена. Возможно, нужно нажать кнопку на корпусе датчика. Повторить?",
                                       "Получена неправильная длина ответа. Повторить попытку?",
-                                      "Произошла ошибка при записи. Повторить?"}));
+                                      "Произошла ошибка при записи. Повторить?", "Не удалось записать калибровку!"}));
     }
 }
 
@@ -316,7 +327,7 @@ TEST(WriteTemperaturePairs, SensorIdWrittenAfterThePoints) {
     t.b.state.calibration.calibrationHasSensorId = true;
     t.b.state.calibration.calibrationSensorId = id;
     auto seen = t.record(82);
-    WriteTemperaturePairs(t.b.state);
+    WriteTemperaturePairs(t.b.state, t.b.state.calibration);
     ASSERT_EQ(seen->size(), 2u);
     EXPECT_EQ((*seen)[0].size(), 9u * 5 + 4);
     const std::uint8_t abc[3] = {'a', 'b', 'c'};
@@ -330,32 +341,35 @@ TEST(WriteTemperaturePairs, SensorIdWrittenAfterThePoints) {
     EXPECT_EQ(stored.pairs[4].sensorReading, 12.0f);
 }
 
-TEST(ResetValueCorrection, FailureIsReportedAndStopsTheSecondWrite) {
+TEST(ResetValueCorrection, FailureNamesTheSettingAndStopsTheSecondWrite) {
     Known t("rev16");
     t.b.state.identity.selectedChannel = 1;  // the I2C channel keeps its correction in 34 and 35
     testing::ReplyWith(t.b, 177, {HartReply{3, {}}});
-    EXPECT_FALSE(ResetValueCorrection(t.b.state));
-    EXPECT_EQ(t.b.ui.messageTexts(),
-              (std::vector<std::string>{"Ошибка при записи в энергонезависимую память параметра 34 !",
-                                        "Не удалось записать параметры!", "Не удалось обнулить поправки!"}));
+    std::uint8_t failed = 0;
+    const Outcome o = ResetValueCorrectionOp(t.b.state, NeverRepeat, &failed);
+    EXPECT_EQ(o.kind, OutcomeKind::Refused);
+    EXPECT_EQ(o.responseCode, 3);
+    EXPECT_EQ(failed, 34);
+    EXPECT_TRUE(t.b.ui.messageTexts().empty());
     Known ok("rev16");
     ok.b.state.identity.selectedChannel = 1;
     auto writes = ok.record(177);
-    EXPECT_TRUE(ResetValueCorrection(ok.b.state));
+    EXPECT_TRUE(ResetValueCorrectionOp(ok.b.state, NeverRepeat).done());
     ASSERT_EQ(writes->size(), 2u);
     EXPECT_EQ((*writes)[0], (Bytes{34, 0, 0, 0, 0}));
     EXPECT_EQ((*writes)[1], (Bytes{35, 0x3F, 0x80, 0, 0}));
     Known none("rev7");  // no correction on this device
-    EXPECT_TRUE(ResetValueCorrection(none.b.state));
+    auto noWrites = none.record(177);
+    EXPECT_TRUE(ResetValueCorrectionOp(none.b.state, NeverRepeat).done());
+    EXPECT_TRUE(noWrites->empty());
 }
 
 TEST(CheckCalibrationValid, AnswersOfSetting23) {
     Known t("rev6");
     t.b.device().profile().settings.erase(23);
-    EXPECT_FALSE(CheckCalibrationValid(t.b.state));
+    EXPECT_EQ(CheckCalibrationValidity(t.b.state).kind, OutcomeKind::Refused);
     t.b.device().profile().settings[23] = 0;
-    EXPECT_TRUE(CheckCalibrationValid(t.b.state));
-    EXPECT_EQ(t.b.ui.messageTexts(), (std::vector<std::string>{"Ошибка! Датчик не откалиброван", "Калибровка OK!"}));
+    EXPECT_TRUE(CheckCalibrationValidity(t.b.state).done());
     EXPECT_EQ(t.b.ui.progressTexts.at(1), "Переопрос калибровки : Попытка 1");
 }
 
@@ -388,7 +402,7 @@ TEST(EditCalibrationPoint, AcceptedPointReplacesTheOldOneCancelledEditRestoresTh
             d.result = c.result;
             return true;
         });
-        EXPECT_EQ(EditCalibrationPoint(t.b.state, 1), c.accepted);
+        EXPECT_EQ(EditCalibrationPoint(t.b.state, t.b.state.calibration, 1), c.accepted);
         EXPECT_EQ(shownCode, "2000");
         EXPECT_EQ(shownValue, "2.000000");
         std::vector<std::uint32_t> codes;
@@ -396,7 +410,7 @@ TEST(EditCalibrationPoint, AcceptedPointReplacesTheOldOneCancelledEditRestoresTh
         EXPECT_EQ(codes, c.codes);
     }
     Known t("rev6");
-    EXPECT_FALSE(EditCalibrationPoint(t.b.state, 0));  // nothing selected in an empty list
+    EXPECT_FALSE(EditCalibrationPoint(t.b.state, t.b.state.calibration, 0));  // nothing selected in an empty list
     EXPECT_TRUE(t.b.ui.dialogsShown.empty());
 }
 

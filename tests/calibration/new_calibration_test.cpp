@@ -118,7 +118,7 @@ TEST(NewCalibration, TakesPointsSendsThemAndTheDeviceReadsThemBack) {
         b.view(kViewSend);
         b.view(kViewExit);
         b.ui.answerMessages({MessageAnswer::Ok, MessageAnswer::Ok, MessageAnswer::Ok, MessageAnswer::Ok});
-        NewCalibration(b.state);
+        NewCalibration(b.state, b.state.calibration);
 
         ASSERT_EQ(b.prefilled.size(), static_cast<std::size_t>(wanted));
         ASSERT_EQ(b.viewed.size(), 2u) << "the view comes back after sending";
@@ -144,7 +144,7 @@ TEST(NewCalibration, TakesPointsSendsThemAndTheDeviceReadsThemBack) {
 
         b.view(kViewExit);
         b.ui.answerMessages({MessageAnswer::Ok, MessageAnswer::Ok});
-        ReadCalibration(b.state);
+        ReadCalibration(b.state, b.state.calibration);
         ASSERT_EQ(b.viewed.size(), 3u) << ::testing::PrintToString(b.ui.messageTexts());
         const CalibrationSet& back = b.viewed[2];
         if (temperatures) {
@@ -189,16 +189,16 @@ TEST(NewCalibration, RefusedDevicesAndCancelledQuestions) {
         SimBench b(c.preset);
         ASSERT_TRUE(ensureIdentified(b.state));
         b.ui.clearRecord();
-        NewCalibration(b.state);
+        NewCalibration(b.state, b.state.calibration);
         EXPECT_EQ(b.ui.messageTexts(), c.messages);
         EXPECT_TRUE(b.ui.views.empty());
     }
     // Cancelling the channel or the number of points ends before anything is measured.
     SimBench channel("rev16");
-    NewCalibration(channel.state);
+    NewCalibration(channel.state, channel.state.calibration);
     EXPECT_TRUE(channel.ui.views.empty());
     SimBench count("rev6");
-    NewCalibration(count.state);
+    NewCalibration(count.state, count.state.calibration);
     EXPECT_EQ(count.ui.dialogsShown.back(), "PointCountDialog");
     EXPECT_TRUE(count.ui.views.empty());
 }
@@ -208,7 +208,7 @@ TEST(NewCalibration, TwoPointsFinishAfterTheSecondAndListTheirLines) {
     b.pointCount("2");
     b.points({10.0, 30.0}, {"10", "30.25"});
     b.view(kViewExit);
-    NewCalibration(b.state);
+    NewCalibration(b.state, b.state.calibration);
     ASSERT_EQ(b.prefilled.size(), 2u);
     ASSERT_EQ(b.viewed.size(), 1u);
     const auto& view = *b.ui.views.at(0);
@@ -236,7 +236,7 @@ TEST(NewCalibration, EnterBeforeAnyValidAnswerOffersZeroAndZero) {
         d.result = CalibrationPointDialog::kStop;
         return true;
     });
-    NewCalibration(b.state);
+    NewCalibration(b.state, b.state.calibration);
     ASSERT_EQ(b.prefilled.size(), 1u);
     EXPECT_EQ(b.prefilled[0], (std::pair<std::string, std::string>{"0", "0"}));
     EXPECT_TRUE(b.viewed.empty()) << "abandoning shows nothing";
@@ -267,7 +267,7 @@ TEST(NewCalibration, ContinueStartsTheAveragesOverAndNanIsNotAveraged) {
         d.result = CalibrationPointDialog::kStop;
         return true;
     });
-    NewCalibration(b.state);
+    NewCalibration(b.state, b.state.calibration);
     ASSERT_EQ(firstTexts.size(), 2u);
     EXPECT_EQ(firstTexts[0], "20.0000");
     EXPECT_EQ(firstTexts[1], "20.0000");
@@ -316,7 +316,7 @@ TEST(NewCalibration, SpreadCountAndTrendOfTheReadingsAveraged) {
             d.result = CalibrationPointDialog::kStop;
             return true;
         });
-        NewCalibration(b.state);
+        NewCalibration(b.state, b.state.calibration);
         const auto& view = *b.ui.views.at(0);
         EXPECT_TRUE(view.visible.at("SettlingPanel"));
         ASSERT_EQ(deviationAtStop.size(), 1u);
@@ -355,7 +355,7 @@ TEST(NewCalibration, F4StartsTheMeanOverAndEscOpensThePointDialog) {
         d.result = CalibrationPointDialog::kStop;
         return true;
     });
-    NewCalibration(b.state);
+    NewCalibration(b.state, b.state.calibration);
     EXPECT_EQ(first, "3000") << "the two readings of 1000 before F4 are not in the mean";
     const auto& requests = b.ui.views.at(0)->history.at("ZaprosovLabel");
     EXPECT_EQ(std::count(requests.begin(), requests.end(), "0"), 2);
@@ -375,7 +375,7 @@ TEST(NewCalibration, AmbientWindowAlternatesStartingWithTheMainChannel) {
                 d.result = i == 0 ? CalibrationPointDialog::kContinue : CalibrationPointDialog::kStop;
                 return true;
             });
-        NewCalibration(b.state);
+        NewCalibration(b.state, b.state.calibration);
         ASSERT_EQ(b.ui.views.size(), 1u);
         const auto& view = *b.ui.views[0];
         EXPECT_EQ(view.kind, live_view::CalibrationAmbient);
@@ -501,7 +501,7 @@ TEST(CalibrationCommand, NewCalibrationFromTheChoiceAndBackToIt) {
     b.pointCount("2");
     b.points({0.0, 50.0}, {"0", "50"});
     b.view(kViewExit);
-    CalibrationCommand(b.state);
+    CalibrationCommand(b.state, b.state.calibration);
     EXPECT_EQ(b.prefilled.size(), 2u);
     EXPECT_EQ(b.viewed.size(), 1u);
     EXPECT_EQ(std::count(b.ui.dialogsShown.begin(), b.ui.dialogsShown.end(), "CalibrationTypeDialog"), 2);

@@ -33,10 +33,14 @@ struct CliResult {
 
 // Runs quillon-cli with `args`, stdin from /dev/null as in a script, the
 // virtual ports of `portsDir` and the settings under `configDir`. `onLine` sees
-// each line of its stdout; returning true sends SIGINT, as Ctrl+C does.
+// each line of its stdout; returning true sends `signal` (SIGINT: Ctrl+C;
+// SIGHUP: a closed terminal). The timeout is generous: a loaded machine may
+// be slow, and only a run that hangs must fail.
+// `onErrLine` sees each line of its stderr the same way.
 inline CliResult RunCli(const std::vector<std::string>& args, const std::string& portsDir,
                         const std::string& configDir, std::function<bool(const std::string&)> onLine = {},
-                        int timeoutMs = 30000) {
+                        int timeoutMs = 90000, int signal = SIGINT,
+                        std::function<bool(const std::string&)> onErrLine = {}) {
     std::vector<std::string> a = args;
     std::vector<char*> argv{const_cast<char*>(QUILLON_CLI_PATH)};
     for (auto& s : a) argv.push_back(s.data());
@@ -70,7 +74,7 @@ inline CliResult RunCli(const std::vector<std::string>& args, const std::string&
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     int fds[2] = {out[0], err[0]};
     bool interrupted = false;
-    std::size_t seen = 0;
+    std::size_t seen = 0, seenErr = 0;
     while (fds[0] >= 0 || fds[1] >= 0) {
         pollfd p[2] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}};
         const auto left =
@@ -93,7 +97,14 @@ inline CliResult RunCli(const std::vector<std::string>& args, const std::string&
         for (std::size_t nl; onLine && !interrupted && (nl = r.out.find('\n', seen)) != std::string::npos;
              seen = nl + 1) {
             if (onLine(r.out.substr(seen, nl - seen))) {
-                kill(pid, SIGINT);
+                kill(pid, signal);
+                interrupted = true;
+            }
+        }
+        for (std::size_t nl; onErrLine && !interrupted && (nl = r.err.find('\n', seenErr)) != std::string::npos;
+             seenErr = nl + 1) {
+            if (onErrLine(r.err.substr(seenErr, nl - seenErr))) {
+                kill(pid, signal);
                 interrupted = true;
             }
         }

@@ -79,6 +79,9 @@ TEST(CliSettingValue, ParsesIntegersBitsAndSingles) {
         {"4294967295", false, 0xFFFFFFFF}, {"4294967296", false, std::nullopt}, {"1.5", false, 0x3FC00000},
         {"1", true, 0x3F800000},          {"-2e0", false, 0xC0000000},  {"12ab", false, std::nullopt},
         {"0x", false, std::nullopt},      {"", false, std::nullopt},    {"1.5x", false, std::nullopt},
+        // A single cannot carry these: the windows refuse them, so does the command line.
+        {"1e39", false, std::nullopt},    {"-1e39", false, std::nullopt}, {"nan", true, std::nullopt},
+        {"inf", true, std::nullopt},      {"1,5", false, 0x3FC00000},
     };
     for (const auto& [text, asFloat, expected] : cases) {
         SCOPED_TRACE(text);

@@ -4,6 +4,7 @@
 
 #include "device/addressing.h"
 #include "device/dialogs.h"
+#include "device_test_support.h"
 #include "polling_test_support.h"
 
 namespace {
@@ -267,11 +268,12 @@ TEST(LongAddress, ParameterBlockRefusedAndNotConfirmed) {
     SimBench b("rev3");
     MarkIdentified(b);
     b.device().commands()[190] = [](sim::SimDevice&, const sim::HartRequest&) { return sim::HartReply{2, {}}; };
+    auto confirms = CountRequests(b, 192);
     EnterDeviceId(b, "01", "02", "03");
     ChangeLongAddrCommand(b.state);
-    EXPECT_EQ(b.ui.messageTexts(),
-              (std::vector<std::string>{"Произошла ошибка при записи длинного адреса!",
-                                        "Ошибка при перепроверке параметров! Данные не приняты к исполнению!"}));
+    // A refused staging is not confirmed: the device would take whatever its block held.
+    EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{"Произошла ошибка при записи длинного адреса!"});
+    EXPECT_EQ(*confirms, 0);
     EXPECT_FALSE(b.state.identity.identified);
 
     // A confirmation answer without data is not an acceptance.
@@ -281,7 +283,9 @@ TEST(LongAddress, ParameterBlockRefusedAndNotConfirmed) {
     EnterDeviceId(empty, "01", "02", "03");
     ChangeLongAddrCommand(empty.state);
     EXPECT_EQ(empty.ui.messageTexts(),
-              std::vector<std::string>{"Ошибка при перепроверке параметров! Данные не приняты к исполнению!"});
+              std::vector<std::string>{"Ошибка при перепроверке параметров! Данные не приняты к исполнению!\nЗапись "
+                                       "прервана: выполнено 1 из 2. Новый адрес записан в блок параметров, но не "
+                                       "подтверждён: устройство может отвечать по прежнему адресу."});
 }
 
 TEST(LongAddress, WriteLockOnCommand19) {
@@ -323,7 +327,9 @@ TEST(LongAddress, RefusedOrAbandoned) {
         if (stopped.ui.progressTexts.back() == "Пишу длинный адрес. Попытка 3") KeyHook(stopped.state.flags, kKeyEsc);
     };
     ChangeLongAddrCommand(stopped.state);
-    EXPECT_EQ(stopped.ui.messageTexts(), std::vector<std::string>{"Не удалось записать длинный адрес!"});
+    EXPECT_EQ(stopped.ui.messageTexts(),
+              std::vector<std::string>{"Не удалось записать длинный адрес!\nОтвет на запись не получен: неизвестно, "
+                                       "приняло ли устройство новые данные."});
     EXPECT_TRUE(stopped.state.identity.identified);
     EXPECT_FALSE(stopped.ui.progressOpen);
 }

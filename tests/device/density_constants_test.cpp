@@ -4,6 +4,7 @@
 
 #include "app/menu_commands.h"
 #include "device/density_constants.h"
+#include "device/outcome_text.h"
 #include "request_capture.h"
 #include "device/menu_items.h"
 
@@ -223,14 +224,19 @@ TEST(DensityConstants, Kind2FactorBlockWithWrongCheckShowsOneUnticked) {
     EXPECT_FALSE(seen.useMul);
 }
 
-TEST(DensityConstants, Kind2ConfirmationRefusedStillEnds) {
+// The re-check that does not accept the constants is the command's last word:
+// no confirmation follows it.
+TEST(DensityConstants, Kind2ConfirmationRefusedIsNoSuccess) {
     auto b = Meter("density6", 2);
     ReplyWith(*b, 192, {sim::HartReply{0, {0}}});
     b->ui.onDialog<PlotnoConstDialog>([](PlotnoConstDialog&) { return true; });
     DensityMeterConstantsCommand(b->state);
     EXPECT_EQ(b->ui.messageTexts(),
-              (std::vector<std::string>{"Ошибка при перепроверке параметров! Данные не приняты к исполнению!",
-                                        "Данные записаны!"}));
+              std::vector<std::string>{"Ошибка при перепроверке параметров! Данные не приняты к исполнению!"});
+    DensityConstants c;
+    const Outcome o = WriteDensityConstants(b->state, c, NeverRepeat);
+    EXPECT_EQ(o.kind, OutcomeKind::Refused);
+    EXPECT_EQ(o.reason, "Ошибка при перепроверке параметров! Данные не приняты к исполнению!");
 }
 
 TEST(DensityConstants, VelkorSendsOnlyTheMessage) {
@@ -264,9 +270,14 @@ TEST(DensityConstants, WriteFailures) {
         std::uint8_t silentCommand;
         std::vector<std::string> messages;
     } cases[] = {
-        {114, {"Не удалось записать данные!"}},
-        {190, {"Не удалось записать данные!"}},
-        {192, {"Не удалось переопросить параметры!"}},
+        // Each text says, on a line of its own, what the meter may hold now.
+        {114, {std::string("Не удалось записать данные!\n") + kUnknownEffectText}},
+        {190,
+         {"Не удалось записать данные!\nЗапись прервана: выполнено 1 из 3. В плотномер записаны новые константы; "
+          "поправочный множитель прежний."}},
+        {192,
+         {"Не удалось переопросить параметры!\nЗапись прервана: выполнено 2 из 3. Константы и поправочный множитель "
+          "записаны, но не перепроверены."}},
     };
     for (const auto& c : cases) {
         auto b = Meter("density6", 2);
@@ -288,6 +299,9 @@ TEST(DensityConstants, WriteFailures) {
 // A write the meter refuses is reported through the response-code texts; the
 // success box comes only after every write was taken.
 TEST(DensityConstants, RefusedWritesAreReportedNotCelebrated) {
+    // What a refused factor block leaves: the message went through before it.
+    const std::string kFactorLeft =
+        "Запись прервана: выполнено 1 из 3. В плотномер записаны новые константы; поправочный множитель прежний.";
     constexpr const char* kProtected =
         "Запрещена запись/корректировка калибровки. Для разрешения необходимо нажать кнопку на корпусе датчика. "
         "Повторить попытку?";
@@ -309,8 +323,8 @@ TEST(DensityConstants, RefusedWritesAreReportedNotCelebrated) {
         {"kind 1, not implemented", "density5", 1, 114, {64, {}}, {}, {"Ошибка! Команда не задействована!"}, 1, 0, 0},
         {"kind 1, no status bytes", "density5", 1, 114, noStatus, {}, {"Неизвестная ошибка!"}, 1, 0, 0},
         {"kind 2, message refused", "density6", 2, 114, {7, {}}, {MessageAnswer::No}, {kProtected}, 1, 0, 0},
-        {"kind 2, block refused", "density6", 2, 190, {24, {}}, {}, {"Ошибка! Ошибка записи в EEPROM-память!"}, 1, 1, 0},
-        {"kind 2, block code 8", "density6", 2, 190, {8, {}}, {}, {"Неизвестная ошибка!"}, 1, 1, 0},
+        {"kind 2, block refused", "density6", 2, 190, {24, {}}, {}, {"Ошибка! Ошибка записи в EEPROM-память!\n" + kFactorLeft}, 1, 1, 0},
+        {"kind 2, block code 8", "density6", 2, 190, {8, {}}, {}, {"Неизвестная ошибка!\n" + kFactorLeft}, 1, 1, 0},
         {"kind 2, block locked, repeated", "density6", 2, 190, {16, {}}, {MessageAnswer::Yes}, {kProtected, "Данные записаны!"},
          1, 2, 1},
     };

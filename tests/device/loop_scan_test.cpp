@@ -14,7 +14,8 @@ using testing::SimBench;
 
 // The bench's own device (rev6 at address 0) and a second one on the same line.
 struct TwoDeviceLine {
-    explicit TwoDeviceLine(std::uint8_t secondAddress = 5) : second(sim::Preset("rev14")), secondEnd(second) {
+    explicit TwoDeviceLine(std::uint8_t secondAddress = 5, const char* secondPreset = "rev14")
+        : second(sim::Preset(secondPreset)), secondEnd(second) {
         second.setShortAddress(secondAddress);
         second.setTag("TT-102");
         line.add(b.endpoint());
@@ -49,20 +50,48 @@ TEST(LoopScan, FindsBothDevicesOnOneLine) {
     EXPECT_EQ(first.shortAddress, 0);
     EXPECT_EQ(LoopScanLongAddressText(first), "26h 16h 01h 00h 20h");
     EXPECT_EQ(first.softwareRevision, 6);
-    EXPECT_EQ(first.variant, "ПО 6, точек калибровки 8; стандартные команды");
+    EXPECT_EQ(first.variant,
+              "ПО 6, точек калибровки 8; стандартные команды; код производителя 26h, тип устройства 16h, HART 5");
     EXPECT_EQ(first.tag, "QUILLON SIM");
     const LoopScanRow& second = d.rows[1];
     EXPECT_EQ(second.shortAddress, 5);
     EXPECT_EQ(second.softwareRevision, 14);
     EXPECT_EQ(second.hardwareRevision, 0x20);
     EXPECT_EQ(LoopScanRevisionsText(second), "ПО 14, устр. 0, апп. 32, униф. 5");
-    EXPECT_EQ(second.variant, "T версии 911 8 точек калибровки; стандартные команды");
+    EXPECT_EQ(second.variant,
+              "T версии 911 8 точек калибровки; стандартные команды; код производителя 26h, тип устройства 1Eh, HART 5");
     EXPECT_EQ(second.tag, "TT-102");
     EXPECT_EQ(d.progressText, "Поиск завершён, найдено устройств: 2");
     // What the scan borrowed is back.
     EXPECT_EQ(t.b.state.settings.shortAddress, 9);
     EXPECT_EQ(t.b.state.identity.longAddress, (std::array<std::uint8_t, 5>{1, 2, 3, 4, 5}));
     EXPECT_TRUE(t.b.state.identity.identified);
+}
+
+// A device of another maker is listed with its maker and type, and the
+// engineer's list of further own devices is honoured.
+TEST(LoopScan, ListsTheMakerOfEveryDevice) {
+    for (const char* ownDevices : {"", "F9:F99C"}) {
+        TwoDeviceLine t(5, "foreign");
+        t.b.state.settings.ownDevices = ownDevices;
+        const Result<std::vector<LoopScanRow>> r = ScanLoop(t.b.state, false);
+        ASSERT_TRUE(r.done());
+        ASSERT_EQ(r.value.size(), 2u);
+        const LoopScanRow& foreign = r.value[1];
+        EXPECT_EQ(foreign.manufacturerId, 0xF9);
+        EXPECT_EQ(foreign.deviceType, 0xF99C);
+        EXPECT_EQ(foreign.tag, "TT-102");
+        if (*ownDevices == 0) {
+            EXPECT_FALSE(foreign.ownMake);
+            EXPECT_EQ(foreign.variant,
+                      "Устройство другого производителя: код производителя F9h, тип устройства F99Ch, HART 7");
+        } else {
+            EXPECT_TRUE(foreign.ownMake);
+            EXPECT_NE(foreign.variant.find("; код производителя F9h, тип устройства F99Ch, HART 7"), std::string::npos)
+                << foreign.variant;
+        }
+        EXPECT_TRUE(r.value[0].ownMake);
+    }
 }
 
 TEST(LoopScan, SilentAddressGetsOneTryBoundedByTheSlaveTimeOut) {

@@ -61,7 +61,9 @@ TEST(UnitCodes, KnownAndUnknownCodes) {
     } cases[] = {
         {4, "мм воды"}, {14, "Атмосфер"}, {32, "град. Цельс"}, {33, "град. Фаренгейта"},
         {39, "mA"},     {57, "%"},        {237, "MPa"},        {253, " "},
-        {0, "?"},       {6, "?"},         {254, "?"},          {255, "?"},
+        // Published codes of other makers' devices: pressure and mass flow.
+        {6, "psi"},     {75, "kg/h"},     {19, "m3/h"},
+        {0, "?"},       {140, "?"},       {254, "?"},          {255, "?"},
     };
     for (const auto& c : cases) EXPECT_EQ(UnitText(c.code), c.text) << int(c.code);
 }

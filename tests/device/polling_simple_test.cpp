@@ -4,10 +4,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include <unistd.h>
 
 #include "device/polling.h"
+#include "link/exchange.h"
 #include "polling_test_support.h"
 
 namespace quillon::testing {
@@ -277,6 +281,71 @@ TEST(SimplePoll, TunnelLinkHidesTheRawAnswer) {
     auto& v = LastView(b);
     EXPECT_FALSE(v.visible["TxtMemo"]);
     EXPECT_EQ(v.texts["StatusLabel"], "OK!");
+}
+
+}  // namespace
+}  // namespace quillon::testing
+
+namespace quillon::testing {
+namespace {
+
+// A run is judged by its last polls: as many unanswered in a row as the
+// limit make it NoAnswer; an unanswered poll never carries a value.
+TEST(PollRun, OutcomeOfTheRunAndOfEachPoll) {
+    struct Case {
+        int answered;
+        int silent;
+        int limit;
+        OutcomeKind kind;
+    } cases[] = {
+        {2, 3, 3, OutcomeKind::NoAnswer},
+        {2, 2, 3, OutcomeKind::Done},
+        {3, 0, 3, OutcomeKind::Done},
+        {1, 5, 0, OutcomeKind::Done},  // no limit: never judged
+    };
+    for (const auto& c : cases) {
+        SimBench b("rev6");
+        MarkIdentified(b);
+        auto requests = std::make_shared<int>(0);
+        auto original = b.device().commands()[3];
+        b.device().commands()[3] = [&b, requests, c, original](sim::SimDevice& d, const sim::HartRequest& q) {
+            if (++*requests > c.answered) b.faults().set(sim::Fault::NoAnswer, true);
+            return original(d, q);
+        };
+        // Esc during the request after the last one counted.
+        b.ui.onProcessEvents = [&b, requests, c] {
+            if (*requests > c.answered + c.silent) KeyHook(b.state.flags, kKeyEsc);
+        };
+        std::vector<PollSample> samples;
+        PollRunOptions options;
+        options.unansweredLimit = c.limit;
+        options.onSample = [&](const PollSample& p) { samples.push_back(p); };
+        const Outcome o = RunSimplePoll(b.state, PollRequest::Command3, kFixedClock, options);
+        const std::string label = std::to_string(c.answered) + "+" + std::to_string(c.silent);
+        EXPECT_EQ(o.kind, c.kind) << label;
+        ASSERT_EQ(samples.size(), static_cast<std::size_t>(c.answered + c.silent)) << label;
+        for (int i = 0; i < c.answered + c.silent; ++i) {
+            const PollSample& p = samples[static_cast<std::size_t>(i)];
+            EXPECT_EQ(p.outcome.done(), i < c.answered) << label << " poll " << i;
+            EXPECT_EQ(p.reading.has_value(), i < c.answered) << label << " poll " << i;
+        }
+    }
+}
+
+// The link ending a wait itself ends the run NoAnswer in its own words;
+// the engineer's stop does not.
+TEST(PollRun, LinkLostEndsTheRunNotDone) {
+    SimBench b("rev6");
+    PollRunJudge judge(3);
+    EXPECT_TRUE(judge.record(b.state, ExchangeOk).done());
+    b.state.linkFailure.clear();
+    EXPECT_EQ(judge.record(b.state, ExchangeAborted).kind, OutcomeKind::Interrupted);
+    EXPECT_TRUE(judge.verdict().done());
+    b.state.linkFailure = "Связь по HART-IP прервана";
+    judge.record(b.state, ExchangeAborted);
+    const Outcome o = judge.verdict();
+    EXPECT_EQ(o.kind, OutcomeKind::NoAnswer);
+    EXPECT_EQ(o.reason, "Связь по HART-IP прервана");
 }
 
 }  // namespace

@@ -110,7 +110,7 @@ TEST(TypedSingles, TooLargeForASingleIsRefusedBeforeAnyWrite) {
              });
              ui.onDialog<FixTokDialog>([](FixTokDialog&) { return false; });
          },
-         FixedOutputDialog, {40}, {OutOfRange("1e39")}},
+         [](AppState& s) { FixedOutputDialog(s, s.frontend); }, {40}, {OutOfRange("1e39")}},
     };
     for (const auto& c : cases) {
         std::unique_ptr<SimBench> owner;

@@ -7,6 +7,8 @@
 #include "../device/device_test_support.h"
 #include "../device/polling_test_support.h"
 #include "device/number_entry.h"
+#include "device/outcome_text.h"
+#include "device/response_codes.h"
 #include "frontend/adc_settings.h"
 #include "frontend/adc_wire.h"
 #include "support/request_capture.h"
@@ -151,7 +153,9 @@ TEST(AdcSettings, WriteAnswersAndFailures) {
         {0, "Данные АЦП были успешно отправлены!", MessageIcon::Information},
         {64, "Ошибка! Датчик не воспринял данные!", MessageIcon::Error},
         {6, "Ошибка записи параметров!", MessageIcon::Error},
-        {7, "Неизвестная ошибка!", MessageIcon::Error},
+        {5, "Неизвестная ошибка!", MessageIcon::Error},
+        // The write lock asks whether to repeat; declined, it says nothing more.
+        {7, kWriteProtectedQuestion, MessageIcon::Warning},
     };
     for (const auto& c : cases) {
         VelkorBench b;
@@ -226,7 +230,9 @@ TEST(AdcSettings, FailedExchangesEndTheCommand) {
         }
         AdcSettingsCommand(b.state);
         ASSERT_FALSE(b.ui.messages.empty()) << int(c.command);
-        EXPECT_EQ(b.ui.messages.back().text, c.message);
+        // A stopped write may have reached the device: its text says so on a line of its own.
+        const std::string expected = c.stopWrite ? std::string(c.message) + "\n" + kUnknownEffectText : c.message;
+        EXPECT_EQ(b.ui.messages.back().text, expected);
         EXPECT_EQ(b.ui.messages.back().icon, MessageIcon::Error);
         EXPECT_EQ(b.ui.dialogsShown.size(), c.dialogs) << int(c.command);
         EXPECT_EQ(*tries, c.stopWrite ? 4 : 5) << int(c.command);

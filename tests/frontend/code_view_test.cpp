@@ -9,6 +9,7 @@
 #include "device/measuring_channel.h"
 #include "frontend/code_view.h"
 #include "frontend/code_view_names.h"
+#include "frontend/menu_items.h"
 #include "link/key_hook.h"
 #include "sim/live_readings.h"
 #include "support/request_capture.h"
@@ -23,7 +24,7 @@ struct CodeViewBench : SimBench {
     explicit CodeViewBench(const char* preset) : SimBench(preset) { MarkIdentified(*this); }
     ViewRecord& run(unsigned passes) {
         StopAfterAnswers(*this, passes);
-        AdcCodeViewCommand(state);
+        AdcCodeViewCommand(state, state.calibration.calibrationFileKind);
         EXPECT_EQ(ui.views.size(), 1u);
         return *ui.views.back();
     }
@@ -33,7 +34,7 @@ TEST(CodeView, RevisionsTenAndThirteenAreRefused) {
     for (const char* preset : {"rev10", "rev13"}) {
         CodeViewBench b(preset);
         const unsigned before = b.device().answered;
-        AdcCodeViewCommand(b.state);
+        AdcCodeViewCommand(b.state, b.state.calibration.calibrationFileKind);
         ASSERT_EQ(b.ui.messages.size(), 1u);
         EXPECT_EQ(b.ui.messages[0].icon, MessageIcon::Information);
         EXPECT_EQ(b.ui.messages[0].text, "Эта функция недоступна для текущей версии датчика!");
@@ -200,7 +201,7 @@ TEST(CodeView, F4ZeroesEveryCounterAtTheNextPass) {
             pressed = true;
         }
     });
-    AdcCodeViewCommand(b.state);
+    AdcCodeViewCommand(b.state, b.state.calibration.calibrationFileKind);
     ASSERT_EQ(b.ui.views.size(), 1u);
     ViewRecord& view = *b.ui.views[0];
     for (int k = 0; k < 3; ++k) {
@@ -229,7 +230,7 @@ TEST(CodeView, StopsOnEnterEscAndStopAndGivesTheMenuBack) {
             else
                 b.state.flags.stopRequested = true;  // the window's Stop button
         };
-        AdcCodeViewCommand(b.state);
+        AdcCodeViewCommand(b.state, b.state.calibration.calibrationFileKind);
         EXPECT_EQ(b.device().answered, 3u);
         EXPECT_TRUE(b.ui.mainMenuPresent);
         ASSERT_FALSE(menuDuringView.empty());
@@ -243,7 +244,7 @@ TEST(CodeView, CancelledChannelQuestionOpensNothing) {
     CodeViewBench b("rev16");
     b.ui.onDialog<MeasuringChannelDialog>([](MeasuringChannelDialog&) { return false; });
     const unsigned before = b.device().answered;
-    AdcCodeViewCommand(b.state);
+    AdcCodeViewCommand(b.state, b.state.calibration.calibrationFileKind);
     EXPECT_TRUE(b.ui.views.empty());
     EXPECT_EQ(b.device().answered, before);
     EXPECT_TRUE(b.ui.mainMenuPresent);
@@ -304,6 +305,59 @@ TEST(CodeView, SimulatedDevicesAnswerEveryChannel) {
             EXPECT_NE(view.texts[v::kAverage[k]], "----------") << c.preset << " " << k;
         }
         EXPECT_TRUE(b.ui.messages.empty()) << c.preset;
+    }
+}
+
+}  // namespace
+}  // namespace quillon::testing
+
+namespace quillon::testing {
+namespace {
+
+// What a run of the view hands back: the statistics of each shown channel, and
+// whether the device answered at all; another maker's device is never asked.
+TEST(CodeView, RunOutcome) {
+    const struct {
+        const char* name;
+        const char* preset;
+        bool silent;
+        bool otherMaker;
+        OutcomeKind kind;
+    } cases[] = {
+        {"answered, then Esc", "rev8", false, false, OutcomeKind::Done},
+        {"never answered, then Esc", "rev8", true, false, OutcomeKind::NoAnswer},
+        {"another maker", "rev8", false, true, OutcomeKind::NotPossible},
+        {"revision 10", "rev10", false, false, OutcomeKind::NotPossible},
+    };
+    for (const auto& c : cases) {
+        CodeViewBench b(c.preset);
+        if (c.otherMaker) {
+            b.state.identity.makeKnown = true;
+            b.state.identity.manufacturerId = 0x99;
+            b.state.identity.deviceType = 0x12;
+        }
+        if (c.silent) b.faults().set(sim::Fault::NoAnswer, true);
+        // Esc after a few answers, or after a long while without any.
+        const unsigned answeredBefore = b.device().answered;
+        int waits = 0;
+        b.ui.onProcessEvents = [&] {
+            if (b.device().answered > answeredBefore + 3 || ++waits > 400) KeyHook(b.state.flags, kKeyEsc);
+        };
+        const std::uint64_t sentBefore = b.state.requestsSent;
+        const auto view = b.ui.openLiveView(live_view::CodeView);
+        const Result<std::vector<CodeViewChannel>> r = RunCodeView(b.state, *view, 0);
+        EXPECT_EQ(r.outcome.kind, c.kind) << c.name;
+        EXPECT_TRUE(b.ui.messages.empty()) << c.name;
+        if (c.kind == OutcomeKind::NotPossible) {
+            EXPECT_EQ(b.state.requestsSent, sentBefore) << c.name;
+            EXPECT_EQ(CodeViewReport(r.outcome).size(), 1u) << c.name;
+            continue;
+        }
+        ASSERT_EQ(r.value.size(), 2u) << c.name;  // code and ambient channels
+        EXPECT_GT(r.value[0].requests, 0) << c.name;
+        EXPECT_EQ(r.value[0].answers > 0, !c.silent) << c.name;
+        // The view itself showed the silence; no box repeats it.
+        EXPECT_TRUE(CodeViewReport(r.outcome).empty()) << c.name;
     }
 }
 

@@ -41,7 +41,7 @@ TEST(DacSettings, EachDeviceFamilyGetsItsOwnWayOrTheRefusal) {
     };
     for (const auto& c : cases) {
         auto b = Identified(c.preset);
-        DacSettingsCommand(b->state);
+        DacSettingsCommand(b->state, b->state.frontend);
         if (c.dialog) {
             ASSERT_FALSE(b->ui.dialogsShown.empty()) << c.preset;
             EXPECT_EQ(b->ui.dialogsShown[0], c.dialog) << c.preset;
@@ -67,7 +67,7 @@ void RunWithOffset(SimBench& b, const char* offset) {
         return true;
     });
     b.ui.onDialog<DacScalingDialog>([](DacScalingDialog&) { return false; });
-    DacSettingsCommand(b.state);
+    DacSettingsCommand(b.state, b.state.frontend);
 }
 
 TEST(DacSettings, OffsetRangesOfTheSettingVariants) {
@@ -111,7 +111,7 @@ TEST(DacSettings, SettingVariantsShowReadValuesAndWriteInTheirOrder) {
         return true;
     });
     const auto writes = testing::CaptureRequests(*b, 177);
-    DacSettingsCommand(b->state);
+    DacSettingsCommand(b->state, b->state.frontend);
     EXPECT_EQ(shown.offset, "-100");
     EXPECT_EQ(shown.slope, "4096");
     EXPECT_EQ(shown.lowValue, "-50");
@@ -148,7 +148,7 @@ TEST(DacSettings, VariantBDefaultsLabelsAndSlopeRange) {
             return true;
         });
         b->ui.onDialog<DacScalingDialog>([](DacScalingDialog&) { return false; });
-        DacSettingsCommand(b->state);
+        DacSettingsCommand(b->state, b->state.frontend);
         EXPECT_EQ(shown.slope, c.slope) << c.preset;
         EXPECT_EQ(shown.offset, c.offset) << c.preset;
         EXPECT_EQ(shown.lowValue, "-40");
@@ -175,7 +175,7 @@ TEST(DacSettings, ReadAnswersOtherThanAValueKeepTheDefault) {
         shown = d;
         return false;
     });
-    DacSettingsCommand(b->state);
+    DacSettingsCommand(b->state, b->state.frontend);
     EXPECT_EQ(b->ui.messageTexts(),
               (std::vector<std::string>{"Неизвестная ошибка при чтении значения для 4 mA !",
                                         "Неизвестная ошибка при чтении значения для 20 mA !",
@@ -210,7 +210,7 @@ TEST(DacSettings, FieldThatIsNotANumberNamesTheFieldAndComesBack) {
             return true;
         });
         b->ui.onDialog<DacScalingDialog>([](DacScalingDialog&) { return false; });
-        DacSettingsCommand(b->state);
+        DacSettingsCommand(b->state, b->state.frontend);
         EXPECT_EQ(b->ui.messageTexts(), c.messages) << c.field;
         EXPECT_EQ(b->ui.dialogsShown.size(), 2u);
     }
@@ -220,7 +220,7 @@ TEST(DacSettings, StoppedReadEndsSilentlyAndFailedWriteStops) {
     auto stopped = Identified("rev8");
     testing::NeverAnswer(*stopped, 176);
     testing::EscDuring(*stopped, "Чтение параметра 17 : 3");
-    DacSettingsCommand(stopped->state);
+    DacSettingsCommand(stopped->state, stopped->state.frontend);
     EXPECT_TRUE(stopped->ui.dialogsShown.empty());
     EXPECT_TRUE(stopped->ui.messages.empty());
     EXPECT_FALSE(stopped->ui.progressOpen);
@@ -231,10 +231,11 @@ TEST(DacSettings, StoppedReadEndsSilentlyAndFailedWriteStops) {
     b->device().commands()[177] = [original](sim::SimDevice& d, const sim::HartRequest& q) {
         return q.data.at(0) == 5 ? sim::HartReply{3, {}} : original(d, q);
     };
-    DacSettingsCommand(b->state);
+    DacSettingsCommand(b->state, b->state.frontend);
     EXPECT_EQ(b->ui.messageTexts(),
               (std::vector<std::string>{"Ошибка при записи в энергонезависимую память параметра 5 !",
-                                        "Не удалось записать параметры!"}));
+                                        "Не удалось записать параметры!\nЗапись прервана: выполнено 2 из 4. В датчике "
+                                        "новые значения параметров 17, 18 и прежние — 5, 13."}));
     EXPECT_EQ(CountOf(b->ui.progressTexts, "Запись параметра 13 . 1"), 0);
 }
 
@@ -297,7 +298,7 @@ TEST(DacRecord, CheckedRecordIsShownAndTheEnteredOneWrittenAndRechecked) {
     const auto other = EncodeDacRecord(100.0f, 5);
     for (std::size_t i = 0; i < other.size(); ++i)
         b->device().setBlockByte(static_cast<std::uint16_t>(120 + i), other[i]);
-    DacSettingsCommand(b->state);
+    DacSettingsCommand(b->state, b->state.frontend);
     EXPECT_EQ(shown.slope, "100");
     EXPECT_EQ(shown.offset, "5");
     EXPECT_EQ(shown.slopeLabel, "Значение наклона DAC/Цельсий :");
@@ -336,7 +337,7 @@ TEST(DacRecord, WrongCheckByteGivesTheDefaultsOfTheDeviceType) {
             shown = d;
             return false;
         });
-        DacSettingsCommand(b.state);
+        DacSettingsCommand(b.state, b.state.frontend);
         EXPECT_EQ(b.ui.messageTexts(), std::vector<std::string>{"В датчик не были введены параметры работы ЦАП!"});
         EXPECT_EQ(shown.slope, c.slope);
         EXPECT_EQ(shown.offset, "0");
@@ -355,7 +356,7 @@ TEST(DacRecord, FailedReadStillOpensWithDefaultsAndRefusalsAreReported) {
         return true;
     });
     b->ui.onDialog<DacRecordDialog>([](DacRecordDialog&) { return false; });
-    DacSettingsCommand(b->state);
+    DacSettingsCommand(b->state, b->state.frontend);
     EXPECT_EQ(b->ui.messageTexts(), (std::vector<std::string>{"Не удалось сосчитать параметры ЦАП!",
                                                               "Смещение находится вне допустимого диапазона!"}));
     EXPECT_EQ(CountOf(b->ui.progressTexts, "Узнаю параметры ЦАП"), 1);
@@ -365,7 +366,7 @@ TEST(DacRecord, FailedReadStillOpensWithDefaultsAndRefusalsAreReported) {
     ReplyWith(*r, 190, {{5, {}}});
     ReplyWith(*r, 192, {{0, {0}}});
     r->ui.onDialog<DacRecordDialog>([](DacRecordDialog&) { return true; });
-    DacSettingsCommand(r->state);
+    DacSettingsCommand(r->state, r->state.frontend);
     EXPECT_EQ(r->ui.messageTexts(), (std::vector<std::string>{"Произошла ошибка при записи параметров ЦАП!",
                                                               "Ошибка при перепроверке параметров! Данные не приняты к "
                                                               "исполнению!"}));
@@ -375,7 +376,7 @@ TEST(DacRecord, ReCheckAnsweringZeroIsAnErrorEvenAfterAGoodWrite) {
     auto b = Identified("rev3");
     ReplyWith(*b, 192, {{0, {0}}});
     b->ui.onDialog<DacRecordDialog>([](DacRecordDialog&) { return true; });
-    DacSettingsCommand(b->state);
+    DacSettingsCommand(b->state, b->state.frontend);
     EXPECT_EQ(b->ui.messageTexts(),
               std::vector<std::string>{"Ошибка при перепроверке параметров! Данные не приняты к исполнению!"});
 }
@@ -399,7 +400,7 @@ TEST(PwmMenu, RunsEachChoiceAndComesBackUntilCancel) {
         d.highValue = "100";
         return true;
     });
-    DacSettingsCommand(b->state);
+    DacSettingsCommand(b->state, b->state.frontend);
     EXPECT_EQ(b->ui.dialogsShown, (std::vector<std::string>{"PwmMenuDialog", "DacScalingDialog", "PwmMenuDialog",
                                                             "FixTokDialog", "PwmMenuDialog"}));
     EXPECT_FALSE(range.scalingVisible);
@@ -423,7 +424,7 @@ TEST(PwmMenu, OutputRangeOfTheVoltageVariant) {
         d.choice = PwmMenuChoice::OutputRange;
         return true;
     });
-    DacSettingsCommand(b->state);
+    DacSettingsCommand(b->state, b->state.frontend);
     EXPECT_EQ(range.lowValueLabel, "Значение величины, соответствующее 0.8 В");
     EXPECT_EQ(range.highValueLabel, "Значение величины, соответствующее 3.2 В");
     EXPECT_EQ(b->ui.messageTexts(), (std::vector<std::string>{"Значение для 0.8 В не было введено!",

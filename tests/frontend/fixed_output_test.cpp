@@ -7,6 +7,7 @@
 #include "device/held_output.h"
 #include "device/hex_text.h"
 #include "device/identification.h"
+#include "device/outcome_text.h"
 #include "device/polling.h"
 #include "frontend/fixed_output.h"
 #include "frontend/output_release.h"
@@ -52,7 +53,7 @@ TEST(FixedOutput, TypedValueBecomesTheSentSingle) {
         auto b = Identified(c.preset);
         auto sent = testing::CaptureRequests(*b, 40);
         Enter(*b, c.typed);
-        FixCurrentMenuCommand(b->state);
+        FixCurrentMenuCommand(b->state, b->state.frontend);
         ASSERT_EQ(sent->size(), 1u) << c.typed;
         EXPECT_EQ(sent->front(), c.sent) << c.typed;
         EXPECT_TRUE(b->ui.messages.empty()) << c.typed;
@@ -77,7 +78,7 @@ TEST(FixedOutput, OutOfRangeCurrentOrBadNumberComesBackWithoutSending) {
         auto b = Identified("rev7");
         auto sent = testing::CaptureRequests(*b, 40);
         Enter(*b, c.typed);
-        FixCurrentMenuCommand(b->state);  // the dialog comes back and is cancelled
+        FixCurrentMenuCommand(b->state, b->state.frontend);  // the dialog comes back and is cancelled
         EXPECT_TRUE(sent->empty()) << c.typed;
         EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{c.message});
         EXPECT_EQ(b->ui.dialogsShown.size(), 2u);
@@ -94,7 +95,7 @@ TEST(FixedOutput, LeaveSendsZeroAndLastValueFollowsTheRules) {
         d.value = "12.5";
         return true;
     });
-    FixCurrentMenuCommand(b->state);
+    FixCurrentMenuCommand(b->state, b->state.frontend);
     EXPECT_EQ(first.value, "4.0000");
     EXPECT_EQ(first.mode, 0);
     EXPECT_EQ(first.caption, "Ток датчика");
@@ -112,7 +113,7 @@ TEST(FixedOutput, LeaveSendsZeroAndLastValueFollowsTheRules) {
         second = d;
         return true;  // "leave" stays chosen
     });
-    FixCurrentMenuCommand(b->state);
+    FixCurrentMenuCommand(b->state, b->state.frontend);
     EXPECT_EQ(second.value, "12,5000");
     EXPECT_EQ(sent->back(), (std::vector<std::uint8_t>{0, 0, 0, 0}));
     EXPECT_EQ(OfferedFixedOutput(b->state.identity, b->state.frontend), 4.0);
@@ -129,7 +130,7 @@ TEST(FixedOutput, VoltageVariantTextsAndTheNextOpeningAfterOnePointFive) {
         d.value = "1.5";
         return true;
     });
-    FixCurrentMenuCommand(b->state);
+    FixCurrentMenuCommand(b->state, b->state.frontend);
     EXPECT_EQ(shown.value, "0.8000");
     EXPECT_EQ(shown.modes,
               (std::vector<std::string>{"Выйти из режима фиксир. напряжения", "Войти в режим фиксир. напряжения"}));
@@ -141,14 +142,14 @@ TEST(FixedOutput, VoltageVariantTextsAndTheNextOpeningAfterOnePointFive) {
         shown = d;
         return false;
     });
-    FixCurrentMenuCommand(b->state);
+    FixCurrentMenuCommand(b->state, b->state.frontend);
     EXPECT_EQ(shown.value, "0.8000");
 }
 
 TEST(FixedOutput, RefusedDevicesFailedExchangeAndIdentificationReset) {
     for (const char* preset : {"rev3", "rev10", "rev13"}) {
         auto b = Identified(preset);
-        FixCurrentMenuCommand(b->state);
+        FixCurrentMenuCommand(b->state, b->state.frontend);
         EXPECT_EQ(b->ui.messageTexts(),
                   std::vector<std::string>{"В этой версии датчика не предусмотрена фиксация тока!"});
         EXPECT_TRUE(b->ui.dialogsShown.empty());
@@ -159,11 +160,15 @@ TEST(FixedOutput, RefusedDevicesFailedExchangeAndIdentificationReset) {
         b->state.frontend.lastFixedOutputIdentification = b->state.identity.identifications;
     testing::NeverAnswer(*b, 40);
     Enter(*b, "15");
-    FixCurrentMenuCommand(b->state);
-    EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{"Не могу выполнить запрос!"});
+    FixCurrentMenuCommand(b->state, b->state.frontend);
+    // The device heard the request and may hold the current: the tool says
+    // so, and takes it as held until it is released.
+    EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{std::string("Не могу выполнить запрос!\n") +
+                                                             kUnknownEffectText});
     EXPECT_EQ(b->ui.progressTexts.back(), "Пишу режим тока: 5");
     EXPECT_EQ(OfferedFixedOutput(b->state.identity, b->state.frontend), 10.0);
-    EXPECT_EQ(b->ui.fixedOutputBanner, "");
+    EXPECT_EQ(b->ui.fixedOutputBanner,
+              "Ток зафиксирован: 15.0000 мА (датчик " + HexBytesText(b->state.identity.longAddress) + ")");
 
     invalidateIdentity(b->state);
     ASSERT_TRUE(ensureIdentified(b->state));
@@ -184,7 +189,7 @@ TEST(HeldOutput, PollShowsACurrentFixedByAnotherProgramAndReleaseSendsZero) {
     b->ui.onProcessEvents = nullptr;
     auto sent = testing::CaptureRequests(*b, 40);
     Enter(*b, "8");
-    FixCurrentMenuCommand(b->state);
+    FixCurrentMenuCommand(b->state, b->state.frontend);
     EXPECT_TRUE(ToolHoldsOutput(b->state));
     EXPECT_EQ(ReleaseBeforeCloseQuestion(b->state),
               "Выход датчика зафиксирован (ток 8.0000 мА).\nСнять фиксацию перед закрытием программы?\n\n"

@@ -61,7 +61,7 @@ TEST(HeldOutput, OnlyAnAcceptedCommandIsHeld) {
         auto sent = testing::CaptureRequests(*b, 40);
         for (MessageAnswer a : c.answers) b->ui.answerMessages({a});
         EnterTwelve(*b);
-        FixCurrentMenuCommand(b->state);
+        FixCurrentMenuCommand(b->state, b->state.frontend);
         EXPECT_EQ(b->ui.messageTexts(), c.messages) << c.name;
         EXPECT_EQ(sent->size(), c.requests) << c.name;
         EXPECT_EQ(ToolHoldsOutput(b->state), c.held) << c.name;
@@ -111,7 +111,7 @@ TEST(HeldOutput, TheReleaseGoesToTheHoldingDeviceOrSaysItCannot) {
     for (const bool samePort : {true, false}) {
         TwoDevices t(samePort);
         EnterTwelve(t.b);
-        FixCurrentMenuCommand(t.b.state);
+        FixCurrentMenuCommand(t.b.state, t.b.state.frontend);
         const std::string banner = "Ток зафиксирован: 12.0000 мА (датчик " + HexBytesText(t.a) + ")";
         ASSERT_EQ(t.b.ui.fixedOutputBanner, banner);
 
@@ -155,10 +155,10 @@ TEST(HeldOutput, TheReleaseGoesToTheHoldingDeviceOrSaysItCannot) {
 TEST(HeldOutput, LeavingTheModeOnAnotherDeviceKeepsTheHold) {
     TwoDevices t(true);
     EnterTwelve(t.b);
-    FixCurrentMenuCommand(t.b.state);
+    FixCurrentMenuCommand(t.b.state, t.b.state.frontend);
     t.switchToB(true);
     t.b.ui.onDialog<FixTokDialog>([](FixTokDialog&) { return true; });  // "leave"
-    FixCurrentMenuCommand(t.b.state);
+    FixCurrentMenuCommand(t.b.state, t.b.state.frontend);
     EXPECT_TRUE(ToolHoldsOutput(t.b.state));
     EXPECT_NE(t.b.device().profile().deviceStatus & kFixedCurrentStatusBit, 0);
     EXPECT_EQ(t.b.ui.fixedOutputBanner, "Ток зафиксирован: 12.0000 мА (датчик " + HexBytesText(t.a) + ")");
@@ -194,7 +194,7 @@ TEST(HeldOutput, AReleaseThatFailsSaysWhyInOneMessage) {
     for (const auto& c : cases) {
         auto b = Identified("rev8");
         EnterTwelve(*b);
-        FixCurrentMenuCommand(b->state);
+        FixCurrentMenuCommand(b->state, b->state.frontend);
         ASSERT_TRUE(ToolHoldsOutput(b->state));
         b->ui.clearRecord();
         c.fault(*b);

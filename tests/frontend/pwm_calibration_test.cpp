@@ -127,6 +127,11 @@ TEST(PwmCalibrationWindow, ChecksInOrder) {
         {"feedback",
          Entry("0.1", "1000", "4", "0.8", "9000", "20", "1.5"),
          {"Коэффициент обратной связи должен быть в диапазоне [0-1]!"}},
+        // Codes the whole range apart over outputs 1e-30 apart: setting 27 would
+        // be +inf and setting 28 NaN.
+        {"coefficients not finite",
+         Entry("0.1", "0", "0", "0.8", "4294967295", "1e-30"),
+         {"По введённым точкам коэффициенты ШИМ не вычисляются: проверьте значения тока и кода АЦП!"}},
         {"not a code",
          Entry("0.1", "1e3", "4", "0.8", "9000", "20"),
          {"Введены неправильные цифры в поле кода АЦП 1!", "«1e3» не является целым числом."}},
@@ -235,7 +240,8 @@ TEST(PwmCalibrationWindow, FailedWriteStopsAndCancelWritesNothing) {
     EditPwmCalibration(b->state);
     EXPECT_EQ(b->ui.messageTexts(),
               (std::vector<std::string>{"Ошибка при записи в энергонезависимую память параметра 2 !",
-                                        "Не удалось записать параметры!"}));
+                                        "Не удалось записать параметры!\nЗапись прервана: выполнено 2 из 11. В датчике "
+                                        "новые значения параметров 0, 1 и прежние — 2, 3, 4, 5, 25, 6, 26, 27, 28."}));
     EXPECT_EQ(CountOf(b->ui.progressTexts, "Запись параметра 3 . 1"), 0);
 
     auto c = Identified("rev6");
@@ -309,7 +315,7 @@ TEST(PwmCalibrationProcedure, TwoPointsMeasuredAndHandedToTheWindow) {
         if (q.data.at(0) == 6) fixed.push_back((q.data[1] << 24) | (q.data[2] << 16) | (q.data[3] << 8) | q.data[4]);
         return original(d, q);
     };
-    PwmCalibrationProcedure(b->state);
+    PwmCalibrationProcedure(b->state, b->state.frontend);
 
     ASSERT_EQ(duties.size(), 2u);
     EXPECT_EQ(duties[0].caption, "Ввод точки калибровки 1 для ШИМ");
@@ -350,7 +356,7 @@ TEST(PwmCalibrationProcedure, NoGoodAnswerGivesCodeZeroAndF4RestartsTheAverage) 
             return true;
         });
     }
-    PwmCalibrationProcedure(b->state);
+    PwmCalibrationProcedure(b->state, b->state.frontend);
     EXPECT_EQ(codes, (std::vector<std::string>{"0", "300"}));
     const auto& view = *b->ui.views[1];
     EXPECT_EQ(view.history.at("MediaLabel"),
@@ -375,7 +381,7 @@ TEST(PwmCalibrationProcedure, CancelAfterFixingAsksToReleaseTheDuty) {
         });
         b->ui.onDialog<PwmPointDialog>([](PwmPointDialog&) { return false; });
         b->ui.answerMessages({c.answer});
-        PwmCalibrationProcedure(b->state);
+        PwmCalibrationProcedure(b->state, b->state.frontend);
         EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{"Выйти из режима фиксированной скважности ?"});
         EXPECT_EQ(b->ui.messages[0].buttons, MessageButtons::YesNo);
         EXPECT_EQ(b->device().profile().settings.at(6), c.setting6);
@@ -391,7 +397,7 @@ TEST(PwmCalibrationProcedure, CancelAfterFixingAsksToReleaseTheDuty) {
         return true;
     });
     b->ui.onDialog<PwmDutyDialog>([](PwmDutyDialog&) { return false; });
-    PwmCalibrationProcedure(b->state);
+    PwmCalibrationProcedure(b->state, b->state.frontend);
     EXPECT_EQ(b->ui.messageTexts(), std::vector<std::string>{"Скважность должна быть в диапазоне [0-1]!"});
 }
 
@@ -411,7 +417,7 @@ TEST(PwmCalibrationProcedure, VoltageVariantStartsFromItsOwnPoints) {
         return true;
     });
     b->ui.onDialog<PwmPointDialog>([&](PwmPointDialog&) { return false; });
-    PwmCalibrationProcedure(b->state);
+    PwmCalibrationProcedure(b->state, b->state.frontend);
     EXPECT_EQ(duty.duty, "0.3");
     EXPECT_EQ(point.output, "1");
     EXPECT_EQ(point.outputLabel, "Напряж, В");

@@ -76,7 +76,7 @@ TEST(ReleaseOnEachLink, TheOutputFixedIsReleasedAndTheDeviceIsFree) {
             d.value = "12";
             return true;
         });
-        FixCurrentMenuCommand(h.b.state);
+        FixCurrentMenuCommand(h.b.state, h.b.state.frontend);
         ASSERT_TRUE(ToolHoldsOutput(h.b.state));
         ASSERT_TRUE(h.deviceHolds());
         h.b.ui.clearRecord();
@@ -84,7 +84,7 @@ TEST(ReleaseOnEachLink, TheOutputFixedIsReleasedAndTheDeviceIsFree) {
         c.duringHold(h);
         const std::vector<HoldRelease> results = ReleaseHeldOutputs(h.b.state);
         ASSERT_EQ(results.size(), 1u);
-        EXPECT_EQ(results[0].outcome, c.released ? ReleaseOutcome::Released : ReleaseOutcome::NoAnswer);
+        EXPECT_EQ(results[0].outcome.kind, c.released ? OutcomeKind::Done : OutcomeKind::NoAnswer);
         EXPECT_EQ(h.deviceHolds(), !c.released);
         EXPECT_EQ(ToolHoldsOutput(h.b.state), !c.released);
         EXPECT_TRUE(h.b.ui.messages.empty()) << "the release reports in its own words, once";

@@ -58,7 +58,7 @@ TEST(DevsimOptions, RejectsWhatCannotBeServed) {
         {"--fc-format", "22"},
         {"--fc-line", "5"},
         {"--fault", "gremlins"},
-        {"--refusal-code", "8"},
+        {"--refusal-code", "128"},
         {"--name", "a/b"},
         {"--bogus"},
         {"--baud"},

@@ -105,7 +105,7 @@ TEST_P(HartIpEndToEnd, IdentifiesPollsAndReadsTheCalibration) {
         lines = d.lines;
         return true;
     });
-    ReadCalibration(link.state);
+    ReadCalibration(link.state, link.state.calibration);
     EXPECT_EQ(lines.size(), 7u) << "the seven segments of the example calibration";
     EXPECT_EQ(link.sessions(), 1) << "one session serves every command";
     for (const auto& m : link.ui.messages)

@@ -7,6 +7,7 @@
 #include "device/identification.h"
 #include "device/polling.h"
 #include "device/polling_view_names.h"
+#include "device/variant.h"
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/key_hook.h"
@@ -116,9 +117,13 @@ TEST(OtherMakersOnEveryLink, AreIdentifiedAndPolled) {
     struct Device {
         const char* preset;
         std::array<std::uint8_t, 5> longAddress;  // the 6 address bits of the maker's id in byte 0
+        std::uint16_t manufacturerId;
+        std::uint16_t deviceType;
+        bool own;
+        const char* unit;  // of the first variable, by its published code
     } devices[] = {
-        {"foreign", {0x39, 0x9C, 0x00, 0x12, 0x34}},
-        {"burst", {0x26, 0x1E, 0x01, 0x20, 0x20}},
+        {"foreign", {0x39, 0x9C, 0x00, 0x12, 0x34}, 0xF9, 0xF99C, false, "kg/h"},
+        {"burst", {0x26, 0x1E, 0x01, 0x20, 0x20}, 0x26, 0x1E, true, nullptr},
     };
     for (const Link& link : links)
         for (const Device& device : devices) {
@@ -128,14 +133,28 @@ TEST(OtherMakersOnEveryLink, AreIdentifiedAndPolled) {
             link.use(b, server);
             ASSERT_TRUE(ensureIdentified(b.state));
             EXPECT_EQ(b.state.identity.longAddress, device.longAddress);
+            EXPECT_EQ(b.state.identity.manufacturerId, device.manufacturerId);
+            EXPECT_EQ(b.state.identity.deviceType, device.deviceType);
+            EXPECT_EQ(isOwnMake(b.state.identity), device.own);
             for (PollRequest request : {PollRequest::Command1, PollRequest::Command3}) {
                 b.ui.views.clear();
                 b.ui.onProcessEvents = [&] {
                     if (!b.ui.views.empty() && b.ui.views.back()->texts[pollview::kCorrect] == "3")
                         KeyHook(b.state.flags, kKeyEsc);
                 };
-                RunSimplePoll(b.state, request);
+                std::vector<PollSample> samples;
+                PollRunOptions options;
+                options.onSample = [&](const PollSample& p) { samples.push_back(p); };
+                EXPECT_TRUE(RunSimplePoll(b.state, request, SystemWallClock(), options).done());
                 b.ui.onProcessEvents = nullptr;
+                ASSERT_GE(samples.size(), 3u);
+                for (std::size_t i = 0; i < 3; ++i) {
+                    EXPECT_TRUE(samples[i].outcome.done());
+                    ASSERT_TRUE(samples[i].reading.has_value());
+                }
+                if (device.unit && request == PollRequest::Command3) {
+                    EXPECT_EQ(b.ui.views.back()->texts[pollview::kUnit], device.unit);
+                }
                 ASSERT_FALSE(b.ui.views.empty());
                 EXPECT_EQ(b.ui.views.back()->texts[pollview::kCorrect], "3");
                 EXPECT_EQ(b.ui.views.back()->texts[pollview::kAnswers], "3");

@@ -146,7 +146,7 @@ TEST(LoopScanWindow, FindsTwoDevicesAndTheChosenOneBecomesCurrent) {
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(FromQ(rows[0]),
               "0|26h 16h 01h 00h 20h|ПО 6, устр. 0, апп. 0, униф. 5|ПО 6, точек калибровки 8; "
-              "стандартные команды|QUILLON SIM");
+              "стандартные команды; код производителя 26h, тип устройства 16h, HART 5|QUILLON SIM");
     EXPECT_EQ(FromQ(rows[1]).rfind("5|", 0), 0u);
     EXPECT_NE(FromQ(rows[1]).find("|TT-102"), std::string::npos);
     EXPECT_EQ(b.state.settings.shortAddress, 5);
