@@ -1,4 +1,4 @@
-#include "ui/form2.h"
+#include "ui/link_dialog_form.h"
 
 #include <QCheckBox>
 #include <QComboBox>

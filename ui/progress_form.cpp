@@ -1,4 +1,4 @@
-#include "ui/now_opros_form.h"
+#include "ui/progress_form.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
