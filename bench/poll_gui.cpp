@@ -28,7 +28,7 @@
 #include "link/serial_link.h"
 #include "ui/main_form.h"
 #include "ui/qt_user_interface.h"
-#include "ui/statistika_form.h"
+#include "ui/poll_statistics_form.h"
 #include "device/menu_items.h"
 
 namespace {

@@ -1,7 +1,5 @@
 #include <QApplication>
-#include <QLocale>
 #include <QDir>
-#include <QFileInfo>
 #include <QTimer>
 
 #include <cstdio>
@@ -11,7 +9,9 @@
 #include "app/version.h"
 #include "link/platform.h"
 #include "link/settings_store.h"
+#include "ui/first_dialog_folder.h"
 #include "ui/main_form.h"
+#include "ui/number_locale.h"
 #include "ui/qt_text.h"
 #include "ui/qt_translations.h"
 #include "ui/qt_user_interface.h"
@@ -37,14 +37,6 @@ bool HasArgument(int argc, char* argv[], const char* wanted) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], wanted) == 0) return true;
     return false;
-}
-
-// Where the file dialogs start until the user has picked a folder: the
-// program's own folder when it runs from a build, the home folder once it is
-// installed where the user may not write.
-QString FirstDialogFolder() {
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    return QFileInfo(programFolder).isWritable() ? programFolder : QDir::homePath();
 }
 
 }  // namespace
@@ -73,11 +65,11 @@ int main(int argc, char* argv[]) {
     quillon::AppState state(ui, *ports, *clock);
 
     // Typed numbers use the user's own decimal separator.
-    const QString point = QLocale().decimalPoint();
-    state.decimalSeparator =
-        point.size() == 1 && point[0].unicode() < 0x80 ? static_cast<char>(point[0].unicode()) : '.';
+    state.decimalSeparator = static_cast<char>(quillon::ui::NumberLocale().decimalPoint().at(0).unicode());
 
-    quillon::ui::TMainForm form(state, ui, quillon::SettingsFilePath(), quillon::ui::FromQ(FirstDialogFolder()));
+    const QString firstFolder =
+        quillon::ui::FirstDialogFolder(QCoreApplication::applicationDirPath(), QDir::homePath());
+    quillon::ui::TMainForm form(state, ui, quillon::SettingsFilePath(), quillon::ui::FromQ(firstFolder));
     if (selfTest) {
         // Leaves without closing the window, so that the settings file is only read.
         // A box raised by the start-up (a stored port that is gone) would wait for

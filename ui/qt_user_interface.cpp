@@ -11,15 +11,16 @@
 #include "app/app_state.h"
 #include "device/dialogs.h"
 #include "link/link_dialog.h"
-#include "ui/form2.h"
-#include "ui/get_long_addr_form.h"
 #include "ui/get_serial_string_form.h"
+#include "ui/identity_form.h"
+#include "ui/link_dialog_form.h"
 #include "ui/live_form.h"
-#include "ui/long_addr_form.h"
+#include "ui/long_address_form.h"
 #include "ui/main_form.h"
 #include "ui/monitor/link_tools_menu.h"
-#include "ui/now_opros_form.h"
+#include "ui/poll_statistics_form.h"
 #include "ui/preambles_form.h"
+#include "ui/progress_form.h"
 #include "ui/qt_live_view.h"
 #include "ui/qt_text.h"
 #include "ui/registered_forms.h"
@@ -27,8 +28,8 @@
 #include "ui/select_request_form.h"
 #include "ui/short_addr_form.h"
 #include "ui/show_all_form.h"
-#include "ui/statistika_form.h"
 #include "ui/tab_order.h"
+#include "ui/title_room.h"
 #include "device/menu_items.h"
 
 namespace quillon::ui {
@@ -128,6 +129,8 @@ MessageAnswer QtUserInterface::message(MessageIcon icon, const std::string& text
     const QString title = caption.empty() ? QApplication::applicationName() : ToQ(caption);
     QMessageBox box(qtIcon, title, KeepByteListsTogether(ToQ(text)), qtButtons, parentWidget());
     box.setObjectName("MessageBox");
+    // A short text makes a box narrower than the frame needs for its title.
+    MakeRoomForTitle(box);
     if (messagePlace_) {
         box.move(*messagePlace_);
         messagePlace_.reset();
@@ -203,7 +206,10 @@ void QtUserInterface::setStatusBar(bool visible, const std::string& text) {
 bool QtUserInterface::runDialog(QDialog& dialog) {
     // Qt's file dialog keeps its own order; the tool's forms get theirs from
     // their layouts, once load() has put every field in.
-    if (!qobject_cast<QFileDialog*>(&dialog)) OrderTabsByLayout(&dialog);
+    if (!qobject_cast<QFileDialog*>(&dialog)) {
+        OrderTabsByLayout(&dialog);
+        MakeRoomForTitle(dialog);
+    }
     if (onDialogShown) QTimer::singleShot(0, &dialog, [this, &dialog] { onDialogShown(dialog); });
     return dialog.exec() == QDialog::Accepted;
 }

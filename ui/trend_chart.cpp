@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "ui/chart_axis.h"
+#include "ui/number_locale.h"
 
 namespace quillon::ui {
 
@@ -22,6 +23,9 @@ TrendChart::TrendChart(QWidget* parent) : QChartView(new QChart, parent) {
     QChart* chart = this->chart();
     chart->legend()->hide();
     chart->setMargins(QMargins(2, 2, 2, 2));
+    // The axis writes its numbers as the values beside the chart are written.
+    chart->setLocale(NumberLocale());
+    chart->setLocalizeNumbers(true);
     series_ = new QLineSeries(chart);
     chart->addSeries(series_);
     xAxis_ = new QValueAxis(chart);

@@ -29,9 +29,9 @@
 #include "link/serial_link.h"
 #include "link/settings_store.h"
 #include "ui/main_form.h"
+#include "ui/poll_statistics_form.h"
 #include "ui/qt_text.h"
 #include "ui/qt_user_interface.h"
-#include "ui/statistika_form.h"
 
 // The main window as a user meets it on Windows: the system's own window plugin and serial
 // backend, a simulated device behind a real COM port, real message boxes. The port is named by

@@ -4,6 +4,8 @@
 // by the walk through all windows and by the window check on a real COM port.
 
 #include <QAbstractButton>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -38,9 +40,34 @@ inline std::string Describe(const QWidget* w) {
     return name;
 }
 
-// Each piece of text in `window` that its widget cannot show whole.
+// What a window frame needs to show `window`'s title whole. Judged by the
+// frames of Windows, the widest the tool meets: the title in the system's title
+// font (taken bold, as most Linux desktops draw it, which only widens it), after
+// a 16 px icon with 8 px on either side and 8 px before the caption buttons,
+// each 46 px wide at any scaling. Minimise and maximise come as a pair.
+inline int TitleNeeds(const QWidget& window) {
+    const QString title = window.windowTitle();
+    if (title.isEmpty() || !(window.windowFlags() & Qt::WindowTitleHint)) return 0;
+    const Qt::WindowFlags flags = window.windowFlags();
+    const int buttons = ((flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)) ? 2 : 0) +
+                        ((flags & Qt::WindowCloseButtonHint) ? 1 : 0) +
+                        ((flags & Qt::WindowContextHelpButtonHint) ? 1 : 0);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(title) + 40 + 46 * buttons;
+}
+
+// A title the frame of `window` elides, or nothing.
+inline std::vector<std::string> TitleCut(const QWidget& window) {
+    const int needs = TitleNeeds(window);
+    if (window.width() >= needs) return {};
+    return {"title \"" + ui::FromQ(window.windowTitle()) + "\" needs " + std::to_string(needs) +
+            " px, the window has " + std::to_string(window.width())};
+}
+
+// Each piece of text in `window` that its widget cannot show whole, its title among them.
 inline std::vector<std::string> ClippedTexts(QWidget& window) {
-    std::vector<std::string> faults;
+    std::vector<std::string> faults = TitleCut(window);
     const auto fault = [&](const QWidget* w, const std::string& what) { faults.push_back(Describe(w) + ": " + what); };
     const qreal scale = window.devicePixelRatioF();
     const QSize frame = window.frameGeometry().size();

@@ -10,7 +10,7 @@
 #include <QTextLayout>
 
 #include "device/dialogs.h"
-#include "ui/now_opros_form.h"
+#include "ui/progress_form.h"
 #include "ui/qt_text.h"
 #include "ui/radio_group.h"
 #include "ui_bench.h"

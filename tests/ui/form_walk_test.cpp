@@ -38,10 +38,12 @@
 #include "link/exchange.h"
 #include "link/frame_codec.h"
 #include "link/link_dialog.h"
+#include "link/link_settings.h"
 #include "link/serial_link.h"
 #include "link/live_view.h"
 #include "ui/live_form.h"
 #include "ui/monitor/monitor_form.h"
+#include "ui/progress_form.h"
 #include "ui/qt_live_view.h"
 #include "clipped_texts.h"
 #include "ui/qt_text.h"
@@ -127,6 +129,25 @@ public:
         // The calibration file dialog is Qt's own: counted, not judged.
         shownNames.insert(CalibrationFileDialog::kDialogName);
         dialog(LoopScanDialog{});
+        {
+            // The widest rows a scan finds: the longest variant text, a long tag of its 32 characters.
+            LoopScanDialog scan;
+            DeviceIdentity id;
+            id.softwareRevision = 15;
+            for (std::uint8_t address : {0, 15, 63}) {
+                LoopScanRow row;
+                row.shortAddress = address;
+                row.longAddress = {0x26, 0x16, 0x01, 0x00, 0x20};
+                row.universalRevision = 7;
+                row.softwareRevision = 15;
+                row.deviceRevision = 12;
+                row.hardwareRevision = 10;
+                row.variant = DerivedVariantText(id);
+                row.tag = "TT-101 REACTOR FEED LINE 2 INLET";
+                scan.rows.push_back(row);
+            }
+            dialog(scan);
+        }
         dialog(MeasParamsDialog{});
         dialog(MeasParamsMultitDialog{});
         dialog(KatPotParamsDialog{});
@@ -187,6 +208,10 @@ public:
         link.firstByteText = "1000";
         link.nextByteText = "300";
         dialog(link);
+        for (int type : {kLinkTunnel, kHartIpLinkItem}) {
+            link.linkType = type;
+            dialog(link);
+        }
         dialog(ChannelDialog{});
         ChannelDialog current;
         current.caption = "Текущие каналы";
@@ -204,6 +229,15 @@ public:
         identity.label5Visible = true;
         dialog(identity);
 
+        // A message box: a short text makes it narrow, and its title is the program's name.
+        b.ui.answerMessage = nullptr;
+        b.ui.message(MessageIcon::Information, "Короткий адрес : 5 !", MessageButtons::Ok);
+
+        // The progress window with the longest action text the tool gives it.
+        b.ui.showProgress("Пишу параметры преобразования. Попытка 12");
+        look(*b.ui.progressWindow());
+        b.ui.closeProgress();
+
         // The windows of the long loops, inside the main window.
         for (LiveViewKind kind : {live_view::Statistics, live_view::ShowAll, live_view::Calibration,
                                   live_view::CalibrationAmbient, live_view::CodeView}) {
@@ -213,9 +247,11 @@ public:
             if (!live->form()) continue;
             look(*live->form());
             // Its frame inside the main window, whole.
-            if (auto* sub = qobject_cast<QMdiSubWindow*>(live->form()->parentWidget());
-                sub && !b.form->mdiArea()->viewport()->rect().contains(sub->geometry()))
-                windows.back().clipped.push_back("does not fit the main window's client area");
+            if (auto* sub = qobject_cast<QMdiSubWindow*>(live->form()->parentWidget())) {
+                if (!b.form->mdiArea()->viewport()->rect().contains(sub->geometry()))
+                    windows.back().clipped.push_back("does not fit the main window's client area");
+                for (const std::string& cut : TitleCut(*sub)) windows.back().clipped.push_back(cut);
+            }
         }
 
         // The frame monitor, with an exchange to show in its detail pane.

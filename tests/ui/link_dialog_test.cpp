@@ -4,12 +4,16 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <algorithm>
 #include <functional>
+#include <map>
+#include <utility>
 
 #include "link/link_dialog.h"
 #include "ui/qt_text.h"
@@ -267,6 +271,50 @@ TEST(LinkDialog, CredentialsAreMaskedAndTheirLabelFocusesThePassword) {
                        EXPECT_EQ(d.focusWidget(), password);
                        d.reject();
                    }});
+}
+
+// The widest strip down `window`, between its layout's margins, in which none
+// of its own widgets shows anything: a column left empty.
+int WidestEmptyBand(QWidget& window) {
+    std::vector<std::pair<int, int>> spans;
+    for (QWidget* w : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->isVisible()) spans.emplace_back(w->geometry().left(), w->geometry().right() + 1);
+    std::sort(spans.begin(), spans.end());
+    const QMargins margins = window.layout()->contentsMargins();
+    int reached = margins.left();
+    int widest = 0;
+    for (const auto& [left, right] : spans) {
+        widest = std::max(widest, left - reached);
+        reached = std::max(reached, right);
+    }
+    return std::max(widest, window.width() - margins.right() - reached);
+}
+
+// Each link type gets a dialog as wide as its groups, whichever came before.
+TEST(LinkDialog, IsAsWideAsTheChosenLinkNeeds) {
+    UiBench b;
+    b.start();
+    bool checked = false;
+    RunLinkCommand(b, {[&](QDialog& d) {
+                       auto* type = Child<RadioGroup>(&d, "TypeConnectRadioGroup");
+                       ASSERT_NE(type, nullptr);
+                       std::map<int, int> widths;
+                       for (int item : {kLinkDirect, kLinkTunnel, kHartIpLinkItem, kLinkDirect}) {
+                           type->button(item)->click();
+                           QCoreApplication::processEvents();
+                           EXPECT_LE(WidestEmptyBand(d), 24) << FromQ(type->button(item)->text());
+                           if (widths.count(item)) {
+                               EXPECT_EQ(d.width(), widths[item]) << "back to the modem";
+                           }
+                           widths[item] = d.width();
+                       }
+                       // Only the flow computer needs a third column.
+                       EXPECT_GT(widths[kLinkTunnel], widths[kLinkDirect]);
+                       EXPECT_GT(widths[kLinkTunnel], widths[kHartIpLinkItem]);
+                       checked = true;
+                       d.reject();
+                   }});
+    EXPECT_TRUE(checked);
 }
 
 }  // namespace

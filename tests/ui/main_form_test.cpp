@@ -12,7 +12,7 @@
 
 #include "app/menu_commands.h"
 #include "app/version.h"
-#include "ui/now_opros_form.h"
+#include "ui/progress_form.h"
 #include "ui/qt_text.h"
 #include "ui_bench.h"
 #include "device/menu_items.h"

@@ -15,8 +15,8 @@
 #include "sim/multidrop_line.h"
 #include "ui/monitor/loop_scan_form.h"
 #include "ui/monitor/monitor_form.h"
+#include "ui/poll_statistics_form.h"
 #include "ui/qt_text.h"
-#include "ui/statistika_form.h"
 #include "ui_bench.h"
 
 namespace quillon::uitest {

@@ -9,8 +9,8 @@
 #include "device/polling.h"
 #include "link/serial_link.h"
 #include "sim/flow_computer.h"
+#include "ui/poll_statistics_form.h"
 #include "ui/qt_text.h"
-#include "ui/statistika_form.h"
 #include "ui_bench.h"
 
 namespace quillon::uitest {

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "ui/chart_axis.h"
+#include "ui/number_locale.h"
 #include "ui/qt_text.h"
 
 namespace quillon::ui {
@@ -48,6 +49,9 @@ CalibrationChartView::CalibrationChartView(QWidget* parent)
         for (QLegendMarker* m : chart->legend()->markers(s)) m->setVisible(false);
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->legend()->hide();
+    // The axes write their numbers as the calibration list beside them does.
+    chart->setLocale(NumberLocale());
+    chart->setLocalizeNumbers(true);
     // The view releases the empty chart it was made with rather than deleting it.
     QChart* const emptyChart = QChartView::chart();
     QChartView::setChart(chart);

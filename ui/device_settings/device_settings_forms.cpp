@@ -1,6 +1,6 @@
 #include "ui/device_settings/correction_forms.h"
+#include "ui/device_settings/density_constants_form.h"
 #include "ui/device_settings/meas_params_forms.h"
-#include "ui/device_settings/plotno_const_form.h"
 #include "ui/qt_user_interface.h"
 #include "ui/registered_forms.h"
 

@@ -7,13 +7,25 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 #include "ui/qt_text.h"
 
 namespace quillon::ui {
+
+namespace {
+
+constexpr int kVariantColumn = 3;  // the longest text of a row
+// The window manager's frame around a window not yet shown.
+constexpr int kFrameAllowance = 16;
+
+}  // namespace
 
 TLoopScanForm::TLoopScanForm(QWidget* parent) : QDialog(parent) {
     setObjectName("TLoopScanForm");
@@ -46,8 +58,8 @@ TLoopScanForm::TLoopScanForm(QWidget* parent) : QDialog(parent) {
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->verticalHeader()->hide();
-    // The headers are whole before any result arrives.
-    table_->resizeColumnsToContents();
+    // A narrowed cell reads on one line, elided, rather than cut after its second.
+    table_->setWordWrap(false);
     layout->addWidget(table_, 1);
 
     auto* row = new QHBoxLayout;
@@ -69,6 +81,7 @@ TLoopScanForm::TLoopScanForm(QWidget* parent) : QDialog(parent) {
         if (record_ && !record_->running) accept();
     });
     resize(820, 380);
+    fitColumns(false);  // the headers are whole before any result arrives
 }
 
 void TLoopScanForm::load(LoopScanDialog& dialog) {
@@ -95,14 +108,54 @@ void TLoopScanForm::showRecord() {
             const auto& r = rows[i];
             const QString cells[] = {QString::number(r.shortAddress), ToQ(LoopScanLongAddressText(r)),
                                      ToQ(LoopScanRevisionsText(r)), ToQ(r.variant), r.tag ? ToQ(*r.tag) : "-"};
-            for (int c = 0; c < 5; ++c) table_->setItem(static_cast<int>(i), c, new QTableWidgetItem(cells[c]));
+            for (int c = 0; c < 5; ++c) {
+                auto* item = new QTableWidgetItem(cells[c]);
+                item->setToolTip(cells[c]);  // the whole text of a cell narrowed to fit
+                table_->setItem(static_cast<int>(i), c, item);
+            }
         }
-        table_->resizeColumnsToContents();
+        fitColumns(true);
     }
     progressBar_->setRange(0, std::max(1, record_->progressTotal));
     progressBar_->setValue(record_->progressDone);
     progressLabel_->setText(ToQ(record_->progressText));
     updateButtons();
+}
+
+// Every column as wide as its contents, the window widened to show them all
+// as far as its screen allows. What is still missing comes off the variant,
+// which then reads elided (whole in its tooltip): the tag stays in view.
+void TLoopScanForm::fitColumns(bool widenWindow) {
+    QHeaderView* header = table_->horizontalHeader();
+    const QAbstractItemView* view = table_;  // the table keeps its override of the hint protected
+    std::vector<int> natural;
+    int total = 0;
+    for (int c = 0; c < table_->columnCount(); ++c) {
+        natural.push_back(std::max(view->sizeHintForColumn(c), header->sectionSizeHint(c)));
+        total += natural.back();
+    }
+    const QMargins margins = layout()->contentsMargins();
+    // The vertical scroll bar is counted whether it shows or not: 64 rows bring it.
+    const int chrome = margins.left() + margins.right() + 2 * table_->frameWidth() +
+                       style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table_);
+    if (widenWindow && width() < total + chrome) {
+        int wanted = total + chrome;
+        if (const QScreen* screen = this->screen()) {
+            const int frame = isVisible() ? frameGeometry().width() - width() : kFrameAllowance;
+            wanted = std::min(wanted, screen->availableGeometry().width() - frame);
+        }
+        if (wanted > width()) resize(wanted, height());
+    }
+    for (int c = 0; c + 1 < table_->columnCount(); ++c) header->resizeSection(c, natural[c]);
+    const int shortBy = total - (width() - chrome);
+    if (shortBy > 0)
+        header->resizeSection(kVariantColumn,
+                              std::max(header->sectionSizeHint(kVariantColumn), natural[kVariantColumn] - shortBy));
+}
+
+void TLoopScanForm::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    fitColumns(false);
 }
 
 void TLoopScanForm::updateButtons() {

@@ -28,9 +28,11 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void showRecord();
+    void fitColumns(bool widenWindow);
     void updateButtons();
 
     LoopScanDialog* record_ = nullptr;

@@ -1,4 +1,4 @@
-#include "ui/frontend/dac_kat_pot_form.h"
+#include "ui/frontend/dac_scaling_form.h"
 
 #include <QVBoxLayout>
 

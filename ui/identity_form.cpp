@@ -1,4 +1,4 @@
-#include "ui/long_addr_form.h"
+#include "ui/identity_form.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

@@ -1,4 +1,4 @@
-#include "ui/frontend/fix_tok_form.h"
+#include "ui/frontend/fixed_output_form.h"
 
 #include <QVBoxLayout>
 

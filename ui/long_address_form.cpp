@@ -1,4 +1,4 @@
-#include "ui/get_long_addr_form.h"
+#include "ui/long_address_form.h"
 
 #include <QLabel>
 #include <QLineEdit>

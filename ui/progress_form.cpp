@@ -1,4 +1,4 @@
-#include "ui/now_opros_form.h"
+#include "ui/progress_form.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "link/texts.h"
+#include "ui/title_room.h"
 
 namespace quillon::ui {
 
@@ -21,6 +22,7 @@ TNowOprosForm::TNowOprosForm(QWidget* parent)
     label_->setAlignment(Qt::AlignCenter);
     label_->setMinimumWidth(label_->fontMetrics().horizontalAdvance(QString(44, QChar('0'))));
     layout->addWidget(label_);
+    MakeRoomForTitle(*this);
     setFixedSize(sizeHint());
 }
 

@@ -1,4 +1,4 @@
-#include "ui/form2.h"
+#include "ui/link_dialog_form.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,7 +24,8 @@ namespace quillon::ui {
 
 namespace {
 
-// Hidden groups keep their place, so the dialog does not jump as rules apply.
+// Fields that come and go inside a group keep their place, so the group does
+// not jump as the rules apply.
 void KeepPlaceWhenHidden(QWidget* w) {
     QSizePolicy p = w->sizePolicy();
     p.setRetainSizeWhenHidden(true);
@@ -137,7 +138,6 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     hartIpLayout->addRow(NamedLabel("HartIpPortLabel", "Порт :", hartIp_), hartIpPort_);
     hartIpLayout->addRow(hartIpTransport_);
     hartIpLayout->addRow(NamedLabel("HartIpTimeoutLabel", "Ожидание ответа, мс :", hartIp_), hartIpTimeout_);
-    KeepPlaceWhenHidden(hartIp_);
 
     auto* results = new QGroupBox("Результаты опроса :", this);
     results->setObjectName("ResOprosaGroupBox");
@@ -151,10 +151,9 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     resultsLayout->addWidget(selectFile_);
     resultsLayout->addWidget(fileName_);
 
-    for (QWidget* w : {static_cast<QWidget*>(hartSpeed_), static_cast<QWidget*>(comPort_),
-                       static_cast<QWidget*>(delays_), static_cast<QWidget*>(brenta_)})
-        KeepPlaceWhenHidden(w);
-
+    // The groups of the other link types give up their place: the dialog is
+    // as wide as what the chosen link needs, a third column only for the
+    // flow computer, the HART-IP server where the port and its waits would be.
     auto* grid = new QGridLayout;
     grid->addWidget(shortAddr, 0, 0);
     grid->addWidget(typeConnect_, 1, 0);
@@ -163,10 +162,9 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     grid->setRowStretch(4, 1);
     grid->addWidget(comPort_, 0, 1, 2, 1);
     grid->addWidget(delays_, 2, 1);
+    grid->addWidget(hartIp_, 0, 1, 3, 1, Qt::AlignTop);
     grid->addWidget(results, 3, 1, 2, 1);
     grid->addWidget(brenta_, 0, 2, 5, 1);
-    // Shown instead of the flow computer's group, in its place.
-    grid->addWidget(hartIp_, 0, 2, 5, 1, Qt::AlignTop);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

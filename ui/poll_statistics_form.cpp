@@ -1,4 +1,4 @@
-#include "ui/statistika_form.h"
+#include "ui/poll_statistics_form.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -1,4 +1,4 @@
-#include "ui/device_settings/plotno_const_form.h"
+#include "ui/device_settings/density_constants_form.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
