@@ -1,3 +1,5 @@
+#include <filesystem>
+
 #include "calibration/calibration_file.h"
 #include "calibration/calibration_form.h"
 #include "calibration/calibration_read.h"
@@ -32,17 +34,13 @@ void PrintCalibration(Session& x, const std::string& file, CalibrationList form,
     if (written) x.out.result("calibration written", {});
 }
 
-// Files are the engineer's: the file dialog is the one question these
-// functions ask, answered with the name given on the command line.
-void AnswerFileDialog(Session& x, const std::string& file) {
-    x.ui.answerDialog<CalibrationFileDialog>([file](CalibrationFileDialog& d) {
-        d.fileName = file;
-        return true;
-    });
+// A file that exists is replaced only when the writes are confirmed.
+bool MayWriteFile(Session& x, const std::string& file) {
+    std::error_code ec;
+    if (x.options.yes || !std::filesystem::exists(file, ec)) return true;
+    x.out.message("Файл " + file + " уже существует: для замены добавьте флаг --yes.");
+    return false;
 }
-
-// The status of a file step that failed: a replace refused without --yes is usage.
-int FileFailureStatus(const Session& x) { return x.ui.refusedForYes() ? kExitUsage : kExitFileError; }
 
 // The checks before a calibration read or write: the device can be
 // calibrated, the channel is chosen, the sensor's id is known.
@@ -64,14 +62,14 @@ std::optional<int> PrepareDevice(Session& x) {
 }  // namespace
 
 int RunCalibrationRead(Session& x, const std::string& file) {
+    if (!MayWriteFile(x, file)) return kExitUsage;
     return WithDevice(x, [&] {
         if (const auto refused = PrepareDevice(x)) return *refused;
         CalibrationSet& cal = x.state.calibration;
         const CalibrationReadResult r = ReadDeviceCalibration(x.state, cal);
         Present(x.out, CalibrationReadReport(x.state.identity, cal, r), r.outcome);
         if (!r.done()) return StatusOf(x, r.outcome);
-        AnswerFileDialog(x, file);
-        if (!SaveCalibrationFile(x.state, cal, r.value.form, file)) return FileFailureStatus(x);
+        if (!SaveCalibrationFileAt(x.state, cal, r.value.form, file)) return kExitFileError;
         PrintCalibration(x, file, r.value.form, false);
         return kExitSuccess;
     });
@@ -82,8 +80,7 @@ int RunCalibrationWrite(Session& x, const std::string& file) {
     return WithDevice(x, [&] {
         if (const auto refused = PrepareDevice(x)) return *refused;
         CalibrationSet& cal = x.state.calibration;
-        AnswerFileDialog(x, file);
-        if (!LoadCalibrationFile(x.state, cal)) {
+        if (!LoadCalibrationFileAt(x.state, cal, file)) {
             x.out.message("Файл " + file + " не прочитан");
             return kExitFileError;
         }
@@ -101,8 +98,7 @@ int RunCalibrationWrite(Session& x, const std::string& file) {
 
 int RunCalibrationShow(Session& x, const std::string& file) {
     CalibrationSet& cal = x.state.calibration;
-    AnswerFileDialog(x, file);
-    if (!LoadCalibrationFile(x.state, cal)) {
+    if (!LoadCalibrationFileAt(x.state, cal, file)) {
         x.out.message("Файл " + file + " не прочитан");
         return kExitFileError;
     }
