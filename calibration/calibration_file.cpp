@@ -287,6 +287,14 @@ bool SaveCalibrationFile(DeviceState& s, CalibrationSet& cal, CalibrationList li
     return list == CalibrationList::Segments ? SaveBinary(s, cal, *name) : SaveIni(s, cal, list, *name);
 }
 
+bool SaveCalibrationFileAt(DeviceState& s, CalibrationSet& cal, CalibrationList list, const std::string& path) {
+    if (const std::string problem = SaveProblem(cal, list, s.identity); !problem.empty()) {
+        ErrorBox(s, problem);
+        return false;
+    }
+    return list == CalibrationList::Segments ? SaveBinary(s, cal, path) : SaveIni(s, cal, list, path);
+}
+
 namespace {
 
 bool LoadIni(DeviceState& s, CalibrationSet& cal, const TIniFileVant& ini, int kind) {
@@ -403,11 +411,18 @@ bool LoadCalibrationFile(DeviceState& s, CalibrationSet& cal, std::string* opene
     dialog.directory = s.settings.settingsDirectory;
     if (!s.ui.show(dialog) || dialog.fileName.empty()) return false;
     if (openedName) *openedName = dialog.fileName;
+    return LoadCalibrationFileAt(s, cal, dialog.fileName);
+}
 
-    const TIniFileVant ini(dialog.fileName, s.decimalSeparator);
+bool LoadCalibrationFileAt(DeviceState& s, CalibrationSet& cal, const std::string& path) {
+    CalibrationSet& set = cal;
+    set.clearLists();
+    set.calibrationHasSensorId = false;
+    set.extraPoint = {};
+    const TIniFileVant ini(path, s.decimalSeparator);
     const int kind = CalibrationFileKindOf(ini);
     set.calibrationFileKind = kind;
-    const bool ok = kind == kFileBinarySegments ? LoadBinary(s, cal, dialog.fileName) : LoadIni(s, cal, ini, kind);
+    const bool ok = kind == kFileBinarySegments ? LoadBinary(s, cal, path) : LoadIni(s, cal, ini, kind);
     if (!ok) set.clearLists();
     return ok;
 }

@@ -77,6 +77,11 @@ CalibrationList CalibrationFormInMemory(const DeviceState& s, const CalibrationS
 // Writes the list of that form.
 bool SaveCalibrationFile(DeviceState& s, CalibrationSet& cal, const std::string& proposedName);
 
+// The same without the file dialogs, for callers that have the path (the
+// command line): the messages of the save or load are still shown.
+bool SaveCalibrationFileAt(DeviceState& s, CalibrationSet& cal, CalibrationList list, const std::string& path);
+bool LoadCalibrationFileAt(DeviceState& s, CalibrationSet& cal, const std::string& path);
+
 // Asks for a file and loads it into the calibration in memory; true when a
 // usable calibration of at least two points is there now. `openedName` gets
 // the chosen path.

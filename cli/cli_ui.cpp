@@ -75,15 +75,10 @@ void CliUserInterface::startPhase() { phaseStart_ = InterruptCount(); }
 
 MessageAnswer CliUserInterface::message(MessageIcon icon, const std::string& text, MessageButtons buttons,
                                         const std::string&) {
-    if (IsWriteLock(text)) writeProtected_ = true;
     const bool question = buttons == MessageButtons::YesNo || buttons == MessageButtons::OkCancel ||
                           buttons == MessageButtons::YesNoCancel;
     if (!question) {
-        if (icon == MessageIcon::Information && onInformation && onInformation(text)) return MessageAnswer::Ok;
-        if (icon == MessageIcon::Error) {
-            ++errors_;
-            errorTexts_.push_back(text);
-        }
+        (void)icon;
         out_.message(text);
         return buttons == MessageButtons::Yes ? MessageAnswer::Yes : MessageAnswer::Ok;
     }
@@ -97,7 +92,7 @@ MessageAnswer CliUserInterface::answerQuestion(const std::string& text, MessageB
         return a;
     };
     // The write lock: only a person who has pressed the button can say "repeat".
-    if (IsWriteLock(text) || (writeProtected_ && IsRepeatQuestion(text))) {
+    if (IsWriteLock(text)) {
         if (policy_.interactive) return askTerminal(text, buttons);
         return say(Negative(buttons));
     }

@@ -60,9 +60,6 @@ public:
 
     // Each completed cycle of a polling loop, with what its window shows now.
     std::function<void(LiveViewKind, const ViewTexts&)> onCycle;
-    // An information box the running sub-command takes as its result (the
-    // tag); true: consumed, not printed as a message.
-    std::function<bool(const std::string&)> onInformation;
     // Asked at every processEvents(): true ends the running loop or wait.
     std::function<bool()> stopWhen;
 
@@ -72,10 +69,8 @@ public:
     bool interrupted() const { return interrupted_; }
     bool interactive() const { return policy_.interactive; }
 
-    int errorCount() const { return errors_; }
-    bool writeProtected() const { return writeProtected_; }
+    // A file that exists was not replaced because --yes was not given.
     bool refusedForYes() const { return refusedForYes_; }
-    const std::vector<std::string>& errorTexts() const { return errorTexts_; }
 
     // --- UserInterface ---
     MessageAnswer message(MessageIcon icon, const std::string& text, MessageButtons buttons,
@@ -106,10 +101,7 @@ private:
     std::map<std::string, std::function<bool(void*)>> standing_;
     int phaseStart_ = 0;
     bool interrupted_ = false;
-    int errors_ = 0;
-    bool writeProtected_ = false;
     bool refusedForYes_ = false;
-    std::vector<std::string> errorTexts_;
 };
 
 // Positive and negative answers of a button set.

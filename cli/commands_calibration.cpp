@@ -1,10 +1,18 @@
-#include "calibration/calibration_command.h"
+#include <filesystem>
+
 #include "calibration/calibration_file.h"
+#include "calibration/calibration_form.h"
 #include "calibration/calibration_read.h"
 #include "calibration/calibration_view.h"
+#include "calibration/calibration_write_op.h"
+#include "calibration/calibration_write_report.h"
 #include "cli/calibration_json.h"
 #include "cli/commands.h"
 #include "cli/exit_status.h"
+#include "cli/outcome_status.h"
+#include "device/measuring_channel.h"
+#include "device/sensor_id.h"
+#include "device/variant.h"
 #include "link/serial_link.h"
 
 namespace quillon::cli {
@@ -13,121 +21,88 @@ namespace {
 
 using nlohmann::json;
 
-// The view's lines for people; scripts get the calibration itself, once, at the end.
-void PrintLines(Session& x, const ShowCalibrationDialog& d) {
-    if (x.out.json()) return;
-    for (const std::string& line : d.lines) x.out.result(line, {});
+// The calibration for people as the view lists it, for scripts as one object.
+void PrintCalibration(Session& x, const std::string& file, CalibrationList form, bool written) {
+    if (x.out.json()) {
+        json j{{"file", file}, {"calibration", CalibrationJson(x.state.calibration, form)}};
+        if (written) j["written"] = true;
+        x.out.result({}, j);
+        return;
+    }
+    for (const std::string& line : CalibrationViewLines(x.state.calibration, form, x.state.identity, '.'))
+        x.out.result(line, {});
+    if (written) x.out.result("calibration written", {});
 }
 
-// The calibration as the view showed it: a read clears its lists once it is saved.
-struct Shown {
-    bool shown = false;
-    bool chosen = false;
-    CalibrationSet set;
-    CalibrationList form = CalibrationList::Segments;
-};
-
-void PrintCalibration(Session& x, const std::string& file, const Shown& view, bool written) {
-    if (!x.out.json()) return;
-    json j{{"file", file}, {"calibration", CalibrationJson(view.set, view.form)}};
-    if (written) j["written"] = true;
-    x.out.result({}, j);
+// A file that exists is replaced only when the writes are confirmed.
+bool MayWriteFile(Session& x, const std::string& file) {
+    std::error_code ec;
+    if (x.options.yes || !std::filesystem::exists(file, ec)) return true;
+    x.out.message("Файл " + file + " уже существует: для замены добавьте флаг --yes.");
+    return false;
 }
 
-// What happened around the file dialog, for the exit status.
-struct FileStep {
-    bool answered = false;
-    int errorsBefore = 0;
-};
-
-void AnswerFileDialog(Session& x, const std::string& file, FileStep& step) {
-    x.ui.answerDialog<CalibrationFileDialog>([&x, file, &step](CalibrationFileDialog& d) {
-        step.answered = true;
-        step.errorsBefore = x.ui.errorCount();
-        d.fileName = file;
-        return true;
-    });
-}
-
-// The view is shown once with its one choice; shown again, it is closed.
-void AnswerView(Session& x, int action, Shown& view) {
-    x.ui.answerDialog<ShowCalibrationDialog>([&x, action, &view](ShowCalibrationDialog& d) {
-        bool& chosen = view.chosen;
-        view.shown = true;
-        view.set = x.state.calibration;
-        view.form = CalibrationFormInMemory(x.state);
-        PrintLines(x, d);
-        const bool allowed = (action == kViewSave && d.saveEnabled) || (action == kViewSend && d.sendEnabled);
-        if (!allowed) return false;
-        chosen = true;
-        d.result = action;
-        return true;
-    });
-}
-
-void ChooseFromFile(Session& x) {
-    x.ui.answerDialog<CalibrationTypeDialog>([](CalibrationTypeDialog& d) {
-        d.choice = CalibrationTypeDialog::kFromFile;
-        return true;
-    });
+// The checks before a calibration read or write: the device can be
+// calibrated, the channel is chosen, the sensor's id is known.
+std::optional<int> PrepareDevice(Session& x) {
+    const DeviceIdentity& id = x.state.identity;
+    if (const auto foreign = RequireOwnMake(id)) return PresentOutcome(x, {}, *foreign);
+    if (const std::string refusal = CalibrationRefusal(id); !refusal.empty()) {
+        x.out.message(refusal);
+        return kExitNotPossible;
+    }
+    if (!AskMeasuringChannel(x.state)) return kExitUsage;
+    if (hasSensorId(id) && !id.sensorIdKnown) {
+        const Result<SensorId> sensor = ReadSensorId(x.state);
+        if (!sensor.done()) return PresentOutcome(x, SensorIdReport(sensor), sensor.outcome);
+    }
+    return std::nullopt;
 }
 
 }  // namespace
 
 int RunCalibrationRead(Session& x, const std::string& file) {
-    if (const int status = PrepareLink(x); status != kExitSuccess) return status;
-    FileStep step;
-    Shown view;
-    const bool identified = WithPortOpen(x.state, [&] {
-        if (!Identify(x)) return false;
-        AnswerView(x, kViewSave, view);
-        AnswerFileDialog(x, file, step);
-        ReadCalibration(x.state);
-        return true;
+    if (!MayWriteFile(x, file)) return kExitUsage;
+    return WithDevice(x, [&] {
+        if (const auto refused = PrepareDevice(x)) return *refused;
+        CalibrationSet& cal = x.state.calibration;
+        const CalibrationReadResult r = ReadDeviceCalibration(x.state, cal);
+        Present(x.out, CalibrationReadReport(x.state.identity, cal, r), r.outcome);
+        if (!r.done()) return StatusOf(x, r.outcome);
+        if (!SaveCalibrationFileAt(x.state, cal, r.value.form, file)) return kExitFileError;
+        PrintCalibration(x, file, r.value.form, false);
+        return kExitSuccess;
     });
-    if (!identified) return IdentifyFailureStatus(x);
-    const bool ok = view.chosen && step.answered;
-    // Read, but not saved: what went wrong was the file.
-    if (ok && x.ui.errorCount() > step.errorsBefore && !x.ui.interrupted() && !x.ui.refusedForYes())
-        return kExitFileError;
-    const int status = Status(x, ok);
-    if (status == kExitSuccess) PrintCalibration(x, file, view, false);
-    return status;
 }
 
 int RunCalibrationWrite(Session& x, const std::string& file) {
     if (!WritesConfirmed(x, "Запись калибровки в датчик")) return kExitUsage;
-    if (const int status = PrepareLink(x); status != kExitSuccess) return status;
-    FileStep step;
-    Shown view;
-    const bool identified = WithPortOpen(x.state, [&] {
-        if (!Identify(x)) return false;
-        ChooseFromFile(x);
-        AnswerFileDialog(x, file, step);
-        AnswerView(x, kViewSend, view);
-        CalibrationCommand(x.state);
-        return true;
+    return WithDevice(x, [&] {
+        if (const auto refused = PrepareDevice(x)) return *refused;
+        CalibrationSet& cal = x.state.calibration;
+        if (!LoadCalibrationFileAt(x.state, cal, file)) {
+            x.out.message("Файл " + file + " не прочитан");
+            return kExitFileError;
+        }
+        const CalibrationList form = CalibrationFormInMemory(x.state, cal);
+        // A script's answers to the questions in the middle of a write: give up
+        // rather than repeat, never clear an extra point nobody has seen.
+        const CalibrationWriteResult r =
+            WriteCalibration(x.state, cal, form, false, LockPolicy(x), CalibrationWriteQuestions{});
+        Present(x.out, CalibrationWriteReport(r), r.outcome);
+        if (!r.done()) return StatusOf(x, r.outcome);
+        PrintCalibration(x, file, form, true);
+        return kExitSuccess;
     });
-    if (!identified) return IdentifyFailureStatus(x);
-    // The file would not load: no view came.
-    if (step.answered && !view.shown && x.ui.errorCount() > step.errorsBefore) return kExitFileError;
-    const int status = Status(x, view.chosen);
-    if (status == kExitSuccess) PrintCalibration(x, file, view, true);
-    return status;
 }
 
 int RunCalibrationShow(Session& x, const std::string& file) {
-    FileStep step;
-    Shown view;
-    ChooseFromFile(x);
-    AnswerFileDialog(x, file, step);
-    AnswerView(x, kViewExit, view);
-    CalibrationCommand(x.state);
-    if (!view.shown || x.ui.errorCount() > 0) {
-        if (x.ui.errorCount() == 0) x.out.message("Файл " + file + " не прочитан");
+    CalibrationSet& cal = x.state.calibration;
+    if (!LoadCalibrationFileAt(x.state, cal, file)) {
+        x.out.message("Файл " + file + " не прочитан");
         return kExitFileError;
     }
-    PrintCalibration(x, file, view, false);
+    PrintCalibration(x, file, CalibrationFormInMemory(x.state, cal), false);
     return kExitSuccess;
 }
 

@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/device_reads.h"
+#include "device/tag.h"
 #include "cli/exit_status.h"
 #include "cli/json_values.h"
 #include "cli/number_options.h"
@@ -86,7 +87,7 @@ int RunIdentify(Session& x) {
         const std::string variant = DerivedVariantText(id);
         // The tag is part of who the device is; a device that cannot say it
         // is still identified, and the tag is null.
-        const Result<std::string> tag = ReadDeviceTag(x.state);
+        const Result<std::string> tag = ReadTag(x.state);
         if (!tag.done()) x.out.message("Тег не прочитан: " + OutcomeText(tag.outcome));
         const json tagJson = tag.done() ? json(tag.value) : json(nullptr);
         if (x.out.json()) {
@@ -196,9 +197,19 @@ int RunAddressShort(Session& x, int address) {
 
 int RunTag(Session& x) {
     return WithDevice(x, [&] {
-        const Result<std::string> tag = ReadDeviceTag(x.state);
-        if (!tag.done()) return PresentOutcome(x, {}, tag.outcome);
+        const Result<std::string> tag = ReadTag(x.state);
+        if (!tag.done()) return PresentOutcome(x, TagReadReport(tag), tag.outcome);
         x.out.result("tag: " + tag.value, json{{"tag", tag.value}});
+        return kExitSuccess;
+    });
+}
+
+int RunTagSet(Session& x, const std::string& tag) {
+    if (!WritesConfirmed(x, "Запись тега")) return kExitUsage;
+    return WithDevice(x, [&] {
+        const Outcome o = WriteTag(x.state, tag, LockPolicy(x));
+        if (!o.done()) return PresentOutcome(x, TagWriteReport(o), o);
+        x.out.result("tag: " + tag + " written", json{{"tag", tag}, {"written", true}});
         return kExitSuccess;
     });
 }
@@ -206,29 +217,16 @@ int RunTag(Session& x) {
 int RunPreambles(Session& x, std::optional<int> count) {
     if (count && !WritesConfirmed(x, "Установка количества преамбул")) return kExitUsage;
     return WithDevice(x, [&] {
-        std::optional<std::string> current;
-        x.ui.answerDialog<PreamblesDialog>("PreamblesDialog", [&](PreamblesDialog& d) {
-            current = d.text;
-            if (!count) return false;
-            d.text = std::to_string(*count);
-            return true;
-        });
-        bool written = false;
-        x.ui.onInformation = [&](const std::string& text) {
-            written = true;
-            x.out.message(text);
-            return true;
-        };
-        PreamblesCommand(x.state);
-        x.ui.onInformation = nullptr;
-        if (!current || x.ui.errorCount() > 0) return Status(x, false);
         if (!count) {
-            const auto shown = WholeInRange(*current, 0, 255);
-            x.out.result("preambles: " + *current,
-                         json{{"preambles", shown ? json(*shown) : json(nullptr)}});
+            Report notes;
+            const Result<int> r = ReadPreambleCount(x.state, &notes);
+            Present(x.out, notes, DoneOutcome());
+            if (!r.done()) return PresentOutcome(x, PreambleReadReport(r.outcome), r.outcome);
+            x.out.result("preambles: " + std::to_string(r.value), json{{"preambles", r.value}});
             return kExitSuccess;
         }
-        if (!written) return Status(x, false);
+        const Outcome o = WritePreambleCount(x.state, *count, LockPolicy(x));
+        if (!o.done()) return PresentOutcome(x, PreambleWriteReport(x.state.identity, o), o);
         x.out.result("preambles: " + std::to_string(*count) + " written",
                      json{{"preambles", *count}, {"written", true}});
         return kExitSuccess;
@@ -244,6 +242,9 @@ int RunScan(Session& x, int highestAddress) {
         if (row.tag) text += "\t" + *row.tag;
         json j{{"short_address", row.shortAddress},
                {"long_address", LongAddressHex(row.longAddress)},
+               {"manufacturer_id", row.manufacturerId},
+               {"device_type", row.deviceType},
+               {"own_make", row.ownMake},
                {"universal_revision", row.universalRevision},
                {"device_revision", row.deviceRevision},
                {"software_revision", row.softwareRevision},

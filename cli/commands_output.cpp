@@ -46,27 +46,10 @@ const HeldDevice* HeldByIdentified(const Session& x) {
     return nullptr;
 }
 
-// The exit status of a release: one failure decides it. An exchange the link
-// ended itself (a port gone, a server gone) is no interruption by anyone.
-int ReleaseStatus(const LinkState& s, const std::vector<HoldRelease>& results) {
-    int status = kExitSuccess;
-    for (const HoldRelease& r : results) {
-        switch (r.outcome) {
-            case ReleaseOutcome::Released: break;
-            case ReleaseOutcome::Refused:
-                status = (r.responseCode == 7 || r.responseCode == 16) ? kExitWriteProtected : kExitDeviceRefused;
-                break;
-            case ReleaseOutcome::Aborted: status = s.linkFailure.empty() ? kExitInterrupted : kExitNoAnswer; break;
-            case ReleaseOutcome::Unreachable:
-            case ReleaseOutcome::NoAnswer: status = kExitNoAnswer; break;
-        }
-        if (status != kExitSuccess) return status;
-    }
-    return status;
-}
-
-// Releases what the run holds, whatever ended the hold; the release's own status.
-int Release(Session& x) {
+// Releases what the run holds, whatever ended the hold; the release's own
+// status. `asResult`: "released" is the run's result on stdout; after a fix
+// that failed it is only a message, since nothing the run asked for was done.
+int Release(Session& x, bool asResult = true) {
     // A signal, a lost stdout or the deadline ended the hold; the release itself must still go out.
     x.ui.startPhase();
     x.state.flags.stopRequested = false;
@@ -74,18 +57,22 @@ int Release(Session& x) {
     x.watch.setAttemptLimit(x.options.attempts);
     x.watch.clearGaveUp();
     const std::vector<HoldRelease> results = ReleaseHeldOutputs(x.state);
-    const int status = ReleaseStatus(x.state, results);
-    if (status != kExitSuccess) {
-        x.out.message(ReleaseFailureText(results));
-        return status;
-    }
-    x.out.result("released", json{{"released", true}});
+    const Outcome o = ReleaseOutcomeOf(results);
+    if (!o.done()) return PresentOutcome(x, ReleaseReport(results), o);
+    if (asResult)
+        x.out.result("released", json{{"released", true}});
+    else
+        x.out.message("Фиксация выхода снята.");
     return kExitSuccess;
 }
 
-// The value checked as the windows check it; a usage status after the reason.
-std::optional<float> CheckedValue(Session& x, const FixOptions& o) {
-    const std::optional<float> value = SingleNumber(o.valueText);
+// The value as typed, checked as the windows check it; nothing after the reason.
+std::optional<double> CheckedValue(Session& x, const FixOptions& o) {
+    if (!SingleNumber(o.valueText)) {
+        x.out.message(SingleRefusal(o.valueText));
+        return std::nullopt;
+    }
+    const std::optional<double> value = DecimalInRange(o.valueText, -3.4e38, 3.4e38);
     if (!value) {
         x.out.message(SingleRefusal(o.valueText));
         return std::nullopt;
@@ -95,7 +82,7 @@ std::optional<float> CheckedValue(Session& x, const FixOptions& o) {
         return std::nullopt;
     }
     if (o.kind == HeldKind::Current) {
-        const float sent = FixedOutputRequestValue(*value);
+        const float sent = FixedOutputRequestValue(*value);  // what the windows send for it
         if (!(sent >= 4.0f && sent <= 20.0f)) {
             x.out.message("Значение тока должно быть в диапазоне 4-20 мА!");
             return std::nullopt;
@@ -105,35 +92,20 @@ std::optional<float> CheckedValue(Session& x, const FixOptions& o) {
 }
 
 // Fixes the output the way the device's kind takes it; the exit status.
-int Fix(Session& x, const FixOptions& o, float value) {
+int Fix(Session& x, const FixOptions& o, double value) {
     const DeviceIdentity& id = x.state.identity;
     if (o.kind == HeldKind::Duty) {
-        if (!isRev6(id)) {
-            x.out.message("У этого устройства нет выхода ШИМ: скважность не фиксируется");
-            return kExitNotPossible;
-        }
-        if (!SendFixedDuty(x.state, value, "Фиксирую скважность")) return Status(x, false);
-        return kExitSuccess;
+        const Outcome r = FixDuty(x.state, static_cast<float>(value), "Фиксирую скважность", LockPolicy(x));
+        return r.done() ? kExitSuccess : PresentOutcome(x, FixedDutyReport(r), r);
     }
     const bool voltage = o.kind == HeldKind::Voltage;
-    if (!isRev6(id) && !isRev7(id) && !isDacBySettings(id)) {
-        x.out.message("В этой версии датчика не предусмотрена фиксация тока!");
-        return kExitNotPossible;
-    }
-    if (isRev6Hw1(id) != voltage) {
+    if (isRev6Hw1(id) != voltage && (isRev6(id) || isRev7(id) || isDacBySettings(id))) {
         x.out.message(voltage ? "Это устройство выдаёт ток, а не напряжение: используйте fix-current"
                               : "Это устройство выдаёт напряжение: используйте fix-voltage");
         return kExitNotPossible;
     }
-    x.ui.answerDialog<FixTokDialog>([&](FixTokDialog& d) {
-        d.mode = 1;
-        d.value = ValueText(value);
-        return true;
-    });
-    FixCurrentMenuCommand(x.state, x.state.frontend);
-    const HeldDevice* held = HeldByIdentified(x);
-    if (held && held->loopValue.has_value() && x.ui.errorCount() == 0) return kExitSuccess;
-    return Status(x, false);
+    const Outcome r = FixLoopOutput(x.state, x.state.frontend, value, LockPolicy(x));
+    return r.done() ? kExitSuccess : PresentOutcome(x, FixedOutputReport(r), r);
 }
 
 }  // namespace
@@ -142,7 +114,7 @@ int RunFixOutput(Session& x, const FixOptions& o) {
     const char* what = o.kind == HeldKind::Duty      ? "Фиксация скважности"
                        : o.kind == HeldKind::Voltage ? "Фиксация напряжения"
                                                      : "Фиксация тока";
-    const std::optional<float> value = CheckedValue(x, o);
+    const std::optional<double> value = CheckedValue(x, o);
     if (!value) return kExitUsage;
     if (!WritesConfirmed(x, what)) return kExitUsage;
     if (const int status = PrepareLink(x); status != kExitSuccess) return status;
@@ -153,13 +125,18 @@ int RunFixOutput(Session& x, const FixOptions& o) {
             return;
         }
         status = Fix(x, o, *value);
-        if (status != kExitSuccess) return;
+        if (status != kExitSuccess) {
+            // A fix whose answer was lost may have taken: what is recorded as held is released.
+            if (HeldByIdentified(x)) Release(x, false);
+            return;
+        }
         const HeldDevice* held = HeldByIdentified(x);
         if (o.kind == HeldKind::Duty) {
             if (!held || !held->duty) return;
             x.out.result("fixed: duty " + ValueText(*held->duty),
                          json{{"fixed", SingleJson(*held->duty)}, {"unit", "duty"}});
         } else {
+            if (!held || !held->loopValue) return;
             const std::string unit = o.kind == HeldKind::Voltage ? "V" : "mA";
             x.out.result("fixed: " + ValueText(*held->loopValue) + " " + unit,
                          json{{"fixed", SingleJson(static_cast<float>(*held->loopValue))}, {"unit", unit}});
@@ -190,18 +167,22 @@ int RunRelease(Session& x) {
             status = IdentifyFailureStatus(x);
             return;
         }
+        // A run that left the output fixed has ended, and its record with it:
+        // the release goes to what this device may hold.
         const DeviceIdentity& id = x.state.identity;
-        if (!isRev6(id) && !isRev7(id) && !isDacBySettings(id)) {
-            x.out.message("В этой версии датчика не предусмотрена фиксация тока!");
-            status = kExitNotPossible;
+        Outcome r = LeaveFixedLoopOutput(x.state, x.state.frontend, LockPolicy(x));
+        if (r.done() && isRev6(id)) {
+            r = ReleaseDuty(x.state, "Снимаю фиксацию скважности", LockPolicy(x));
+            if (!r.done() && r.cause() != OutcomeKind::NotPossible) {
+                status = PresentOutcome(x, FixedDutyReport(r), r);
+                return;
+            }
+        } else if (!r.done()) {
+            status = PresentOutcome(x, FixedOutputReport(r), r);
             return;
         }
-        // A run that left the output fixed has ended, and its record with it:
-        // the release goes to whatever this device may hold, through the same
-        // road as the release at the end of a hold.
-        NoteFixedLoopOutput(x.state, 4.0, isRev6Hw1(id));
-        if (isRev6(id)) NoteFixedDuty(x.state, 0.5f);
-        status = Release(x);
+        x.out.result("released", json{{"released", true}});
+        status = kExitSuccess;
     });
     return status;
 }

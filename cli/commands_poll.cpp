@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/exit_status.h"
+#include "cli/outcome_status.h"
 #include "cli/json_values.h"
 #include "cli/terminal.h"
 #include "link/exchange.h"
@@ -73,8 +74,7 @@ public:
         last_ = t;
         // The window keeps showing the last good loop current through a
         // silent cycle; a line of this cycle must not.
-        const bool answered = x_.watch.lastResult() == ExchangeOk;
-        unansweredInARow_ = answered ? 0 : unansweredInARow_ + 1;
+        const bool answered = answered_;
         const std::string time = UtcTimestamp();
         if (kind == live_view::ShowAll)
             extendedLine(time, t, answered);
@@ -118,7 +118,8 @@ public:
     }
 
     long long cycles() const { return cycles_; }
-    long long unansweredInARow() const { return unansweredInARow_; }
+    // The poll's own outcome, told before its window's cycle ends.
+    void sample(const PollSample& s) { answered_ = s.outcome.done(); }
     long answers() const { return std::atol(Text(last_, o_.extended ? v::kAllAnswers : v::kAnswers).c_str()); }
 
 private:
@@ -179,7 +180,7 @@ private:
     std::ofstream* csv_;
     std::chrono::steady_clock::time_point start_;
     long long cycles_ = 0;
-    long long unansweredInARow_ = 0;
+    bool answered_ = false;
     ViewTexts last_;
 };
 
@@ -194,32 +195,26 @@ int RunPoll(Session& x, const PollOptions& o) {
             return kExitFileError;
         }
     }
-    if (const int status = PrepareLink(x); status != kExitSuccess) return status;
     // Numbers for scripts: the point, whatever the locale.
     x.state.decimalSeparator = '.';
     PollPrinter printer(x, o, o.csv ? &csv : nullptr);
-    bool identified = false;
-    int identifyStatus = kExitSuccess;
-    std::string linkLost;
-    WithPortOpen(x.state, [&] {
-        identified = Identify(x);
-        if (!identified) {
-            identifyStatus = IdentifyFailureStatus(x);
-            return;
-        }
-        // A poll goes on through silent cycles, as the statistics window does;
-        // its status says afterwards how it ended.
+    Outcome run;
+    const int status = WithDevice(x, [&] {
+        // A poll goes on through silent polls, as the statistics window does,
+        // and its outcome says afterwards whether its last --attempts polls
+        // went unanswered or the link was lost.
         x.watch.setAttemptLimit(0);
         x.ui.onCycle = [&](LiveViewKind kind, const ViewTexts& t) { printer.cycle(kind, t); };
-        if (o.extended)
-            RunExtendedPoll(x.state);
-        else
-            RunSimplePoll(x.state, PollRequest::Command3);
+        PollRunOptions options;
+        options.unansweredLimit = x.options.attempts;
+        options.onSample = [&](const PollSample& sample) { printer.sample(sample); };
+        run = o.extended ? RunExtendedPoll(x.state, options)
+                         : RunSimplePoll(x.state, PollRequest::Command3, SystemWallClock(), options);
         x.ui.onCycle = nullptr;
-        linkLost = x.state.linkFailure;
         x.watch.setAttemptLimit(x.options.attempts);
+        return kExitSuccess;
     });
-    if (!identified) return identifyStatus;
+    if (status != kExitSuccess) return status;
     printer.statistics();
     if (csv.is_open()) {
         csv.close();
@@ -230,16 +225,12 @@ int RunPoll(Session& x, const PollOptions& o) {
     }
     if (x.watch.timedOut()) return kExitTimeout;
     if (x.ui.interrupted()) return kExitInterrupted;
-    if (!linkLost.empty()) {
-        x.out.message("Опрос прерван: " + linkLost);
+    // Fewer polls than --attempts, none answered: no run can be called done.
+    if (run.done() && printer.answers() == 0) {
+        x.out.message("Ни один опрос не получил ответа");
         return kExitNoAnswer;
     }
-    const long long limit = x.options.attempts;
-    if (printer.answers() == 0 || (limit > 0 && printer.unansweredInARow() >= std::min(limit, printer.cycles()))) {
-        x.out.message("Последние " + std::to_string(printer.unansweredInARow()) + " опрос(а) остались без ответа");
-        return kExitNoAnswer;
-    }
-    return kExitSuccess;
+    return PresentOutcome(x, PollRunReport(run), run);
 }
 
 }  // namespace quillon::cli

@@ -110,10 +110,4 @@ int RunRawCommand(Session& x, const RawCommandOptions& o) {
     });
 }
 
-int RunTagSet(Session& x, const std::string& tag) {
-    (void)tag;
-    x.out.message("Запись тега: операция ещё не подключена");
-    return kExitNotPossible;
-}
-
 }  // namespace quillon::cli

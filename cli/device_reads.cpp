@@ -13,26 +13,12 @@ namespace quillon::cli {
 
 namespace {
 
-constexpr std::uint8_t kReadTagCommand = 20;
-
 std::string Trimmed(std::string text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.pop_back();
     return text;
 }
 
 }  // namespace
-
-Result<std::string> ReadDeviceTag(DeviceState& s) {
-    BuildLongRequest(s.buffer, kReadTagCommand);
-    const int result = RunAttemptLoop(s, "Читаю тег. Попытка: ", kNoAttemptLimit);
-    if (result != ExchangeOk) return {ExchangeOutcome(s, result), {}};
-    if (!AnswerWithinReceived(s.buffer) || AnswerByteCount(s.buffer) < 2)
-        return {RefusedOutcome(kNoResponseCode), {}};
-    if (ResponseCode(s.buffer) != 0) return {RefusedOutcome(ResponseCode(s.buffer)), {}};
-    if (AnswerByteCount(s.buffer) <= 2) return {RefusedOutcome(kNoResponseCode), {}};
-    return {DoneOutcome(),
-            TagText(s.buffer.response.data() + AnswerDataIndex(s.buffer), AnswerDataCount(s.buffer))};
-}
 
 std::vector<LoopScanRow> ScanLine(Session& x, int highest) {
     LoopScanDialog dialog;

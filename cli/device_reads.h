@@ -9,9 +9,6 @@
 
 namespace quillon::cli {
 
-// The tag (command 20) of the identified device, as an outcome and a value.
-Result<std::string> ReadDeviceTag(DeviceState& s);
-
 // The devices answering on addresses 0 to `highest`; the link must be open.
 // The scan keeps its own attempts per address, whatever --attempts says.
 std::vector<LoopScanRow> ScanLine(Session& x, int highest);

@@ -2,27 +2,14 @@
 
 #include "cli/device_reads.h"
 #include "cli/exit_status.h"
+#include "cli/outcome_status.h"
+#include "link/attempt_loop.h"
 #include "device/identification.h"
 #include "link/exchange.h"
 #include "link/serial_link.h"
 #include "link/settings_store.h"
 
 namespace quillon::cli {
-
-int Status(const Session& x, bool ok) {
-    if (x.ui.interrupted()) return kExitInterrupted;
-    if (x.ui.refusedForYes()) return kExitUsage;
-    // A write the device took after the engineer pressed the button is a success.
-    if (ok && x.ui.errorCount() == 0) return kExitSuccess;
-    if (x.ui.writeProtected()) return kExitWriteProtected;
-    if (x.watch.exchanges() == 0) return kExitNoAnswer;  // the port did not open, or nothing was sent
-    if (x.watch.gaveUp()) return kExitNoAnswer;
-    const int last = x.watch.lastResult();
-    // Not stopped by the user (that is the interrupt above): the link itself gave up, as
-    // when a HART-IP server refuses the connection or a port goes away.
-    if (last != ExchangeOk) return kExitNoAnswer;
-    return kExitDeviceRefused;
-}
 
 bool WritesConfirmed(Session& x, const std::string& what) {
     if (x.options.yes) return true;
@@ -47,21 +34,30 @@ bool Identify(Session& x) {
     if (x.state.settings.linkType != kLinkHartIp && !PortIsOpen(x.state)) return false;
     if ((x.options.longAddress || x.options.tag) && !x.deviceSelected) {
         if (!SelectAddressedDevice(x)) {
-            x.selectionStatus = x.ui.interrupted() ? kExitInterrupted : x.watch.timedOut() ? kExitTimeout : kExitNoAnswer;
+            x.failureStatus = x.ui.interrupted() ? kExitInterrupted : x.watch.timedOut() ? kExitTimeout : kExitNoAnswer;
             return false;
         }
         x.deviceSelected = true;
     }
-    return ensureIdentified(x.state);
+    if (x.state.identity.identified) return true;
+    Report notes;
+    Result<DeviceIdentity> r;
+    {
+        ProgressWindow window(x.state.ui);
+        x.state.ui.setProgressText("Узнаю длинный адрес");
+        r = quillon::Identify(x.state, &notes);
+    }
+    // What the layers above remember of one identification is not offered for the next.
+    ++x.state.identity.identifications;
+    Present(x.out, notes, DoneOutcome());
+    if (r.done()) return true;
+    x.failureStatus = PresentOutcome(x, IdentificationReport(r.outcome), r.outcome);
+    return false;
 }
 
 int IdentifyFailureStatus(const Session& x) {
-    if (x.selectionStatus != 0) return x.selectionStatus;
-    if (x.watch.timedOut()) return kExitTimeout;
-    if (x.ui.interrupted()) return kExitInterrupted;
-    // The port did not open, nothing answered, or the link itself failed.
-    if (x.watch.exchanges() == 0 || x.watch.lastResult() != ExchangeOk) return kExitNoAnswer;
-    return kExitDeviceRefused;
+    // The port did not open: nothing was asked of the device.
+    return x.failureStatus != 0 ? x.failureStatus : kExitNoAnswer;
 }
 
 bool SaveSettingsIfAsked(Session& x) {

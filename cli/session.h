@@ -36,12 +36,9 @@ struct Session {
     // --long-address, --tag: the device was found on the line (once per session),
     // or the status of why it was not.
     bool deviceSelected = false;
-    int selectionStatus = 0;
+    // Why the device could not be found or identified, as an exit status.
+    int failureStatus = 0;
 };
-
-// The exit status of a sub-command that still drives a windows' flow, from
-// what it knows (`ok`) and what the console and the wire saw on the way.
-int Status(const Session& x, bool ok);
 
 // Writes need --yes; without it this says so (the caller returns the usage status).
 bool WritesConfirmed(Session& x, const std::string& what);
@@ -50,10 +47,10 @@ bool WritesConfirmed(Session& x, const std::string& what);
 // status after the reason was printed.
 int PrepareLink(Session& x);
 
-// The device identified for the link (the link must be open); false after
-// the reason was shown.
+// The device identified for the link (the link must be open), found first
+// with --long-address or --tag; false after the reason was shown.
 bool Identify(Session& x);
-// The exit status of an identification that failed.
+// The exit status of an identification that failed, from its outcome.
 int IdentifyFailureStatus(const Session& x);
 
 // Runs `body` (which returns an exit status) with the link open and the

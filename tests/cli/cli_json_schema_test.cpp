@@ -123,8 +123,14 @@ TEST(CliJson, EverySubCommandPrintsItsDocumentedShape) {
     const json sent = Line(b, {"-y", "calibration", "write", b.file("a.clb")});
     ExpectShape(sent, {{"file", "string"}, {"calibration", "object"}, {"written", "boolean"}});
 
+    ExpectShape(Line(b, {"-y", "tag", "set", "TT-8"}), {{"tag", "string"}, {"written", "boolean"}});
+    EXPECT_EQ(Line(b, {"tag"})["tag"], "TT-8");
+    ExpectShape(Line(b, {"-y", "preambles", "7"}), {{"preambles", "integer"}, {"written", "boolean"}});
     ExpectShape(Line(b, {"scan"}), {{"short_address", "integer"},
                                     {"long_address", "string"},
+                                    {"manufacturer_id", "integer"},
+                                    {"device_type", "integer"},
+                                    {"own_make", "boolean"},
                                     {"universal_revision", "integer"},
                                     {"device_revision", "integer"},
                                     {"software_revision", "integer"},

@@ -18,30 +18,27 @@ struct QuestionCase {
     MessageButtons buttons;
     bool yes;
     MessageAnswer answer;
-    bool refused;    // the run ends with the usage status, naming --yes
-    bool protects;   // the run ends with the write-protection status
+    bool refused;  // the run ends with the usage status, naming --yes
 };
 
 TEST(CliUserInterface, AnswersTheCoresQuestionsFromItsFlags) {
     const std::vector<QuestionCase> cases = {
-        {"write lock, even with --yes", kWriteProtectedQuestion, MessageButtons::YesNo, true, MessageAnswer::No, false,
-         true},
+        {"write lock, even with --yes", kWriteProtectedQuestion, MessageButtons::YesNo, true, MessageAnswer::No, false},
         {"pairs' write lock", "Запись запрещена. Возможно, нужно нажать кнопку на корпусе датчика. Повторить?",
-         MessageButtons::YesNo, true, MessageAnswer::No, false, true},
+         MessageButtons::YesNo, true, MessageAnswer::No, false},
         {"existing file, confirmed", "Файл a.clb уже существует. Отменить запись?", MessageButtons::YesNo, true,
-         MessageAnswer::No, false, false},
+         MessageAnswer::No, false},
         {"existing file, unconfirmed", "Файл a.clb уже существует. Отменить запись?", MessageButtons::YesNo, false,
-         MessageAnswer::Yes, true, false},
+         MessageAnswer::Yes, true},
         {"give up a stopped write", "Отменить запись калибровки?", MessageButtons::YesNo, true, MessageAnswer::Yes,
-         false, false},
-        {"wrong length, no endless repeat", "Получена неправильная длина ответа. Повторить попытку?",
-         MessageButtons::YesNo, true, MessageAnswer::No, false, false},
-        {"a change, confirmed", "Записать новые значения?", MessageButtons::OkCancel, true, MessageAnswer::Ok, false,
          false},
+        {"wrong length, no endless repeat", "Получена неправильная длина ответа. Повторить попытку?",
+         MessageButtons::YesNo, true, MessageAnswer::No, false},
+        {"a change, confirmed", "Записать новые значения?", MessageButtons::OkCancel, true, MessageAnswer::Ok, false},
         {"a change, unconfirmed", "Записать новые значения?", MessageButtons::OkCancel, false, MessageAnswer::Cancel,
-         true, false},
+         true},
         {"density meter's period", "Данное устройство-плотномер.\nВыводить значение периода?", MessageButtons::YesNo,
-         true, MessageAnswer::No, false, false},
+         true, MessageAnswer::No, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -51,7 +48,6 @@ TEST(CliUserInterface, AnswersTheCoresQuestionsFromItsFlags) {
         EXPECT_EQ(ui.message(MessageIcon::Confirmation, c.text, c.buttons, {}), c.answer);
         EXPECT_EQ(ui.refusedForYes(), c.refused);
         EXPECT_EQ(messages.str().find("--yes") != std::string::npos, c.refused) << messages.str();
-        EXPECT_EQ(ui.writeProtected(), c.protects);
         EXPECT_TRUE(data.str().empty()) << "questions are messages, not results";
     }
 }
