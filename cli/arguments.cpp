@@ -199,6 +199,9 @@ void DeclareCommandLine(CLI::App& app, Invocation& v) {
     calRead->add_option("-o,--out", v.calibrationFile, "file to write")->required()->check(NonEmptyFileName());
     auto* calWrite = cal->add_subcommand("write", "send a .clb file to the device (needs --yes)");
     calWrite->add_option("FILE", v.calibrationFile, ".clb file")->required()->check(NonEmptyFileName());
+    calWrite->add_flag("--clear-extra-point", v.clearExtraPoint,
+                       "a segment device's extra point, which the file cannot hold, may be cleared "
+                       "(without it such a write is refused)");
     auto* calShow = cal->add_subcommand("show", "list a .clb file (no device)");
     calShow->add_option("FILE", v.calibrationFile, ".clb file")->required()->check(NonEmptyFileName());
 

@@ -27,6 +27,7 @@ struct Invocation {
     int shortAddress = 0;
     std::optional<int> preambles;
     std::string calibrationFile;
+    bool clearExtraPoint = false;  // calibration write: the device's extra point may go
     FixOptions fix;
     int scanTo = 15;
     RawCommandOptions raw;

@@ -40,7 +40,7 @@ struct PollOptions {
 int RunPoll(Session& x, const PollOptions& o);
 
 int RunCalibrationRead(Session& x, const std::string& file);
-int RunCalibrationWrite(Session& x, const std::string& file);
+int RunCalibrationWrite(Session& x, const std::string& file, bool clearExtraPoint);
 int RunCalibrationShow(Session& x, const std::string& file);
 
 enum class HeldKind { Current, Voltage, Duty };

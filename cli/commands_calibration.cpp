@@ -69,13 +69,16 @@ int RunCalibrationRead(Session& x, const std::string& file) {
         const CalibrationReadResult r = ReadDeviceCalibration(x.state, cal);
         Present(x.out, CalibrationReadReport(x.state.identity, cal, r), r.outcome);
         if (!r.done()) return StatusOf(x, r.outcome);
+        // The slopes between code points, as the windows derive them before the view and the save.
+        if (r.value.form == CalibrationList::CodePoints)
+            SegmentsFromPoints(cal, x.state.identity.calibrationPointCount);
         if (!SaveCalibrationFileAt(x.state, cal, r.value.form, file)) return kExitFileError;
         PrintCalibration(x, file, r.value.form, false);
         return kExitSuccess;
     });
 }
 
-int RunCalibrationWrite(Session& x, const std::string& file) {
+int RunCalibrationWrite(Session& x, const std::string& file, bool clearExtraPoint) {
     if (!WritesConfirmed(x, "Запись калибровки в датчик")) return kExitUsage;
     return WithDevice(x, [&] {
         if (const auto refused = PrepareDevice(x)) return *refused;
@@ -86,9 +89,10 @@ int RunCalibrationWrite(Session& x, const std::string& file) {
         }
         const CalibrationList form = CalibrationFormInMemory(x.state, cal);
         // A script's answers to the questions in the middle of a write: give up
-        // rather than repeat, never clear an extra point nobody has seen.
-        const CalibrationWriteResult r =
-            WriteCalibration(x.state, cal, form, false, LockPolicy(x), CalibrationWriteQuestions{});
+        // rather than repeat; clear the device's extra point only when told to.
+        CalibrationWriteQuestions questions;
+        questions.clearExtraPoint = [clearExtraPoint](const ExtraPoint&) { return clearExtraPoint; };
+        const CalibrationWriteResult r = WriteCalibration(x.state, cal, form, false, LockPolicy(x), questions);
         Present(x.out, CalibrationWriteReport(r), r.outcome);
         if (!r.done()) return StatusOf(x, r.outcome);
         PrintCalibration(x, file, form, true);

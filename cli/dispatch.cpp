@@ -23,7 +23,7 @@ int Dispatch(Session& x, const Invocation& v) {
     if (c == "tag set") return RunTagSet(x, v.newTag);
     if (c == "preambles") return RunPreambles(x, v.preambles);
     if (c == "calibration read") return RunCalibrationRead(x, v.calibrationFile);
-    if (c == "calibration write") return RunCalibrationWrite(x, v.calibrationFile);
+    if (c == "calibration write") return RunCalibrationWrite(x, v.calibrationFile, v.clearExtraPoint);
     if (c == "calibration show") return RunCalibrationShow(x, v.calibrationFile);
     if (c == "fix-current" || c == "fix-voltage" || c == "fix-duty") {
         FixOptions fix = v.fix;

@@ -75,7 +75,7 @@ std::vector<WriteCase> OutputAndCalibrationWrites(const CalibrationFiles& files)
     return {
         {"duty", "rev6", {"-y", "fix-duty", "0.25", "--hold", "0.1"}, {"Фиксирую скважность . 1"}, "fixed"},
         {"current", "rev6", {"-y", "fix-current", "12", "--hold", "0.1"}, {"Пишу режим тока: 1"}, "fixed", false},
-        {"segments", "rev3-hw1", {"-y", "calibration", "write", files.file("rev3-hw1")}, {"Запись точки"}, "written"},
+        {"segments", "rev3-hw1", {"-y", "calibration", "write", files.file("rev3-hw1"), "--clear-extra-point"}, {"Запись точки"}, "written"},
         {"code points", "rev8", {"-y", "calibration", "write", files.file("rev8")}, {"Запись точки"}, "written"},
         {"temperature pairs", "rev16", {"-y", "calibration", "write", files.file("rev16")},
          {"Запись калибровки. Попытка 1", "Запись заголовка. Попытка 1"}, "written"},
