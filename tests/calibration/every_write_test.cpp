@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "calibration/calibration_read.h"
 #include "calibration/calibration_write_op.h"
 #include "calibration/calibration_write_report.h"
 #include "device/device_test_support.h"
@@ -217,6 +218,32 @@ TEST(EveryCalibrationWrite, RefusalsAndCutLinesSayWhatTheDeviceHolds) {
         } else {
             EXPECT_EQ(o.effect, DeviceEffect::None);
         }
+    }
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// Another maker's device reads these commands as its own: nothing is sent to it.
+TEST(EveryCalibrationWrite, AnotherMakersDeviceGetsNoRequest) {
+    for (const Form* form : {&kSegments, &kCodePoints, &kPairs}) {
+        SCOPED_TRACE(form->name);
+        auto b = KnownDevice(form->preset);
+        b->state.identity.makeKnown = true;
+        b->state.identity.manufacturerId = 0x11;
+        b->state.identity.deviceType = 0x22;
+        CalibrationSet cal;
+        form->fill(cal);
+        const std::uint64_t before = b->state.requestsSent;
+        const CalibrationWriteResult w = form->write(b->state, cal, NeverRepeat);
+        EXPECT_EQ(w.outcome.kind, OutcomeKind::NotPossible);
+        EXPECT_NE(w.outcome.reason.find("11h"), std::string::npos) << w.outcome.reason;
+        CalibrationSet read;
+        EXPECT_EQ(ReadDeviceCalibration(b->state, read).outcome.kind, OutcomeKind::NotPossible);
+        EXPECT_EQ(b->state.requestsSent, before);
     }
 }
 
