@@ -1,5 +1,7 @@
 #include "device/identification.h"
 #include "device/hex_text.h"
+#include "device/device_swap.h"
+#include "link/message_boxes.h"
 
 
 #include "device/channels.h"
@@ -236,6 +238,14 @@ bool runIdentificationExchange(DeviceState& s) {
 }
 
 bool ensureIdentified(DeviceState& s) {
+    if (s.identity.identified && s.longFrameUnanswered) {
+        std::optional<std::string> swapped;
+        {
+            ProgressWindow window(s.ui);
+            swapped = CheckForSwappedDevice(s);
+        }
+        if (swapped) InfoBox(s, *swapped);
+    }
     if (s.identity.identified) return true;
     {
         ProgressWindow window(s.ui);

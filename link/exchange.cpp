@@ -86,6 +86,7 @@ int Exchange(LinkState& s) {
         }
     }
     const int result = ExchangeOnce(s);
+    if (result == ExchangeNoAnswer && s.buffer.request[0] == kLongRequestDelimiter) s.longFrameUnanswered = true;
     if (s.tap) s.tap->exchangeEnded(result, s.buffer);
     return result;
 }

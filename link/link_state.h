@@ -49,6 +49,11 @@ struct LinkState {
     // answer knows from this that the device may have taken it.
     std::uint64_t requestsSent = 0;
 
+    // A request to the long address went unanswered: the device at that
+    // address may have been swapped on the bench, so the device layer checks
+    // once with command 0 before it trusts the identity again.
+    bool longFrameUnanswered = false;
+
     // The user's decimal separator, taken from the locale once at start-up.
     char decimalSeparator = '.';
 
