@@ -5,6 +5,7 @@
 
 #include "device/identification.h"
 #include "device/parameter_access.h"
+#include "link/key_hook.h"
 #include "device_test_support.h"
 
 namespace quillon {
@@ -29,7 +30,13 @@ TEST(DeviceSwap, OneCommandZeroAfterALongFrameSilenceFindsTheNewDevice) {
 
         if (bench == Bench::Swapped) b.device().setLongAddress(newcomer);
         else b.faults().set(sim::Fault::NoAnswer, true);
+        // The windows go on asking until Esc: the engineer gives up after two silences.
+        b.ui.onProcessEvents = [&] {
+            if (b.ui.progressTexts.back() == "Чтение. Попытка 3") KeyHook(b.state.flags, kKeyEsc);
+        };
         EXPECT_FALSE(ReadSetting(b.state, 1, "Чтение").done());
+        b.ui.onProcessEvents = nullptr;
+        ASSERT_TRUE(b.state.longFrameUnanswered);
         if (bench == Bench::SilentOnce) b.faults().set(sim::Fault::NoAnswer, false);
 
         b.ui.clearRecord();
