@@ -68,27 +68,6 @@ std::optional<Outcome> RequireDensityMeter(const DeviceIdentity& id) {
 // Whether the meter takes the factor block and the re-check after the message.
 bool WritesFactor(const DeviceIdentity& id) { return id.densityMeterKind == 2 && !isVelkor(id); }
 
-// Sends the request `build` puts in the buffer until the device takes it,
-// refuses it, or its answer is lost; the write lock's refusal goes out again
-// when `askRepeat` says so.
-template <typename Build>
-Outcome WriteUntilJudged(DeviceState& s, Build build, const AskRepeatOnLock& askRepeat) {
-    for (;;) {
-        build();
-        const std::uint64_t sentBefore = s.requestsSent;
-        const int exchange = RunWritePattern(s, kWriteProgress);
-        if (exchange != ExchangeOk) {
-            const Outcome o = ExchangeOutcome(s, exchange);
-            return s.requestsSent != sentBefore ? WithUnknownEffect(o) : o;
-        }
-        if (!AnswerHasStatus(s.buffer)) return RefusedOutcome(kNoResponseCode);
-        const std::uint8_t code = ResponseCode(s.buffer);
-        if (code == 0) return DoneOutcome();
-        const Outcome refusal = RefusedOutcome(code);
-        if (refusal.writeLocked() && askRepeat && askRepeat(refusal)) continue;
-        return refusal;
-    }
-}
 
 Outcome SendConstants(DeviceState& s, const DensityConstants& c, const AskRepeatOnLock& askRepeat) {
     std::uint8_t data[10];
@@ -96,7 +75,7 @@ Outcome SendConstants(DeviceState& s, const DensityConstants& c, const AskRepeat
     PutFloat(data + 1, c.constant);
     data[5] = c.usePeriod ? 1 : 0;
     PutFloat(data + 6, c.period);
-    return WriteUntilJudged(s, [&] { BuildLongRequest(s.buffer, kConstantsCommand, data, sizeof data); }, askRepeat);
+    return SendJudgedWrite(s, [&] { BuildLongRequest(s.buffer, kConstantsCommand, data, sizeof data); }, kWriteProgress, askRepeat);
 }
 
 // Block 133: the correction factor and whether it is used.
@@ -104,8 +83,8 @@ Outcome SendFactor(DeviceState& s, float factor, bool useFactor, const AskRepeat
     const auto bytes = ToDensityFloat(factor);
     const std::uint8_t payload[5] = {bytes[0], bytes[1], bytes[2], bytes[3],
                                      useFactor ? std::uint8_t{1} : std::uint8_t{0}};
-    return WriteUntilJudged(
-        s, [&] { BuildWriteParameterBlock(s, kFactorBlock, payload, sizeof payload); }, askRepeat);
+    return SendJudgedWrite(
+        s, [&] { BuildWriteParameterBlock(s, kFactorBlock, payload, sizeof payload); }, kWriteProgress, askRepeat);
 }
 
 // A five-byte block string and whether its check byte was right.

@@ -73,28 +73,6 @@ std::optional<Outcome> RequireVelkor(const DeviceIdentity& id) {
     return std::nullopt;
 }
 
-// A write the request in the buffer makes, sent until answered; the write
-// lock's refusal goes out again when `askRepeat` says so. `build` puts the
-// request in the buffer again for a repeat.
-template <typename Build>
-Outcome SendWrite(DeviceState& s, Build build, const char* progress, const AskRepeatOnLock& askRepeat) {
-    for (;;) {
-        build();
-        const std::uint64_t sentBefore = s.requestsSent;
-        const int exchange = RunWritePattern(s, progress);
-        if (exchange != ExchangeOk) {
-            const Outcome o = ExchangeOutcome(s, exchange);
-            return s.requestsSent != sentBefore ? WithUnknownEffect(o) : o;
-        }
-        // An answer without status bytes (byte count 0) confirms nothing.
-        if (!AnswerHasStatus(s.buffer)) return RefusedOutcome(kNoResponseCode);
-        const std::uint8_t code = ResponseCode(s.buffer);
-        if (code == 0) return DoneOutcome();
-        const Outcome refusal = RefusedOutcome(code);
-        if (refusal.writeLocked() && askRepeat && askRepeat(refusal)) continue;
-        return refusal;
-    }
-}
 
 Outcome BadAnswer() {
     Outcome o = RefusedOutcome(kNoResponseCode);
@@ -228,7 +206,7 @@ Outcome WriteConverterSettings(DeviceState& s, const VelkorConverterSettings& se
     if (settings.gainCode > 3) return InputRefusedOutcome("gain", kGainRefused);
     if (settings.averagingPoints < kMinAveragingPoints || settings.averagingPoints > kMaxAveragingPoints)
         return InputRefusedOutcome("averaging points", kPointsRefused);
-    return SendWrite(
+    return SendJudgedWrite(
         s,
         [&] {
             BuildLongRequest(s.buffer, kWriteConverterCommand, {0x00, settings.gainCode, settings.averagingPoints});
@@ -268,7 +246,7 @@ Report UnitCodeReadReport(const Result<std::optional<std::uint8_t>>& r) {
 
 Outcome WriteUnitCode(DeviceState& s, std::uint8_t code, const AskRepeatOnLock& askRepeat) {
     if (auto no = RequireVelkor(s.identity)) return *no;
-    return SendWrite(s, [&] { BuildWriteParameterBlock(s, kUnitCodeIndex, &code, 1); }, kWriteUnitText, askRepeat);
+    return SendJudgedWrite(s, [&] { BuildWriteParameterBlock(s, kUnitCodeIndex, &code, 1); }, kWriteUnitText, askRepeat);
 }
 
 Report UnitCodeWriteReport(const Outcome& o) {
@@ -308,7 +286,7 @@ Outcome WriteConversion(DeviceState& s, const CurrentToValueConversion& c, const
     if (!InCurrentRange(c.current1) || !InCurrentRange(c.current2))
         return InputRefusedOutcome("current", kCurrentOutOfRange);
     const ConversionBytes bytes = PackConversion(c);
-    return SendWrite(
+    return SendJudgedWrite(
         s, [&] { BuildLongRequest(s.buffer, kWriteConversionCommand, bytes.data(), bytes.size()); },
         kWriteConversionText, askRepeat);
 }
